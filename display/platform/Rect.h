@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstdint>
+
+// A rectangle in desktop coordinates: left and top inclusive, right and
+// bottom exclusive.
+struct Rect
+{
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+};

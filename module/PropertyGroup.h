@@ -1,0 +1,12 @@
+#pragma once
+
+#include "module/Property.h"
+
+#include <string>
+#include <vector>
+
+struct PropertyGroup
+{
+    std::vector<Property> properties;
+    std::string name;
+};

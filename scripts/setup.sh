@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project builds, tests and runs with.
+# Idempotent: packages already installed are skipped, and apt is only asked
+# when something is missing.
+set -euo pipefail
+
+packages=(
+    cmake g++ make pkg-config clang libclang-rt-14-dev
+    qtbase5-dev qttools5-dev qttools5-dev-tools libqt5test5
+    libgtest-dev libbenchmark-dev
+    libx11-dev libxrandr-dev libdrm-dev
+    xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-apps xdotool
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "setup: installing ${missing[*]}"
+    sudo_cmd=()
+    [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+    "${sudo_cmd[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}"
+fi

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Sets everything up and runs the whole test suite: the normal build, the
+# same suite under AddressSanitizer/UndefinedBehaviorSanitizer with leak
+# detection, a short run of each fuzz target, and the integration tests
+# against a real X server.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+
+echo "== build and test"
+scripts/build.sh build
+(cd build && ctest --output-on-failure --parallel "$(nproc)" -LE integration)
+
+echo "== sanitizers (ASan, UBSan, leaks)"
+scripts/build.sh build-asan -DMODULE_DISPLAY_SANITIZE=ON -DMODULE_DISPLAY_BENCHMARKS=OFF
+(cd build-asan && ctest --output-on-failure --parallel "$(nproc)" -LE integration)
+
+if [ -x scripts/fuzz.sh ]; then
+    echo "== fuzzing"
+    scripts/fuzz.sh 60
+fi
+
+if [ -x scripts/integration.sh ]; then
+    echo "== integration against a real X server"
+    scripts/integration.sh build
+fi
