@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-    cmake g++ make pkg-config clang libclang-rt-14-dev
+    cmake g++ make pkg-config ccache clang libclang-rt-14-dev
     qtbase5-dev qttools5-dev qttools5-dev-tools libqt5test5
     libgtest-dev libbenchmark-dev
     libx11-dev libxrandr-dev libdrm-dev
