@@ -291,7 +291,7 @@ TEST(ConfigureThroughTheGraph, ErrorsCarryTheHostsTexts)
 {
     Diagnostic* diagnostic = GetModuleInterfaceInstance()->diagnosticAt(0);
     for (uint32_t i = 0; i < diagnostic->testCount(); ++i) {
-        Test* test = diagnostic->testAt(i);
+        ::Test* test = diagnostic->testAt(i);
         const bool readsTimeout = test->id().test != 10;
         EXPECT_TRUE(test->configure({}, nullptr));
         EXPECT_TRUE(test->configure({{"CSAT", {{"CSAT_TEST_TIMEOUT", " 30 s"}}}}, nullptr));

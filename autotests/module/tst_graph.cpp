@@ -97,7 +97,7 @@ TEST_F(GraphTest, ListsElevenTestsInOrderWithTheirHints)
     EXPECT_EQ(diagnostic->diagnosticId(), ItemId(9, 1, 0));
     ASSERT_EQ(diagnostic->testCount(), 11u);
     for (uint32_t i = 0; i < 11; ++i) {
-        Test* test = diagnostic->testAt(i);
+        ::Test* test = diagnostic->testAt(i);
         ASSERT_NE(test, nullptr);
         EXPECT_EQ(test->id(), ItemId(9, 1, i + 1));
         EXPECT_EQ(test->id().module, 9u);
@@ -133,7 +133,7 @@ TEST_F(GraphTest, ReleaseIsSafeAndRebuildsAFreshGraph)
     ReleaseModuleInterfaceInstance(); // nothing built yet
     ReleaseModuleInterfaceInstance();
     ModuleInterface* first = GetModuleInterfaceInstance();
-    std::set<Test*> firstTests;
+    std::set<::Test*> firstTests;
     for (uint32_t i = 0; i < 11; ++i)
         firstTests.insert(first->diagnosticAt(0)->testAt(i));
     EXPECT_EQ(firstTests.size(), 11u);

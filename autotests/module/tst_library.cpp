@@ -94,7 +94,7 @@ TEST(Library, HostWalksTheGraphThroughTheExports)
     EXPECT_EQ(resource->name(), "DISPLAY");
     EXPECT_EQ(resource->code(), "MO");
     for (uint32_t i = 0; i < 11; ++i) {
-        Test* test = diagnostic->testAt(i);
+        ::Test* test = diagnostic->testAt(i);
         EXPECT_EQ(diagnostic->findTest(ItemId(9, 1, i + 1)), test);
         EXPECT_FALSE(resource->testNameKey(ItemId(9, 1, i + 1)).empty());
     }

@@ -65,17 +65,17 @@ TEST(SlotOrder, DiagnosticAndTest)
     EXPECT_SLOT(Diagnostic::testAt, 3);
     EXPECT_SLOT(Diagnostic::findTest, 4);
 
-    EXPECT_SLOT(Test::supportsComponent, 1);
-    EXPECT_SLOT(Test::run, 2);
-    EXPECT_SLOT(Test::isAttended, 3);
-    EXPECT_SLOT(Test::isExclusive, 4);
-    EXPECT_SLOT(Test::dependencies, 5);
-    EXPECT_SLOT(Test::setExecutionRecord, 6);
-    EXPECT_SLOT(Test::conflicts, 7);
-    EXPECT_SLOT(Test::isEnabled, 8);
-    EXPECT_SLOT(Test::isVisible, 9);
-    EXPECT_SLOT(Test::configure, 10);
-    EXPECT_SLOT(Test::reset, 11);
+    EXPECT_SLOT(::Test::supportsComponent, 1);
+    EXPECT_SLOT(::Test::run, 2);
+    EXPECT_SLOT(::Test::isAttended, 3);
+    EXPECT_SLOT(::Test::isExclusive, 4);
+    EXPECT_SLOT(::Test::dependencies, 5);
+    EXPECT_SLOT(::Test::setExecutionRecord, 6);
+    EXPECT_SLOT(::Test::conflicts, 7);
+    EXPECT_SLOT(::Test::isEnabled, 8);
+    EXPECT_SLOT(::Test::isVisible, 9);
+    EXPECT_SLOT(::Test::configure, 10);
+    EXPECT_SLOT(::Test::reset, 11);
 }
 
 TEST(SlotOrder, Resource)
