@@ -385,6 +385,11 @@ int CliHost::runTests(ModuleLoader&, const std::vector<DeviceRecord>& devices,
                          writeBytes(line);
                          std::fflush(stdout);
                      });
+    QObject::connect(&runner, &TestRunner::jobStarted, [&](int index) {
+        if (m_options.verbose)
+            std::fprintf(stderr, "%s: %s: %s\n", ProgramName, jobs[index].device.c_str(),
+                         jobs[index].test.longName.c_str());
+    });
     QObject::connect(&runner, &TestRunner::jobMessage, [&](int index, const QString& key) {
         messages[index].push_back(key.toStdString());
     });

@@ -28,6 +28,7 @@ bool BackendSelection::install(const std::string& spec, std::string* description
     std::string failure;
     if (spec == "auto") {
         backend = DisplayPlatform::createDefault(&reason);
+        reason = "chosen automatically: " + reason;
     } else if (spec.rfind("sim:", 0) == 0) {
         const std::string path = spec.substr(4);
         if (path.empty()) {
@@ -49,8 +50,10 @@ bool BackendSelection::install(const std::string& spec, std::string* description
 #endif
     } else if (spec == "drm") {
 #ifdef HOST_USE_DRM
-        backend = DrmBackend::open(&failure);
-        reason = "kernel DRM, as asked";
+        auto drm = std::make_unique<DrmBackend>();
+        reason = "kernel DRM, as asked; " + std::to_string(drm->connectorCount()) +
+                 " connector(s) found";
+        backend = std::move(drm);
 #else
         failure = "this build has no kernel DRM support";
 #endif
