@@ -31,7 +31,7 @@ CliProcess CliProcess::run(const QStringList& arguments, int timeoutMs)
 }
 
 CliProcess CliProcess::interrupt(const QStringList& arguments, const QByteArray& marker,
-                                 int signals)
+                                 int interrupts)
 {
     QProcess process;
     CliProcess result;
@@ -47,9 +47,9 @@ CliProcess CliProcess::interrupt(const QStringList& arguments, const QByteArray&
         seen += out + err;
     }
     EXPECT_TRUE(seen.contains(marker)) << seen.toStdString();
-    for (int i = 0; i < signals; ++i) {
+    for (int i = 0; i < interrupts; ++i) {
         kill(static_cast<pid_t>(process.processId()), SIGINT);
-        if (i + 1 < signals)
+        if (i + 1 < interrupts)
             process.waitForFinished(200);
     }
     if (!process.waitForFinished(30000)) {

@@ -15,7 +15,7 @@ struct CliProcess
     static CliProcess run(const QStringList& arguments, int timeoutMs = 60000);
     // Runs it and sends SIGINT once standard output or error shows marker.
     static CliProcess interrupt(const QStringList& arguments, const QByteArray& marker,
-                                int signals = 1);
+                                int interrupts = 1);
 
     // Standard output as a JSON object; fails the current test if invalid.
     QJsonObject json() const;

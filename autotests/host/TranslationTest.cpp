@@ -14,11 +14,16 @@ QStringList catalogueKeys()
 {
     QFile file(qEnvironmentVariable("MODULE_DISPLAY_SOURCE_DIR") + "/module/Keys.cpp");
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
-    const QString source = QString::fromUtf8(file.readAll());
+    QString source = QString::fromUtf8(file.readAll());
+    source.remove(QRegularExpression(QStringLiteral("^#include[^\n]*"),
+                                     QRegularExpression::MultilineOption));
     QStringList keys;
-    QRegularExpression literal(QStringLiteral("\"([^\"]*)\""));
-    for (auto match = literal.globalMatch(source); match.hasNext();) {
-        const QString key = match.next().captured(1);
+    const QRegularExpression literal(QStringLiteral("\"([^\"]*)\""));
+    // One key per definition; adjacent literals are one text.
+    for (const QString& statement : source.split(';')) {
+        QString key;
+        for (auto match = literal.globalMatch(statement); match.hasNext();)
+            key += match.next().captured(1);
         // Configuration keys are read by the module, not shown; ": " and ", "
         // are the glue of the device hint.
         if (!key.startsWith(QLatin1String("CSAT")) && key.contains(QRegularExpression("[A-Z]")))
@@ -39,7 +44,7 @@ KeyTranslator& translator()
 TEST(Translations, EveryKeyOfTheCatalogueHasAnEnglishText)
 {
     const QStringList keys = catalogueKeys();
-    EXPECT_GE(keys.size(), 70);
+    EXPECT_GE(keys.size(), 60);
     for (const QString& key : keys) {
         EXPECT_TRUE(translator().hasTranslation(key.toStdString())) << key.toStdString();
         // No text key left in what the user reads.

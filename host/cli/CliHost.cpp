@@ -13,6 +13,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -100,6 +101,8 @@ int CliHost::main(int argc, char** argv)
     CliOptions options;
     std::string error;
     const bool parsed = options.parse(arguments, &error);
+    if (!parsed) // the error still goes out as a document when one was asked for
+        options.json = std::find(arguments.begin(), arguments.end(), "--json") != arguments.end();
 
     // Windows of attended tests need a screen: the real one when there is
     // an X display, otherwise Qt draws them off screen.

@@ -7,7 +7,8 @@ bool valueOption(const std::vector<std::string>& arguments, size_t& index, const
 {
     const std::string& argument = arguments[index];
     if (argument == name) {
-        if (index + 1 >= arguments.size()) {
+        // "--settings --json" is a missing value, not a file named --json.
+        if (index + 1 >= arguments.size() || arguments[index + 1].rfind("--", 0) == 0) {
             *malformed = true;
             return true;
         }

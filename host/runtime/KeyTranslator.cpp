@@ -35,7 +35,7 @@ QString fromBytes(const std::string& bytes)
     QTextCodec::ConverterState state;
     QTextCodec* utf8 = QTextCodec::codecForName("UTF-8");
     const QString text = utf8->toUnicode(bytes.data(), static_cast<int>(bytes.size()), &state);
-    if (state.invalidChars == 0)
+    if (state.invalidChars == 0 && state.remainingChars == 0)
         return text;
     return QString::fromLatin1(bytes.data(), static_cast<int>(bytes.size()));
 }
