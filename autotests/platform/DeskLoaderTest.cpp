@@ -115,13 +115,16 @@ TEST(DeskLoader, RejectsMalformedDesksWithOneClearError)
 {
     const char* mode = R"({"width": 1, "height": 1, "bitsPerPixel": 32, "frequency": 60})";
     auto display = [&](const std::string& extra) {
+        const bool positioned = extra.find("\"position\"") != std::string::npos;
         return std::string(R"({"displays": [{"output": "DP-1", "position": [0, 0], "modes": [)") +
-               mode + "]}, {\"output\": \"HDMI-1\", \"position\": [1, 0], \"modes\": []" + extra +
-               "}]}";
+               mode + "]}, {\"output\": \"HDMI-1\", \"modes\": []" +
+               (positioned ? "" : ", \"position\": [1, 0]") + extra + "}]}";
     };
     const std::vector<std::pair<std::string, std::vector<const char*>>> cases = {
         {"{\"displays\": [\n  {\"output\": \"DP-1\",, }]}", {"bad.json:2:", "syntax"}},
         {"[]", {"bad.json", "\"displays\""}},
+        {"{\"displays\": [{\"output\": \"A\",\n \"\\u006futput\": \"B\"}]}",
+         {"bad.json:2:2", "\"output\" appears twice"}},
         {"{}", {"missing \"displays\""}},
         {R"({"displays": {}})", {"\"displays\" must be an array"}},
         {R"({"displays": [1]})", {"displays[0]", "must be an object"}},
