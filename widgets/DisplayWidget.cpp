@@ -46,7 +46,9 @@ DisplayWidget::~DisplayWidget()
 
 bool DisplayWidget::hasTimeout() const
 {
-    return m_timeoutTimer && m_timeoutTimer->isActive();
+    // QTimer counts itself active even when the system refused its interval;
+    // only a real timer id means it will fire.
+    return m_timeoutTimer && m_timeoutTimer->timerId() > 0;
 }
 
 void DisplayWidget::KeyPressed(int keycode)

@@ -22,6 +22,7 @@ public:
 
     uint32_t mode() const { return m_mode; }
     uint32_t timeoutSeconds() const { return m_timeoutSeconds; }
+    const uint32_t* systemEventWord() const { return m_systemEventWord; }
     bool hasTimeout() const; // a time-out timer is armed and running
 
 public slots:
