@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QScreen>
 #include <QSet>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <memory>
@@ -32,8 +33,8 @@ private slots:
             !BackendSelection::install("sim:" + desk.toStdString(), nullptr, &error)) {
             qInfo("using the fake module: %s", error.c_str());
             m_fallback = std::make_unique<ModuleLoader>();
-            QVERIFY(m_fallback->load(qEnvironmentVariable("HOST_FAKE_MODULE").toStdString(),
-                                     &error));
+            QVERIFY(
+                m_fallback->load(qEnvironmentVariable("HOST_FAKE_MODULE").toStdString(), &error));
             m_catalogue = std::make_unique<ModuleCatalogue>(m_fallback->instance());
         } else {
             m_catalogue = std::make_unique<ModuleCatalogue>(m_loader.instance());
@@ -43,9 +44,13 @@ private slots:
         window.move(0, 0);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // Show results too: run the unattended test of whichever module.
+        window.selectTests({m_fallback ? "p" : "f"});
+        QSignalSpy finished(&window, &MainWindow::runFinished);
+        QVERIFY(window.startRun());
+        QVERIFY(finished.wait(30000));
         QTest::qWait(500);
-        const QImage image =
-            QGuiApplication::primaryScreen()->grabWindow(window.winId()).toImage();
+        const QImage image = QGuiApplication::primaryScreen()->grabWindow(window.winId()).toImage();
         QVERIFY(!image.isNull());
         const QString path = qEnvironmentVariable("HOST_SCREENSHOT", "main-window.png");
         QDir().mkpath(QFileInfo(path).absolutePath());
