@@ -130,10 +130,11 @@ int CliHost::main(int argc, char** argv)
     if (!parsed) // the error still goes out as a document when one was asked for
         options.json = std::find(arguments.begin(), arguments.end(), "--json") != arguments.end();
 
-    // Windows of attended tests need a screen: the real one when there is
-    // an X display, otherwise Qt draws them off screen.
+    // Windows of attended tests need a screen: the real one when an X
+    // display can be reached, otherwise Qt draws them off screen.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
+        qputenv("QT_QPA_PLATFORM",
+                qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb;offscreen");
     verboseMessages = options.verbose;
     qInstallMessageHandler(messageHandler);
     QApplication app(argc, argv);
