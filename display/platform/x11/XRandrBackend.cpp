@@ -555,26 +555,11 @@ int32_t XRandrBackend::applyMode(Output& output, const ModeRecord& mode)
     if (modeId == None)
         return ChangeBadMode;
 
-    CrtcSetting setting;
-    if (output.crtc != None) {
-        setting = currentSetting(output.crtc);
-        setting.mode = modeId;
-    } else {
-        // An idle output gets a free CRTC, placed right of the desktop.
-        for (unsigned long crtc : output.crtcs) {
-            if (!m_snapshot->crtcs.count(crtc)) {
-                setting.crtc = crtc;
-                break;
-            }
-        }
-        if (setting.crtc == None)
-            return ChangeFailed;
-        setting.mode = modeId;
-        setting.outputs = {output.id};
-        for (const auto& [id, crtc] : m_snapshot->crtcs)
-            if (crtc.mode != None)
-                setting.x = std::max(setting.x, crtc.x + int(crtc.width));
-    }
+    // An output the server does not drive has no mode to switch.
+    if (output.crtc == None)
+        return ChangeFailed;
+    CrtcSetting setting = currentSetting(output.crtc);
+    setting.mode = modeId;
     return changeCrtcs({setting}, false) ? ChangeSuccessful : ChangeFailed;
 }
 
