@@ -131,8 +131,8 @@ TEST(DrmBackend, ModesComeFromSysfsAndNothingCanBeChanged)
     EXPECT_EQ(sizes, (std::vector<std::pair<uint32_t, uint32_t>>{
                          {2560, 1440}, {1920, 1080}, {1280, 720}}));
     // Which mode runs only the kernel knows; sysfs alone cannot say.
-    EXPECT_FALSE(backend.enumDisplaySettings("card0-HDMI-A-1", DisplayBackend::CurrentSettings,
-                                             mode));
+    EXPECT_FALSE(
+        backend.enumDisplaySettings("card0-HDMI-A-1", DisplayBackend::CurrentSettings, mode));
     EXPECT_FALSE(backend.enumDisplaySettings("card9-DP-1", 0, mode));
 
     ModeRecord listed;
@@ -161,8 +161,8 @@ TEST(DrmBackend, EveryRealEdidIsFoundByItsModelCode)
     for (size_t i = 0; i < samples.size(); ++i) {
         SCOPED_TRACE(samples[i].source);
         DisplayDevice device;
-        ASSERT_TRUE(backend.enumDisplayDevices(("card0-DP-" + std::to_string(i + 1)).c_str(), 0,
-                                               device));
+        ASSERT_TRUE(
+            backend.enumDisplayDevices(("card0-DP-" + std::to_string(i + 1)).c_str(), 0, device));
         const size_t first = device.deviceId.find('\\');
         const std::string model =
             device.deviceId.substr(first + 1, device.deviceId.find('\\', first + 1) - first - 1);
@@ -185,8 +185,8 @@ TEST(DrmBackend, BrokenTreesGiveFewerDevicesNotErrors)
 {
     FakeDrm drm;
     const auto& full = EdidSampleFile::bySource(BenQ).full;
-    drm.connector("card0-DP-1", "connected", true, std::vector<uint8_t>(full.begin(), full.begin() + 60),
-                  "");
+    drm.connector("card0-DP-1", "connected", true,
+                  std::vector<uint8_t>(full.begin(), full.begin() + 60), "");
     drm.connector("card0-DP-2", "unknown", true, full, "1280x1024\n");
     DrmBackend backend(drm.sysfs(), drm.dev());
 

@@ -10,9 +10,9 @@ class EdidSampleFile
 public:
     struct Sample
     {
-        std::string source;     // where the EDID was collected
-        std::vector<uint8_t> full; // every block
-        std::string modelCode;  // expected model code
+        std::string source;           // where the EDID was collected
+        std::vector<uint8_t> full;    // every block
+        std::string modelCode;        // expected model code
         std::string nativeResolution; // expected, empty when it does not decode
         bool mutated = false;
     };

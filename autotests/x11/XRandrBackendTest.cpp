@@ -22,11 +22,11 @@ struct RefreshRow
 TEST(XRandrBackend, RefreshIsDotClockOverTotalsRoundedToWholeHertz)
 {
     const RefreshRow rows[] = {
-        {"1920x1080 CVT", 173000000, 2576, 1120, 0, 60},          // 59.96 Hz
-        {"1280x1024 75 Hz", 135000000, 1688, 1066, 0, 75},        // 75.02 Hz
-        {"59.5 rounds up", 119000000, 2000, 1000, 0, 60},         // 59.5 Hz
-        {"double scan", 25175000, 800, 262, RR_DoubleScan, 60},   // 320x240 doubled
-        {"interlace", 74250000, 2200, 1125, RR_Interlace, 60},    // 1080i
+        {"1920x1080 CVT", 173000000, 2576, 1120, 0, 60},        // 59.96 Hz
+        {"1280x1024 75 Hz", 135000000, 1688, 1066, 0, 75},      // 75.02 Hz
+        {"59.5 rounds up", 119000000, 2000, 1000, 0, 60},       // 59.5 Hz
+        {"double scan", 25175000, 800, 262, RR_DoubleScan, 60}, // 320x240 doubled
+        {"interlace", 74250000, 2200, 1125, RR_Interlace, 60},  // 1080i
         {"both", 74250000, 2200, 1125, RR_Interlace | RR_DoubleScan, 30},
         {"no horizontal total", 74250000, 0, 1125, 0, 0},
         {"no vertical total", 74250000, 2200, 0, 0, 0},
