@@ -11,8 +11,7 @@
 // Construction values of one test window of class T. A test fills it on its
 // stack and hands it to the host, which calls run() on its user-interface
 // thread; the window lives only inside that call.
-template <typename T>
-class DisplayWidgetWrapper : public AbstractWidgetWrapper
+template <typename T> class DisplayWidgetWrapper : public AbstractWidgetWrapper
 {
 public:
     int run(QWidget* parent, QObject* eventFilter) override
