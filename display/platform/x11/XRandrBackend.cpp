@@ -114,13 +114,16 @@ uint32_t XRandrBackend::refreshRate(unsigned long dotClock, unsigned hTotal, uns
     return uint32_t(std::lround(double(dotClock) / (double(hTotal) * lines)));
 }
 
-// Brings the cached state up to date: one round trip, after which every
-// change notification the server sent before it has arrived.
-bool XRandrBackend::update()
+// Brings the cached state up to date. With a round trip every change
+// notification the server sent before it has arrived; without one, only
+// those already received count, which is enough for the later steps of an
+// enumeration whose first step made the round trip.
+bool XRandrBackend::update(bool roundTrip)
 {
     if (m_broken)
         return false;
-    XSync(m_display, False);
+    if (roundTrip || !m_snapshot)
+        XSync(m_display, False);
     if (m_broken)
         return false;
     drainEvents();
@@ -406,7 +409,7 @@ bool XRandrBackend::getMonitorInfo(MonitorHandle monitor, MonitorInfo& info)
 bool XRandrBackend::enumDisplayDevices(const char* adapter, uint32_t index, DisplayDevice& device)
 {
     XErrorTrap trap(m_display);
-    if (!update())
+    if (!update(index == 0))
         return false;
     if (!adapter) {
         if (index >= m_snapshot->outputs.size())
@@ -441,7 +444,7 @@ bool XRandrBackend::enumDisplaySettings(const std::string& outputName, int32_t m
                                         ModeRecord& mode)
 {
     XErrorTrap trap(m_display);
-    if (!update())
+    if (!update(modeIndex <= 0))
         return false;
     const Output* output = findOutput(outputName);
     if (!output)

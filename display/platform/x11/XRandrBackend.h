@@ -16,9 +16,10 @@ typedef struct _XRRModeInfo XRRModeInfo;
 // is a monitor named after the first connected output it drives (in the
 // server's output order); each output is an adapter, and the connected
 // outputs on its CRTC are the monitor devices attached to it. The server's
-// state is cached and dropped when RandR reports a change, so an answer costs
-// one round trip unless something changed; the hardware is never polled
-// while the cheap query answers.
+// state is cached and dropped when RandR reports a change, so a question
+// costs one round trip (none for the later steps of an enumeration) unless
+// something changed; the hardware is never polled while the cheap query
+// answers.
 class XRandrBackend : public DisplayBackend
 {
 public:
@@ -110,7 +111,7 @@ private:
 
     XRandrBackend(Display* display, std::string displayName);
 
-    bool update();
+    bool update(bool roundTrip = true);
     bool buildSnapshot();
     void drainEvents();
     Output* findOutput(const std::string& name);
