@@ -5,9 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
-#include <map>
-#include <regex>
+#include <cstdio>
+#include <sstream>
 
 namespace {
 
@@ -172,25 +173,32 @@ TEST_F(XRandrOnXorg, MalformedOrMissingEdidPropertiesLeaveTheDeviceWithoutModel)
 
 TEST_F(XRandrOnXorg, ModesFollowTheServersOrderAndTheCurrentOneIsTheCrtcs)
 {
-    // xrandr --verbose prints each mode with its id and vertical clock.
+    // xrandr --verbose prints each mode of an output as a line with its id,
+    // then its horizontal and vertical timings with the vertical clock.
     std::string verbose;
     ASSERT_EQ(XServerSetup::run("xrandr --verbose", &verbose), 0);
-    const std::string section =
-        verbose.substr(verbose.find("DUMMY0 connected"),
-                       verbose.find("DUMMY1 ") - verbose.find("DUMMY0 connected"));
-    const std::regex modeLine(
-        R"(\n  ([0-9]+)x([0-9]+)[^ ]* \((0x[0-9a-f]+)\)[^\n*]*(\*current)?[^\n]*\n[^\n]*\n[^\n]*clock +([0-9.]+)Hz)");
+    std::istringstream lines(verbose.substr(verbose.find("DUMMY0 connected")));
+    std::getline(lines, verbose);
     std::vector<ModeRecord> expected;
     uint64_t current = 0;
-    for (std::sregex_iterator it(section.begin(), section.end(), modeLine), end; it != end; ++it) {
-        ModeRecord mode;
-        mode.width = uint32_t(std::stoul((*it)[1]));
-        mode.height = uint32_t(std::stoul((*it)[2]));
-        mode.nativeId = std::stoull((*it)[3], nullptr, 16);
-        mode.frequency = uint32_t(std::lround(std::stod((*it)[5])));
-        if ((*it)[4].matched)
-            current = mode.nativeId;
-        expected.push_back(mode);
+    for (std::string line; std::getline(lines, line) && !line.empty() &&
+                           std::isspace(static_cast<unsigned char>(line[0]));) {
+        const size_t id = line.find(" (0x");
+        double hertz = 0;
+        if (line.compare(0, 2, "  ") == 0 && line[2] != ' ' && id != std::string::npos) {
+            expected.emplace_back();
+            expected.back().nativeId = std::stoull(line.substr(id + 2), nullptr, 16);
+            if (line.find("*current") != std::string::npos)
+                current = expected.back().nativeId;
+        } else if (expected.empty()) {
+            continue;
+        } else if (std::sscanf(line.c_str(), " h: width %u", &expected.back().width) == 1) {
+        } else if (std::sscanf(line.c_str(), " v: height %u", &expected.back().height) == 1) {
+            const size_t clock = line.rfind("clock");
+            if (clock != std::string::npos &&
+                std::sscanf(line.c_str() + clock, "clock %lfHz", &hertz) == 1)
+                expected.back().frequency = uint32_t(std::lround(hertz));
+        }
     }
     ASSERT_GT(expected.size(), 10u);
 

@@ -4,8 +4,9 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
+#include <cctype>
 #include <cstdio>
-#include <regex>
+#include <sstream>
 #include <sys/wait.h>
 
 namespace {
@@ -120,20 +121,34 @@ std::string XServerSetup::geometry(const std::string& output)
 {
     std::string text;
     run("xrandr -q", &text);
-    const std::regex line("(^|\n)" + output +
-                          " (dis)?connected( primary)?( ([0-9]+x[0-9]+[+-][0-9]+[+-][0-9]+))?");
-    std::smatch match;
-    if (!std::regex_search(text, match, line))
-        return "missing";
-    return match[5].str();
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string name;
+        std::string state;
+        words >> name >> state;
+        if (name != output || (state != "connected" && state != "disconnected"))
+            continue;
+        // "DUMMY0 connected primary 1920x1080+0+0 ...": the first word that
+        // starts with a digit and holds a "+" is the geometry.
+        for (std::string word; words >> word;)
+            if (std::isdigit(static_cast<unsigned char>(word[0])) &&
+                word.find('+') != std::string::npos)
+                return word;
+        return "";
+    }
+    return "missing";
 }
 
 std::pair<int, int> XServerSetup::screenSize()
 {
     std::string text;
     run("xrandr -q", &text);
-    std::smatch match;
-    if (!std::regex_search(text, match, std::regex("current ([0-9]+) x ([0-9]+)")))
+    int width = 0;
+    int height = 0;
+    const size_t current = text.find("current ");
+    if (current == std::string::npos ||
+        std::sscanf(text.c_str() + current, "current %d x %d", &width, &height) != 2)
         return {0, 0};
-    return {std::stoi(match[1].str()), std::stoi(match[2].str())};
+    return {width, height};
 }
