@@ -34,6 +34,12 @@ const std::vector<EdidSampleFile::Sample>& EdidSampleFile::all()
             if (native.at(0).toInt() == 0)
                 sample.nativeResolution = native.at(1).toString().toStdString();
             sample.mutated = !row.value("mutation").isNull();
+            for (const QJsonValue pair : expected.value("properties").toArray())
+                sample.properties.emplace_back(
+                    pair.toArray().at(0).toString().toLatin1().toStdString(),
+                    pair.toArray().at(1).toString().toLatin1().toStdString());
+            sample.componentName =
+                expected.value("component_name").toString().toLatin1().toStdString();
             read.push_back(std::move(sample));
         }
         return read;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The real monitors' EDIDs of the sample file named by EDID_SAMPLES.
@@ -15,6 +16,10 @@ public:
         std::string modelCode;        // expected model code
         std::string nativeResolution; // expected, empty when it does not decode
         bool mutated = false;
+        // Expected (key, value) pairs the EDID adds to a display's properties
+        // and the component name, as bytes (one character per byte).
+        std::vector<std::pair<std::string, std::string>> properties;
+        std::string componentName;
     };
 
     // Every sample; empty when the file cannot be read.
