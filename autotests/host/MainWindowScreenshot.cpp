@@ -8,9 +8,9 @@
 
 #include <QDialog>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QProcess>
-#include <QFileInfo>
 #include <QScreen>
 #include <QSet>
 #include <QSignalSpy>
