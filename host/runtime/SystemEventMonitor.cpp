@@ -5,6 +5,7 @@
 
 #ifdef HOST_HAS_DBUS
 #include <QDBusConnection>
+#include <QFileInfo>
 #endif
 
 SystemEventMonitor::SystemEventMonitor(QObject* parent) : QObject(parent)
@@ -82,21 +83,25 @@ void SystemEventMonitor::screenSaverActiveChanged(bool active)
 void SystemEventMonitor::watchSession()
 {
 #ifdef HOST_HAS_DBUS
-    // Where there is no bus (containers, CI) these connections simply fail
-    // and the word only follows the screens.
-    QDBusConnection system = QDBusConnection::systemBus();
-    if (system.isConnected()) {
-        system.connect("org.freedesktop.login1", "/org/freedesktop/login1",
-                       "org.freedesktop.login1.Manager", "PrepareForSleep", this,
-                       SLOT(prepareForSleep(bool)));
-        system.connect("org.freedesktop.login1", "/org/freedesktop/login1/session/auto",
-                       "org.freedesktop.login1.Session", "Lock", this, SLOT(sessionLocked()));
+    // Only where a bus runs: merely asking Qt for a bus starts its D-Bus
+    // thread, which containers and CI machines do not need.
+    if (QFileInfo::exists(QStringLiteral("/run/dbus/system_bus_socket"))) {
+        QDBusConnection system = QDBusConnection::systemBus();
+        if (system.isConnected()) {
+            system.connect("org.freedesktop.login1", "/org/freedesktop/login1",
+                           "org.freedesktop.login1.Manager", "PrepareForSleep", this,
+                           SLOT(prepareForSleep(bool)));
+            system.connect("org.freedesktop.login1", "/org/freedesktop/login1/session/auto",
+                           "org.freedesktop.login1.Session", "Lock", this, SLOT(sessionLocked()));
+        }
     }
-    QDBusConnection session = QDBusConnection::sessionBus();
-    if (session.isConnected()) {
-        session.connect("org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
-                        "org.freedesktop.ScreenSaver", "ActiveChanged", this,
-                        SLOT(screenSaverActiveChanged(bool)));
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) {
+        QDBusConnection session = QDBusConnection::sessionBus();
+        if (session.isConnected()) {
+            session.connect("org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
+                            "org.freedesktop.ScreenSaver", "ActiveChanged", this,
+                            SLOT(screenSaverActiveChanged(bool)));
+        }
     }
 #endif
 }

@@ -34,8 +34,8 @@ bool TestRunner::start(std::vector<Job> jobs)
     m_records.clear();
     m_stop.store(false);
     m_running = true;
-    m_thread = QThread::create([this]() { work(); });
-    connect(m_thread, &QThread::finished, this, &TestRunner::workerDone);
+    m_thread.reset(QThread::create([this]() { work(); }));
+    connect(m_thread.get(), &QThread::finished, this, &TestRunner::workerDone);
     m_thread->start();
     return true;
 }
@@ -95,8 +95,6 @@ void TestRunner::work()
 void TestRunner::workerDone()
 {
     m_thread->wait();
-    m_thread->deleteLater();
-    m_thread = nullptr;
     m_running = false;
     emit finished();
 }

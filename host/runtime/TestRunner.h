@@ -66,5 +66,5 @@ private:
     std::vector<RunRecord> m_records;
     std::atomic<bool> m_stop{false};
     bool m_running = false;
-    QThread* m_thread = nullptr;
+    std::unique_ptr<QThread> m_thread; // kept after a run until the next one
 };
