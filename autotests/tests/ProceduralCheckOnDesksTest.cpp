@@ -1,14 +1,14 @@
 // The attended tests on simulated desks: which displays the procedural tests
 // accept, where the windows land, and a resolution changed in mid-run.
 
-#include "autotests/display/DisplayTestSupport.h"
 #include "autotests/support/RecordingHost.h"
 #include "autotests/support/WindowSpy.h"
+#include "autotests/tests/OneDisplayDesk.h"
 #include "display/DisplayInterfaceComponent.h"
-#include "display/DisplayInterfaceComponentManagerWindows.h"
 #include "display/DisplayMode.h"
 #include "display/platform/DisplayPlatform.h"
 #include "display/platform/sim/DeskLoader.h"
+#include "module/Keys.h"
 #include "module/TestResult.h"
 #include "tests/ColorTransitionTest.h"
 #include "tests/MonochromaticMeshTest.h"
@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 
 namespace {
 const SettingsMap QuickWindows = {{"CSAT", {{"CSAT_TEST_TIMEOUT", "0"}}}};
@@ -28,9 +29,8 @@ struct ExampleDesk
     {
         const char* root = std::getenv("MODULE_DISPLAY_SOURCE_DIR");
         std::string error;
-        auto backend = DeskLoader::loadFile(std::string(root ? root : ".") + "/examples/desks/" +
-                                                name + ".json",
-                                            &error);
+        auto backend = DeskLoader::loadFile(
+            std::string(root ? root : ".") + "/examples/desks/" + name + ".json", &error);
         EXPECT_TRUE(backend) << error;
         if (backend)
             DisplayPlatform::install(std::move(backend));
@@ -44,23 +44,22 @@ struct ExampleDesk
 
 TEST(ProceduralCheckOnDesks, ExampleDesks)
 {
-    struct Row
+    const struct
     {
         const char* desk;
         std::vector<bool> supported; // per component, in discovery order
-    };
-    const Row rows[] = {
+    } rows[] = {
         {"office", {true, false}},            // digital panel, analog monitor
         {"portrait", {true}},                 // turned panel runs 1080x1920
         {"projector-no-edid", {true, false}}, // the projector gives no EDID
         {"wall-16", std::vector<bool>(16, true)},
     };
-    for (const Row& row : rows) {
+    MonochromaticMeshTest mesh(ItemId(9, 1, 7));
+    SharpnessTest sharpness(ItemId(9, 1, 9));
+    ColorTransitionTest ramps(ItemId(9, 1, 6));
+    for (const auto& row : rows) {
         ExampleDesk desk(row.desk);
         ASSERT_EQ(desk.manager.componentCount(), row.supported.size()) << row.desk;
-        MonochromaticMeshTest mesh(ItemId(9, 1, 7));
-        SharpnessTest sharpness(ItemId(9, 1, 9));
-        ColorTransitionTest ramps(ItemId(9, 1, 6));
         for (uint32_t i = 0; i < row.supported.size(); ++i) {
             SystemComponent* component = desk.manager.componentAt(i);
             EXPECT_EQ(mesh.supportsComponent(component), row.supported[i]) << row.desk << i;
@@ -70,10 +69,49 @@ TEST(ProceduralCheckOnDesks, ExampleDesks)
     }
     // Every display of a clone group is judged on its own EDID and mode.
     ExampleDesk clone("clone");
-    MonochromaticMeshTest mesh(ItemId(9, 1, 7));
     ASSERT_GE(clone.manager.componentCount(), 2u);
     for (uint32_t i = 0; i < clone.manager.componentCount(); ++i)
         EXPECT_TRUE(mesh.supportsComponent(clone.manager.componentAt(i))) << i;
+}
+
+TEST(ProceduralCheckOnDesks, DigitalPanelAtItsNativeResolutionOnly)
+{
+    const std::string& key = Keys::
+        THIS_TEST_CANNOT_BE_PERFORMED_BECAUSE_THE_DEVICE_COULD_NOT_BE_IDENTIFIED_OR_HAS_BEEN_DISCONNECTED;
+    const struct
+    {
+        const char* name;
+        std::function<void(OneDisplayDesk&)> shape;
+        bool supported;
+    } rows[] = {
+        {"native", [](OneDisplayDesk&) {}, true},
+        {"turned", [](OneDisplayDesk& d) { d.runs(1080, 1920); }, true},
+        {"analog",
+         [](OneDisplayDesk& d) { d.panel.withEdid(EdidBlock().set(20, 0x08).fixChecksum().bytes); },
+         false},
+        {"bad checksum", [](OneDisplayDesk& d) { d.panel.withEdid(EdidBlock().set(127, 0).bytes); },
+         false},
+        {"other mode", [](OneDisplayDesk& d) { d.runs(1280, 1024); }, false},
+        {"square", [](OneDisplayDesk& d) { d.runs(1080, 1080); }, false},
+        {"no EDID", [](OneDisplayDesk& d) { d.panel.withoutEdid(); }, false},
+        {"no mode", [](OneDisplayDesk& d) { d.panel.withoutCurrentMode(); }, false},
+    };
+    for (const auto& row : rows) {
+        OneDisplayDesk desk;
+        row.shape(desk);
+        SystemComponent* display = desk.start();
+        MonochromaticMeshTest mesh(ItemId(9, 1, 7));
+        mesh.configure(QuickWindows, nullptr);
+        EXPECT_EQ(mesh.supportsComponent(display), row.supported) << row.name;
+        RecordingHost host(display);
+        host.answer(1).runWindow().answer(3);
+        EXPECT_EQ(mesh.run(&host), row.supported ? Passed : NotPerformed) << row.name;
+        if (!row.supported) {
+            EXPECT_EQ(host.messages(), std::vector<std::string>{key}) << row.name;
+            EXPECT_TRUE(host.requests().empty()) << row.name;
+        }
+    }
+    EXPECT_FALSE(MonochromaticMeshTest(ItemId(9, 1, 7)).supportsComponent(nullptr));
 }
 
 TEST(ProceduralCheckOnDesks, WindowsCoverTheirDisplay)
@@ -103,12 +141,9 @@ TEST(ProceduralCheckOnDesks, WindowsCoverTheirDisplay)
 
 TEST(ProceduralCheckOnDesks, ResolutionChangedDuringTheRunAbortsIt)
 {
-    SimulatedDesk desk;
-    desk.display("DP-1").at(0, 0).withEdid(EdidBlock().bytes).mode(1920, 1080).mode(1280, 1024).current(0);
-    InstalledDesk installed(desk);
-    DisplayInterfaceComponentManagerWindows manager(ItemId(9, 0, 0));
-    manager.refresh();
-    auto* display = dynamic_cast<DisplayInterfaceComponent*>(manager.componentAt(0));
+    OneDisplayDesk desk;
+    desk.panel.mode(1280, 1024);
+    auto* display = dynamic_cast<DisplayInterfaceComponent*>(desk.start());
     ASSERT_NE(display, nullptr);
 
     SharpnessTest sharpness(ItemId(9, 1, 9));
@@ -129,6 +164,10 @@ TEST(ProceduralCheckOnDesks, ResolutionChangedDuringTheRunAbortsIt)
     EXPECT_TRUE(host.messages().empty());
     EXPECT_EQ(host.countProgress(100), 1);
     EXPECT_EQ(host.progressTexts().back(), "");
+    EXPECT_EQ(
+        sharpness.reason(),
+        Keys::
+            THIS_TEST_CANNOT_BE_PERFORMED_BECAUSE_THE_DEVICE_COULD_NOT_BE_IDENTIFIED_OR_HAS_BEEN_DISCONNECTED);
     // The pattern was shown at the resolution the run started with.
     ASSERT_EQ(spy.shown.size(), 1u);
     EXPECT_EQ(spy.shown[0].geometry, QRect(0, 0, 1920, 1080));
