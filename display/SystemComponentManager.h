@@ -15,9 +15,9 @@ public:
     explicit SystemComponentManager(const ItemId& id) : m_managerId(id) {}
     virtual ~SystemComponentManager() = default;
 
-    virtual ItemId managerId() { return m_managerId; }      // slot 1
+    virtual ItemId managerId() { return m_managerId; }                // slot 1
     virtual uint64_t componentCount() { return m_components.size(); } // slot 2
-    virtual SystemComponent* componentAt(uint32_t index)    // slot 3
+    virtual SystemComponent* componentAt(uint32_t index)              // slot 3
     {
         return index < m_components.size() ? m_components[index] : nullptr;
     }

@@ -16,8 +16,7 @@ struct ItemId
         : module(moduleNumber), diagnostic(diagnosticNumber), test(testNumber),
           key((uint64_t(moduleNumber) << 48) | (uint64_t(diagnosticNumber) << 24) |
               uint64_t(testNumber))
-    {
-    }
+    {}
 
     friend constexpr bool operator==(const ItemId& a, const ItemId& b) { return a.key == b.key; }
     friend constexpr bool operator!=(const ItemId& a, const ItemId& b) { return a.key != b.key; }

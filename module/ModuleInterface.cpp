@@ -4,8 +4,7 @@ ModuleInterface::ModuleInterface(const std::vector<Diagnostic*>& diagnostics, Re
                                  SystemComponentManager* componentManager, uint64_t flags)
     : m_diagnostics(diagnostics), m_resource(resource), m_componentManager(componentManager),
       m_flags(flags)
-{
-}
+{}
 
 Diagnostic* ModuleInterface::diagnosticAt(uint32_t index)
 {

@@ -8,8 +8,7 @@ class ProductVersion
 public:
     ProductVersion(uint32_t major, uint32_t minor, uint32_t build, uint32_t revision)
         : m_major(major), m_minor(minor), m_build(build), m_revision(revision)
-    {
-    }
+    {}
     virtual ~ProductVersion() = default;
 
     virtual uint32_t major() const { return m_major; }       // slot 1

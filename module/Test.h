@@ -18,7 +18,7 @@ public:
     explicit Test(const ItemId& id) : m_id(id) {}
     virtual ~Test() = default;
 
-    virtual bool supportsComponent(SystemComponent* component) = 0;  // slot 1
+    virtual bool supportsComponent(SystemComponent* component) = 0;   // slot 1
     virtual uint32_t run(RunContext* context) = 0;                    // slot 2
     virtual bool isAttended() = 0;                                    // slot 3
     virtual bool isExclusive() { return false; }                      // slot 4

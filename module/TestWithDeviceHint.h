@@ -11,8 +11,7 @@
 
 // Wraps one concrete test and reports the device hint (the components that may
 // be at fault) whenever the wrapped test fails.
-template <typename T>
-class TestWithDeviceHint : public Test
+template <typename T> class TestWithDeviceHint : public Test
 {
 public:
     TestWithDeviceHint(const std::string& deviceHint, const ItemId& id)

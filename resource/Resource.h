@@ -19,16 +19,16 @@ public:
     explicit Resource(const ItemId& id) : m_id(id) {}
     virtual ~Resource() = default;
 
-    virtual uint64_t hostValue() { return m_hostValue; }                     // slot 1
-    virtual std::string diagnosticNameKey(const ItemId& id) = 0;             // slot 2
-    virtual std::string testNameKey(const ItemId& id) = 0;                   // slot 3
-    virtual std::string diagnosticDescriptionKey(const ItemId& id) = 0;      // slot 4
-    virtual std::string testDescriptionKey(const ItemId& id) = 0;            // slot 5
-    virtual std::string helpText() { return m_helpText; }                    // slot 6
-    virtual std::string name() { return m_name; }                            // slot 7
-    virtual std::string code() { return m_code; }                            // slot 8
-    virtual CommandLineNames testCommandLineNames() { return m_testNames; }  // slot 9
-    virtual CommandLineNames diagnosticCommandLineNames()                    // slot 10
+    virtual uint64_t hostValue() { return m_hostValue; }                    // slot 1
+    virtual std::string diagnosticNameKey(const ItemId& id) = 0;            // slot 2
+    virtual std::string testNameKey(const ItemId& id) = 0;                  // slot 3
+    virtual std::string diagnosticDescriptionKey(const ItemId& id) = 0;     // slot 4
+    virtual std::string testDescriptionKey(const ItemId& id) = 0;           // slot 5
+    virtual std::string helpText() { return m_helpText; }                   // slot 6
+    virtual std::string name() { return m_name; }                           // slot 7
+    virtual std::string code() { return m_code; }                           // slot 8
+    virtual CommandLineNames testCommandLineNames() { return m_testNames; } // slot 9
+    virtual CommandLineNames diagnosticCommandLineNames()                   // slot 10
     {
         return m_diagnosticNames;
     }

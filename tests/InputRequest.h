@@ -21,8 +21,7 @@ public:
                  uint32_t extraValue)
         : title(std::move(title)), text(std::move(text)), presentation(presentation),
           answerSet(answerSet), extraValue(extraValue)
-    {
-    }
+    {}
     virtual ~InputRequest() = default;
 
     AbstractWidgetWrapper* widget = nullptr; // not owned; null in a text request

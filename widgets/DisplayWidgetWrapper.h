@@ -2,6 +2,7 @@
 
 #include "widgets/AbstractWidgetWrapper.h"
 #include "widgets/DisplayInteractiveWidget.h"
+#include "widgets/WindowResult.h"
 
 #include <QDebug>
 
@@ -11,8 +12,7 @@
 // Construction values of one test window of class T. A test fills it on its
 // stack and hands it to the host, which calls run() on its user-interface
 // thread; the window lives only inside that call.
-template <typename T>
-class DisplayWidgetWrapper : public AbstractWidgetWrapper
+template <typename T> class DisplayWidgetWrapper : public AbstractWidgetWrapper
 {
 public:
     int run(QWidget* parent, QObject* eventFilter) override
@@ -41,8 +41,11 @@ public:
 private:
     static int execute(T& window)
     {
-        qDebug().noquote() << "exec filter installed";
+        qDebug().nospace().noquote() << "exec filter installed";
         window.exec();
-        return window.result();
+        const int result = window.result();
+        // Someone holding the window may have ended it with a code of its own;
+        // the test only understands WindowResult values.
+        return result >= SystemEvent && result <= Wrong ? result : Timeout;
     }
 };

@@ -10,7 +10,7 @@ struct DisplayDevice
     std::string deviceName;   // adapter: output name; monitor: "<output>\Monitor<n>"
     std::string deviceString; // human-readable description
     uint32_t stateFlags = 0;
-    std::string deviceId;     // monitor: "MONITOR\<model code>\<instance>"
+    std::string deviceId; // monitor: "MONITOR\<model code>\<instance>"
     std::string deviceKey;
 
     static constexpr uint32_t AttachedToDesktop = 0x1;

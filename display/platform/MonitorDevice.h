@@ -10,6 +10,6 @@
 struct MonitorDevice
 {
     std::string instanceId;
-    bool keyOpens = true; // false when the hardware key cannot be opened
+    bool keyOpens = true;                         // false when the hardware key cannot be opened
     std::vector<RegistryValue> hardwareKeyValues; // "EDID" among them when known
 };

@@ -11,7 +11,7 @@ struct MonitorInfo
 {
     Rect rcMonitor;
     Rect rcWork;
-    uint32_t flags = 0;  // PrimaryMonitor for the primary one
+    uint32_t flags = 0; // PrimaryMonitor for the primary one
     std::string device; // output name, compared byte for byte with adapter names
 
     static constexpr uint32_t PrimaryMonitor = 0x1;

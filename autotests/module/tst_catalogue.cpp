@@ -1,0 +1,316 @@
+// Keys, the resource the host reads, and the reading of time-outs from the
+// host's settings. Expected texts are typed here, not taken from the code's
+// own constants, so a misspelt constant is caught.
+
+#include "module/Diagnostic.h"
+#include "module/Keys.h"
+#include "module/ModuleExports.h"
+#include "module/ModuleInterface.h"
+#include "module/StoiConversion.h"
+#include "module/Test.h"
+#include "module/TimeoutSettings.h"
+#include "resource/DisplayResource.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <vector>
+
+namespace {
+struct TestRow
+{
+    uint32_t number;
+    const char* shortName;
+    const char* longName;
+    const char* nameKey;
+    const char* descriptionKey;
+};
+
+const std::vector<TestRow> Tests = {
+    {1, "r", "red_purity", "DISPLAY_RED_PURITY_TEST", "DISPLAY_RED_PURITY_TEST_DESCRIPTION"},
+    {2, "g", "green_purity", "DISPLAY_GREEN_PURITY_TEST", "DISPLAY_GREEN_PURITY_TEST_DESCRIPTION"},
+    {3, "b", "blue_purity", "DISPLAY_BLUE_PURITY_TEST", "DISPLAY_BLUE_PURITY_TEST_DESCRIPTION"},
+    {4, "k", "black_purity", "DISPLAY_BLACK_PURITY_TEST", "DISPLAY_BLACK_PURITY_TEST_DESCRIPTION"},
+    {5, "w", "white_purity", "DISPLAY_WHITE_PURITY_TEST", "DISPLAY_WHITE_PURITY_TEST_DESCRIPTION"},
+    {6, "c", "color_transition", "DISPLAY_COLOR_TRANSITION_TEST",
+     "DISPLAY_COLOR_TRANSITION_TEST_DESCRIPTION"},
+    {7, "m", "mono_mesh", "DISPLAY_MONOCHROMATIC_MESH_TEST",
+     "DISPLAY_MONOCHROMATIC_MESH_TEST_DESCRIPTION"},
+    {8, "i", "inv_mono_mesh", "DISPLAY_INVERTED_MONOCHROMATIC_MESH_TEST",
+     "DISPLAY_INVERTED_MONOCHROMATIC_MESH_TEST_DESCRIPTION"},
+    {9, "s", "sharpness", "DISPLAY_SHARPNESS_TEST", "DISPLAY_SHARPNESS_TEST_DESCRIPTION"},
+    {10, "f", "resolution_fitting", "DISPLAY_RESOLUTION_FITTING_TEST",
+     "DISPLAY_RESOLUTION_FITTING_TEST_DESCRIPTION"},
+    {11, "n", "interactive_test", "DISPLAY_GENERAL_DISPLAY_INTERACTIVE_TEST",
+     "DISPLAY_GENERAL_DISPLAY_INTERACTIVE_TEST_DESCRIPTION"},
+};
+
+const char* const HelpText =
+    "Display Module help:\n"
+    "  Usage: OrvaneDiagnosticsCLI -Mdisplay [diagnostic]\"[test(s)]\" [device id(s)]\n"
+    "\n"
+    " Diagnostics:\n"
+    "   -Q, --quick  Runs all test(s) of Display diagnostic\n"
+    "   -Q\"[test(s)]\", --quick=\"[test(s)]\"  Runs chosen test(s) of Display diagnostic\n"
+    "\n"
+    " Tests:\n"
+    "   r, red_purity\t\t\tRed Purity Test*\n"
+    "   g, green_purity\t\t\tGreen Purity Test*\n"
+    "   b, blue_purity\t\t\tBlue Purity Test*\n"
+    "   k, black_purity\t\t\tBlack Purity Test*\n"
+    "   w, white_purity\t\t\tWhite Purity Test*\n"
+    "   c, color_transition\t\t\tColor Transition Test*\n"
+    "   m, mono_mesh\t\t\t        Monochroamtic Mesh Test*\n"
+    "   i, inv_mono_mesh\t\t\tInverted Monochroamtic Mesh Test*\n"
+    "   s, sharpness\t\t\t        Sharpness Test*\n"
+    "   f, resolution_fitting\t\tResolution Fitting Test\n"
+    "   n, interactive_test\t                Display Interactive Test*\n"
+    "\n"
+    "   * Test not supported on CLI\n"
+    "\n"
+    " Examples:\n"
+    "  => Performs Resolution Fitting Test test on all display devices:\n"
+    "      OrvaneDiagnosticsCLI -Mdisplay -Q\"f\"\n"
+    "\n"
+    "  => Performs all tests on all diplay devices:\n"
+    "      OrvaneDiagnosticsCLI -Mdisplay -Q 0\n"
+    "      OrvaneDiagnosticsCLI -Mdisplay -Q\n"
+    "      OrvaneDiagnosticsCLI -Mdisplay 0\n"
+    "\n"
+    "  => Performs Resolution Fitting Test on device dpy1:\n"
+    "      OrvaneDiagnosticsCLI -Mdisplay -Q\"f\" dpy1\n"
+    "\n";
+} // namespace
+
+TEST(KeyCatalogue, KeysWithPunctuationAreSpelledExactly)
+{
+    EXPECT_EQ(Keys::AN_INTERNAL_ERROR_OCCURRED,
+              "AN_INTERNAL_ERROR_OCCURRED._|THIS_DOES_NOT_INDICATE_A_FAILURE._|PLEASE_TRY_AGAIN.");
+    EXPECT_EQ(Keys::YOUR_SYSTEM_CAN_TAKE_FULL_ADVANTAGE_OF_YOUR_DISPLAY_RESOLUTION,
+              "YOUR_SYSTEM_CAN_TAKE_FULL_ADVANTAGE_OF_YOUR_DISPLAY_RESOLUTION.");
+    EXPECT_EQ(Keys::YOUR_SYSTEM_CANT_REACH_THE_MAXIMUM_RESOLUTION_OF_YOUR_DISPLAY,
+              "YOUR_SYSTEM_CAN'T_REACH_THE_MAXIMUM_RESOLUTION_OF_YOUR_DISPLAY.");
+    EXPECT_EQ(Keys::STANDARD_DEVICE_HINT,
+              "POSSIBLE_DEFECTIVE_COMPONENTS: CABLES, SCREEN, CONNECTOR");
+}
+
+TEST(KeyCatalogue, MessageAndPropertyKeys)
+{
+    const std::vector<std::pair<std::string, std::string>> keys = {
+        {Keys::DISPLAY_ATTENDED_TEST_FAILED, "DISPLAY_ATTENDED_TEST_FAILED"},
+        {Keys::TEST_ABORTED_BECAUSE_A_SYSTEM_EVENT_THAT_COULD_COMPROMISE_THE_OUTCOME_HAS_HAPPENED,
+         "TEST_ABORTED_BECAUSE_A_SYSTEM_EVENT_THAT_COULD_COMPROMISE_THE_OUTCOME_HAS_HAPPENED"},
+        {Keys::
+             THIS_TEST_CANNOT_BE_PERFORMED_BECAUSE_THE_DEVICE_COULD_NOT_BE_IDENTIFIED_OR_HAS_BEEN_DISCONNECTED,
+         "THIS_TEST_CANNOT_BE_PERFORMED_BECAUSE_THE_DEVICE_COULD_NOT_BE_IDENTIFIED_OR_HAS_BEEN_"
+         "DISCONNECTED"},
+        {Keys::
+             THIS_TEST_CANNOT_BE_PERFORMED_BECAUSE_THE_APPLICATION_COULD_NOT_RECOGNIZE_THE_INPUT_TYPE,
+         "THIS_TEST_CANNOT_BE_PERFORMED_BECAUSE_THE_APPLICATION_COULD_NOT_RECOGNIZE_THE_INPUT_"
+         "TYPE"},
+        {Keys::DISPLAY_GENERAL_DISPLAY_INTERACTIVE_FAILED,
+         "DISPLAY_GENERAL_DISPLAY_INTERACTIVE_FAILED"},
+        {Keys::DISPLAY_GENERAL_DISPLAY_INTERACTIVE_INSTRUCTIONS,
+         "DISPLAY_GENERAL_DISPLAY_INTERACTIVE_INSTRUCTIONS"},
+        {Keys::DISPLAY_GENERAL_PURITY_CHECK, "DISPLAY_GENERAL_PURITY_CHECK"},
+        {Keys::DISPLAY_MONOCHROMATIC_MESH_DESCRIPTION, "DISPLAY_MONOCHROMATIC_MESH_DESCRIPTION"},
+        {Keys::CSAT_TEST_TIMEOUT_DISPLAY_INVERTED_MONOCHROMATIC_MESH_TEST,
+         "CSAT_TEST_TIMEOUT_DISPLAY_INVERTED_MONOCHROMATIC_MESH_TEST"},
+        {Keys::CURRENT_RESOLUTION, "CURRENT_RESOLUTION"},
+        {Keys::GENERIC_DISPLAY, "GENERIC_DISPLAY"},
+        {Keys::UDI, "UDI"},
+        {Keys::DIGITAL, "DIGITAL"},
+        {Keys::ANALOG, "ANALOG"},
+    };
+    for (const auto& [actual, expected] : keys)
+        EXPECT_EQ(actual, expected);
+}
+
+TEST(DisplayResourceTest, NameCodeAndHelpText)
+{
+    DisplayResource resource(ItemId(9, 0, 0));
+    EXPECT_EQ(resource.name(), "DISPLAY");
+    EXPECT_EQ(resource.code(), "MO");
+    EXPECT_EQ(resource.helpText(), HelpText);
+    EXPECT_EQ(resource.hostValue(), 0u);
+    EXPECT_TRUE(resource.numberedTexts().empty());
+}
+
+TEST(DisplayResourceTest, CommandLineTablesAreOrderedByItemId)
+{
+    DisplayResource resource(ItemId(9, 0, 0));
+    const auto tests = resource.testCommandLineNames();
+    ASSERT_EQ(tests.size(), Tests.size());
+    auto it = tests.begin();
+    for (const TestRow& row : Tests) {
+        EXPECT_EQ(it->first, ItemId(9, 1, row.number));
+        EXPECT_EQ(it->second.shortName, row.shortName);
+        EXPECT_EQ(it->second.longName, row.longName);
+        EXPECT_EQ(it->second.kind, 2u);
+        ++it;
+    }
+    const auto diagnostics = resource.diagnosticCommandLineNames();
+    ASSERT_EQ(diagnostics.size(), 1u);
+    EXPECT_EQ(diagnostics.begin()->first, ItemId(9, 1, 0));
+    EXPECT_EQ(diagnostics.begin()->second.shortName, "Q");
+    EXPECT_EQ(diagnostics.begin()->second.longName, "quick");
+    EXPECT_EQ(diagnostics.begin()->second.kind, 2u);
+}
+
+TEST(DisplayResourceTest, NameAndDescriptionKeysByItemId)
+{
+    DisplayResource resource(ItemId(9, 0, 0));
+    for (const TestRow& row : Tests) {
+        const ItemId id(9, 1, row.number);
+        EXPECT_EQ(resource.testNameKey(id), row.nameKey);
+        EXPECT_EQ(resource.testDescriptionKey(id), row.descriptionKey);
+        EXPECT_EQ(resource.diagnosticNameKey(id), "");
+        EXPECT_EQ(resource.diagnosticDescriptionKey(id), "");
+    }
+    EXPECT_EQ(resource.diagnosticNameKey(ItemId(9, 1, 0)), "DISPLAY_QUICK_DIAGNOSTIC");
+    EXPECT_EQ(resource.diagnosticDescriptionKey(ItemId(9, 1, 0)), "DISPLAY_TESTS_TOOLTIP");
+    for (const ItemId& unknown : {ItemId(9, 1, 0), ItemId(9, 2, 1), ItemId(9, 1, 12), ItemId()}) {
+        EXPECT_EQ(resource.testNameKey(unknown), "");
+        EXPECT_EQ(resource.testDescriptionKey(unknown), "");
+    }
+    EXPECT_EQ(resource.diagnosticNameKey(ItemId(9, 2, 1)), "");
+}
+
+namespace {
+// Exposes the table so that first-insert-wins can be checked.
+class OpenResource : public DisplayResource
+{
+public:
+    using DisplayResource::DisplayResource;
+    void insertTestName(const ItemId& id, const CommandLineEntry& entry)
+    {
+        m_testNames.insert({id, entry});
+    }
+};
+} // namespace
+
+TEST(DisplayResourceTest, FirstEntryForAnIdWins)
+{
+    OpenResource resource(ItemId(9, 0, 0));
+    resource.insertTestName(ItemId(9, 1, 1), {"x", "other", 7});
+    const auto tests = resource.testCommandLineNames();
+    EXPECT_EQ(tests.size(), 11u);
+    EXPECT_EQ(tests.at(ItemId(9, 1, 1)).shortName, "r");
+}
+
+TEST(DisplayResourceTest, NumberedTexts)
+{
+    DisplayResource resource(ItemId(9, 0, 0));
+    resource.setNumberedTexts({{2, ""}, {0, "0 - 2"}, {1, ""}});
+    const Resource::NumberedTexts expected = {{0, "0 - 2"}, {1, ""}, {2, ""}};
+    EXPECT_EQ(resource.numberedTexts(), expected);
+
+    resource.setNumberedTexts(resource.numberedTexts()); // a copy of its own table
+    EXPECT_EQ(resource.numberedTexts(), expected);
+
+    // Handing the resource its own table (as a subclass can) changes nothing.
+    class SelfAssigning : public DisplayResource
+    {
+    public:
+        using DisplayResource::DisplayResource;
+        void assignOwn() { setNumberedTexts(m_numberedTexts); }
+    } self(ItemId(9, 0, 0));
+    self.setNumberedTexts(expected);
+    self.assignOwn();
+    EXPECT_EQ(self.numberedTexts(), expected);
+
+    resource.setNumberedTexts({});
+    EXPECT_TRUE(resource.numberedTexts().empty());
+}
+
+TEST(DisplayResourceTest, TheGraphHandsTheResourceItsTable)
+{
+    Resource* resource = GetModuleInterfaceInstance()->resource();
+    const Resource::NumberedTexts expected = {{0, "0 - 2"}, {1, ""}, {2, ""}};
+    EXPECT_EQ(resource->numberedTexts(), expected);
+    ReleaseModuleInterfaceInstance();
+}
+
+TEST(StoiConversionTest, FollowsTheStandardRule)
+{
+    const std::vector<std::pair<const char*, int>> valid = {
+        {"20", 20},
+        {"  7", 7},
+        {"\t\n+12", 12},
+        {"-3", -3},
+        {"12abc", 12},
+        {"0", 0},
+        {"2147483647", 2147483647},
+        {"-2147483648", -2147483647 - 1},
+        {"007", 7},
+        {"1e99", 1},
+    };
+    for (const auto& [text, value] : valid)
+        EXPECT_EQ(stoiConversion(text), value) << text;
+
+    for (const char* text : {"", "abc", " ", "+", "-", "x12", "+-1", " - 1"}) {
+        try {
+            stoiConversion(text);
+            ADD_FAILURE() << "no error for '" << text << "'";
+        } catch (const std::invalid_argument& error) {
+            EXPECT_STREQ(error.what(), "invalid stoi argument");
+        }
+    }
+    for (const char* text : {"2147483648", "-2147483649", "99999999999999999999999"}) {
+        try {
+            stoiConversion(text);
+            ADD_FAILURE() << "no error for '" << text << "'";
+        } catch (const std::out_of_range& error) {
+            EXPECT_STREQ(error.what(), "stoi argument out of range");
+        }
+    }
+}
+
+TEST(TimeoutSettingsTest, OwnKeyThenGeneralKeyThenDefault)
+{
+    const std::string red = "CSAT_TEST_TIMEOUT_DISPLAY_RED_PURITY_TEST";
+    const std::string green = "CSAT_TEST_TIMEOUT_DISPLAY_GREEN_PURITY_TEST";
+    const SettingsMap both = {{"CSAT", {{"CSAT_TEST_TIMEOUT", "20"}, {red, "7"}}}};
+    EXPECT_EQ(TimeoutSettings::read(both, red), 7);
+    EXPECT_EQ(TimeoutSettings::read(both, green), 20);
+    EXPECT_EQ(TimeoutSettings::readGeneral(both), 20);
+
+    EXPECT_EQ(TimeoutSettings::read({}, red), 5);
+    EXPECT_EQ(TimeoutSettings::read({{"csat", {{red, "7"}}}}, red), 5);
+    EXPECT_EQ(TimeoutSettings::read({{"OTHER", {{"CSAT_TEST_TIMEOUT", "9"}}}}, red), 5);
+    EXPECT_EQ(TimeoutSettings::read({{"CSAT", {{"CSAT_POPUP_TIMEOUT", "9"}}}}, red), 5);
+    EXPECT_EQ(TimeoutSettings::read({{"CSAT", {{"CSAT_TEST_TIMEOUT", "-1"}}}}, red), -1);
+
+    // A bad own value fails without falling back to the general key.
+    const SettingsMap badOwn = {{"CSAT", {{"CSAT_TEST_TIMEOUT", "20"}, {red, "abc"}}}};
+    EXPECT_THROW(TimeoutSettings::read(badOwn, red), std::invalid_argument);
+    EXPECT_EQ(TimeoutSettings::read(badOwn, green), 20);
+}
+
+TEST(ConfigureThroughTheGraph, ErrorsCarryTheHostsTexts)
+{
+    Diagnostic* diagnostic = GetModuleInterfaceInstance()->diagnosticAt(0);
+    for (uint32_t i = 0; i < diagnostic->testCount(); ++i) {
+        ::Test* test = diagnostic->testAt(i);
+        const bool readsTimeout = test->id().test != 10;
+        EXPECT_TRUE(test->configure({}, nullptr));
+        EXPECT_TRUE(test->configure({{"CSAT", {{"CSAT_TEST_TIMEOUT", " 30 s"}}}}, nullptr));
+        if (!readsTimeout) {
+            EXPECT_TRUE(test->configure({{"CSAT", {{"CSAT_TEST_TIMEOUT", "x"}}}}, nullptr));
+            continue;
+        }
+        try {
+            test->configure({{"CSAT", {{"CSAT_TEST_TIMEOUT", "letters"}}}}, nullptr);
+            ADD_FAILURE() << "test " << i + 1;
+        } catch (const std::invalid_argument& error) {
+            EXPECT_STREQ(error.what(), "invalid stoi argument");
+        }
+        try {
+            test->configure({{"CSAT", {{"CSAT_TEST_TIMEOUT", "4294967296"}}}}, nullptr);
+            ADD_FAILURE() << "test " << i + 1;
+        } catch (const std::out_of_range& error) {
+            EXPECT_STREQ(error.what(), "stoi argument out of range");
+        }
+    }
+    ReleaseModuleInterfaceInstance();
+}

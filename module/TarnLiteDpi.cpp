@@ -1,0 +1,3 @@
+#include "module/TarnLiteDpi.h"
+
+TarnLiteDpi::~TarnLiteDpi() = default;

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QWidget>
+
+#define MODULE_DISPLAY_EXPORT __attribute__((visibility("default")))
+
+// A widget class whose destructor the library exports for hosts that expect
+// it; the module itself never creates one.
+class TarnLiteDpi : public QWidget
+{
+public:
+    using QWidget::QWidget;
+    MODULE_DISPLAY_EXPORT ~TarnLiteDpi() override;
+};
