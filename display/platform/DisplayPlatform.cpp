@@ -1,12 +1,41 @@
 #include "display/platform/DisplayPlatform.h"
 
 #include "display/platform/NullBackend.h"
+#ifdef DISPLAY_PLATFORM_HAS_X11
+#include "display/platform/x11/XRandrBackend.h"
+#endif
+#ifdef DISPLAY_PLATFORM_HAS_DRM
+#include "display/platform/drm/DrmBackend.h"
+#endif
+
+#include <cstdlib>
 
 namespace {
 std::unique_ptr<DisplayBackend>& installed()
 {
     static std::unique_ptr<DisplayBackend> backend;
     return backend;
+}
+
+std::string environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// Under Wayland an X connection reaches Xwayland, whose outputs carry no
+// EDID and only made-up modes, so the kernel's view is the better one.
+bool isWaylandSession(std::string* why)
+{
+    if (!environment("WAYLAND_DISPLAY").empty()) {
+        *why = "a Wayland session (WAYLAND_DISPLAY=" + environment("WAYLAND_DISPLAY") + ")";
+        return true;
+    }
+    if (environment("XDG_SESSION_TYPE") == "wayland") {
+        *why = "a Wayland session (XDG_SESSION_TYPE=wayland)";
+        return true;
+    }
+    return false;
 }
 } // namespace
 
@@ -30,7 +59,39 @@ void DisplayPlatform::reset()
 
 std::unique_ptr<DisplayBackend> DisplayPlatform::createDefault(std::string* reason)
 {
+    std::string session;
+    const bool wayland = isWaylandSession(&session);
+    std::string why = wayland ? session : "";
+
+#ifdef DISPLAY_PLATFORM_HAS_X11
+    if (!wayland) {
+        std::string error;
+        if (auto x11 = XRandrBackend::open(nullptr, &error)) {
+            if (reason)
+                *reason = "x11: " + x11->description();
+            return x11;
+        }
+        why = error;
+    }
+#else
+    if (!wayland)
+        why = "this build has no X11 support";
+#endif
+
+#ifdef DISPLAY_PLATFORM_HAS_DRM
+    auto drm = std::make_unique<DrmBackend>();
+    const size_t connectors = drm->connectorCount();
+    if (connectors > 0) {
+        if (reason)
+            *reason = "drm: " + why + "; reading " + std::to_string(connectors) +
+                      " connectors under /sys/class/drm";
+        return drm;
+    }
+    why += "; no DRM connectors under /sys/class/drm";
+#else
+    why += "; this build has no DRM support";
+#endif
     if (reason)
-        *reason = "no display backend is available on this machine";
+        *reason = "none: " + why;
     return std::make_unique<NullBackend>();
 }

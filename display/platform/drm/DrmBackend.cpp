@@ -1,0 +1,296 @@
+#include "display/platform/drm/DrmBackend.h"
+
+#include "display/platform/MonitorIdentity.h"
+
+#include <xf86drm.h>
+#include <xf86drmMode.h>
+
+#include <cmath>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+constexpr uint32_t DefaultBitsPerPixel = 32;
+
+uint32_t refreshOf(const drmModeModeInfo& mode)
+{
+    double lines = mode.vtotal;
+    if (mode.flags & DRM_MODE_FLAG_DBLSCAN)
+        lines *= 2;
+    if (mode.flags & DRM_MODE_FLAG_INTERLACE)
+        lines /= 2;
+    if (mode.htotal == 0 || lines <= 0)
+        return mode.vrefresh;
+    return uint32_t(std::lround(mode.clock * 1000.0 / (mode.htotal * lines)));
+}
+
+ModeRecord recordOf(const drmModeModeInfo& mode, uint32_t bitsPerPixel, uint64_t id)
+{
+    ModeRecord record;
+    record.width = mode.hdisplay;
+    record.height = mode.vdisplay;
+    record.bitsPerPixel = bitsPerPixel;
+    record.frequency = refreshOf(mode);
+    record.nativeId = id;
+    record.flags = mode.flags;
+    return record;
+}
+
+std::vector<uint8_t> edidOf(const DrmSysfs::Connector& connector)
+{
+    // Shorter than a base block is no EDID at all.
+    return connector.edid.size() >= 128 ? connector.edid : std::vector<uint8_t>();
+}
+} // namespace
+
+DrmBackend::DrmBackend(std::string sysfsRoot, std::string deviceRoot)
+    : m_sysfsRoot(std::move(sysfsRoot)), m_deviceRoot(std::move(deviceRoot))
+{}
+
+size_t DrmBackend::connectorCount()
+{
+    rescan();
+    return m_connectors.size();
+}
+
+void DrmBackend::rescan()
+{
+    m_connectors.clear();
+    for (DrmSysfs::Connector& found : DrmSysfs::connectors(m_sysfsRoot)) {
+        Connector connector;
+        connector.sysfs = std::move(found);
+        for (size_t i = 0; i < connector.sysfs.modes.size(); ++i) {
+            ModeRecord mode;
+            if (!DrmSysfs::parseModeName(connector.sysfs.modes[i], mode.width, mode.height))
+                continue;
+            mode.bitsPerPixel = DefaultBitsPerPixel;
+            mode.nativeId = i;
+            connector.modes.push_back(mode);
+        }
+        m_connectors.push_back(std::move(connector));
+    }
+    std::vector<std::string> cards;
+    for (const Connector& connector : m_connectors)
+        if (cards.empty() || cards.back() != connector.sysfs.card)
+            cards.push_back(connector.sysfs.card);
+    for (const std::string& card : cards)
+        readDeviceNode(card);
+
+    // Monitors the kernel does not place are laid out left to right.
+    int32_t left = 0;
+    for (Connector& connector : m_connectors) {
+        if (connector.placed) {
+            connector.rect = *connector.placed;
+            left = std::max(left, connector.rect.right);
+        }
+    }
+    for (Connector& connector : m_connectors) {
+        if (connector.placed || !isMonitor(connector))
+            continue;
+        const ModeRecord* mode = connector.current         ? &*connector.current
+                                 : connector.modes.empty() ? nullptr
+                                                           : &connector.modes.front();
+        const int32_t width = mode ? int32_t(mode->width) : 0;
+        const int32_t height = mode ? int32_t(mode->height) : 0;
+        connector.rect = {left, 0, left + width, height};
+        left += width;
+    }
+    m_scanned = true;
+}
+
+// Adds what only the device node knows. Nothing is probed: the connector
+// query that returns the kernel's current state is used.
+void DrmBackend::readDeviceNode(const std::string& card)
+{
+    const std::string node = m_deviceRoot + "/" + card;
+    const int fd = ::open(node.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    if (drmModeResPtr resources = drmModeGetResources(fd)) {
+        for (int i = 0; i < resources->count_connectors; ++i) {
+            drmModeConnectorPtr kernel = drmModeGetConnectorCurrent(fd, resources->connectors[i]);
+            if (!kernel)
+                continue;
+            const char* typeName = drmModeGetConnectorTypeName(kernel->connector_type);
+            const std::string name = card + "-" + (typeName ? typeName : "Unknown") + "-" +
+                                     std::to_string(kernel->connector_type_id);
+            Connector* connector = nullptr;
+            for (Connector& candidate : m_connectors)
+                if (candidate.sysfs.name == name)
+                    connector = &candidate;
+            if (!connector) {
+                drmModeFreeConnector(kernel);
+                continue;
+            }
+            uint32_t bitsPerPixel = DefaultBitsPerPixel;
+            drmModeCrtcPtr crtc = nullptr;
+            if (drmModeEncoderPtr encoder =
+                    kernel->encoder_id ? drmModeGetEncoder(fd, kernel->encoder_id) : nullptr) {
+                if (encoder->crtc_id)
+                    crtc = drmModeGetCrtc(fd, encoder->crtc_id);
+                drmModeFreeEncoder(encoder);
+            }
+            if (crtc && crtc->buffer_id) {
+                if (drmModeFBPtr fb = drmModeGetFB(fd, crtc->buffer_id)) {
+                    bitsPerPixel = fb->bpp ? fb->bpp : bitsPerPixel;
+                    drmModeFreeFB(fb);
+                }
+            }
+            if (kernel->count_modes > 0) {
+                connector->modes.clear();
+                for (int m = 0; m < kernel->count_modes; ++m)
+                    connector->modes.push_back(
+                        recordOf(kernel->modes[m], bitsPerPixel, uint64_t(m)));
+            }
+            if (crtc && crtc->mode_valid) {
+                connector->current = recordOf(crtc->mode, bitsPerPixel, 0);
+                connector->placed =
+                    Rect{int32_t(crtc->x), int32_t(crtc->y), int32_t(crtc->x + crtc->mode.hdisplay),
+                         int32_t(crtc->y + crtc->mode.vdisplay)};
+            }
+            if (crtc)
+                drmModeFreeCrtc(crtc);
+            drmModeFreeConnector(kernel);
+        }
+        drmModeFreeResources(resources);
+    }
+    ::close(fd);
+}
+
+const DrmBackend::Connector* DrmBackend::find(const std::string& name) const
+{
+    for (const Connector& connector : m_connectors)
+        if (connector.sysfs.name == name)
+            return &connector;
+    return nullptr;
+}
+
+bool DrmBackend::isMonitor(const Connector& connector) const
+{
+    return connector.sysfs.status == "connected" && connector.sysfs.enabled;
+}
+
+const std::optional<std::string>& DrmBackend::driverVersion(const std::string& card)
+{
+    auto it = m_driverVersions.find(card);
+    if (it == m_driverVersions.end())
+        it =
+            m_driverVersions.emplace(card, DrmSysfs::driverVersion(m_sysfsRoot, m_deviceRoot, card))
+                .first;
+    return it->second;
+}
+
+bool DrmBackend::enumDisplayMonitors(const MonitorCallback& callback)
+{
+    rescan();
+    std::vector<MonitorHandle> monitors;
+    for (size_t i = 0; i < m_connectors.size(); ++i)
+        if (isMonitor(m_connectors[i]))
+            monitors.push_back(MonitorHandle(i + 1));
+    for (MonitorHandle monitor : monitors)
+        if (!callback(monitor))
+            break;
+    return true;
+}
+
+bool DrmBackend::getMonitorInfo(MonitorHandle monitor, MonitorInfo& info)
+{
+    if (!m_scanned)
+        rescan();
+    if (monitor == 0 || monitor > m_connectors.size() || !isMonitor(m_connectors[monitor - 1]))
+        return false;
+    const Connector& connector = m_connectors[monitor - 1];
+    info.rcMonitor = connector.rect;
+    info.rcWork = connector.rect;
+    info.flags =
+        connector.rect.left == 0 && connector.rect.top == 0 ? MonitorInfo::PrimaryMonitor : 0;
+    info.device = connector.sysfs.name;
+    return true;
+}
+
+bool DrmBackend::enumDisplayDevices(const char* adapter, uint32_t index, DisplayDevice& device)
+{
+    if (index == 0 || !m_scanned)
+        rescan();
+    if (!adapter) {
+        if (index >= m_connectors.size())
+            return false;
+        const Connector& connector = m_connectors[index];
+        device = {};
+        device.deviceName = connector.sysfs.name;
+        device.deviceString = "DRM connector " + connector.sysfs.name;
+        device.stateFlags = isMonitor(connector) ? DisplayDevice::AttachedToDesktop : 0;
+        device.deviceId = "DRM\\" + connector.sysfs.name;
+        return true;
+    }
+    const Connector* connector = find(adapter);
+    if (!connector || index > 0 || connector->sysfs.status != "connected")
+        return false;
+    device = {};
+    device.deviceName = connector->sysfs.name + "\\Monitor0";
+    device.deviceString = "Monitor on " + connector->sysfs.name;
+    device.stateFlags = connector->sysfs.enabled ? DisplayDevice::Active : 0;
+    device.deviceId =
+        MonitorIdentity::deviceId(MonitorIdentity::modelCode(edidOf(connector->sysfs)),
+                                  unsigned(connector - m_connectors.data()));
+    return true;
+}
+
+bool DrmBackend::enumDisplaySettings(const std::string& output, int32_t modeIndex, ModeRecord& mode)
+{
+    if (modeIndex == CurrentSettings || modeIndex == 0 || !m_scanned)
+        rescan();
+    const Connector* connector = find(output);
+    if (!connector)
+        return false;
+    if (modeIndex == CurrentSettings) {
+        // Only the kernel knows which mode runs; sysfs alone does not say.
+        if (!connector->current || !connector->sysfs.enabled)
+            return false;
+        mode = *connector->current;
+        return true;
+    }
+    if (modeIndex < 0 || size_t(modeIndex) >= connector->modes.size())
+        return false;
+    mode = connector->modes[size_t(modeIndex)];
+    return true;
+}
+
+int32_t DrmBackend::changeDisplaySettings(const std::string&, const ModeRecord*)
+{
+    return ChangeFailed;
+}
+
+bool DrmBackend::presentMonitorDevices(std::vector<MonitorDevice>& devices)
+{
+    rescan();
+    devices.clear();
+    for (size_t i = 0; i < m_connectors.size(); ++i) {
+        const Connector& connector = m_connectors[i];
+        if (connector.sysfs.status != "connected")
+            continue;
+        const std::vector<uint8_t> edid = edidOf(connector.sysfs);
+        MonitorDevice device;
+        device.instanceId =
+            MonitorIdentity::instanceId(MonitorIdentity::modelCode(edid), unsigned(i));
+        if (!edid.empty())
+            device.hardwareKeyValues.push_back({"EDID", edid});
+        devices.push_back(std::move(device));
+    }
+    return true;
+}
+
+bool DrmBackend::monitorClassDevices(std::vector<MonitorClassDevice>& devices)
+{
+    rescan();
+    devices.clear();
+    for (const Connector& connector : m_connectors) {
+        if (connector.sysfs.status != "connected")
+            continue;
+        const std::string model = MonitorIdentity::modelCode(edidOf(connector.sysfs));
+        if (!model.empty())
+            devices.push_back(
+                {MonitorIdentity::hardwareId(model), driverVersion(connector.sysfs.card)});
+    }
+    return true;
+}

@@ -1,0 +1,696 @@
+#include "display/platform/x11/XRandrBackend.h"
+
+#include "display/platform/MonitorIdentity.h"
+#include "display/platform/x11/XErrorTrap.h"
+#ifdef DISPLAY_PLATFORM_HAS_DRM
+#include "display/platform/drm/DrmSysfs.h"
+#endif
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace {
+// Largest EDID the property can hold: 256 blocks of 128 bytes, in 32-bit units.
+constexpr long MaxEdidLongs = 256 * 128 / 4;
+
+bool isSideways(unsigned short rotation)
+{
+    return rotation & (RR_Rotate_90 | RR_Rotate_270);
+}
+} // namespace
+
+XRandrBackend::Snapshot::~Snapshot()
+{
+    if (resources)
+        XRRFreeScreenResources(resources);
+}
+
+std::unique_ptr<XRandrBackend> XRandrBackend::open(const char* displayName, std::string* error)
+{
+    const std::string shownName = XDisplayName(displayName);
+    auto fail = [&](const std::string& text) {
+        if (error)
+            *error = text;
+        return nullptr;
+    };
+    if (shownName.empty())
+        return fail("no X display is named (DISPLAY is not set)");
+    Display* display = XOpenDisplay(displayName);
+    if (!display)
+        return fail("cannot open X display " + shownName);
+    int eventBase = 0;
+    int errorBase = 0;
+    int major = 0;
+    int minor = 0;
+    if (!XRRQueryExtension(display, &eventBase, &errorBase) ||
+        !XRRQueryVersion(display, &major, &minor) || major < 1 || (major == 1 && minor < 2)) {
+        XCloseDisplay(display);
+        return fail("X display " + shownName + " lacks RandR 1.2");
+    }
+    std::unique_ptr<XRandrBackend> backend(new XRandrBackend(display, shownName));
+    backend->m_eventBase = eventBase;
+    backend->m_major = major;
+    backend->m_minor = minor;
+    if (backend->m_broken)
+        return fail("the connection to X display " + shownName + " broke");
+    return backend;
+}
+
+XRandrBackend::XRandrBackend(Display* display, std::string displayName)
+    : m_display(display), m_displayName(std::move(displayName))
+{
+    XErrorTrap::protectConnection(m_display, &m_broken);
+    XErrorTrap trap(m_display);
+    // Created when missing, so that a property set later is still found.
+    char* names[] = {const_cast<char*>("EDID"), const_cast<char*>("EDID_DATA"),
+                     const_cast<char*>("XFree86_DDC_EDID1_RAWDATA")};
+    Atom atoms[3] = {};
+    if (XInternAtoms(m_display, names, 3, False, atoms))
+        std::copy(atoms, atoms + 3, m_edidAtoms);
+    // Change notifications keep the cached state honest without re-reading it.
+    XRRSelectInput(m_display, DefaultRootWindow(m_display),
+                   RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask |
+                       RROutputPropertyNotifyMask);
+    trap.sync();
+}
+
+XRandrBackend::~XRandrBackend()
+{
+    m_snapshot.reset();
+    XErrorTrap trap(m_display);
+    XCloseDisplay(m_display);
+}
+
+std::string XRandrBackend::description() const
+{
+    return "RandR " + std::to_string(m_major) + "." + std::to_string(m_minor) + " on " +
+           m_displayName;
+}
+
+void XRandrBackend::setDrmRoots(const std::string& sysfsRoot, const std::string& deviceRoot)
+{
+    m_drmSysfsRoot = sysfsRoot;
+    m_drmDeviceRoot = deviceRoot;
+    if (m_snapshot)
+        for (Output& output : m_snapshot->outputs)
+            output.driverVersion.reset();
+}
+
+uint32_t XRandrBackend::refreshRate(unsigned long dotClock, unsigned hTotal, unsigned vTotal,
+                                    unsigned long modeFlags)
+{
+    double lines = vTotal;
+    if (modeFlags & RR_DoubleScan)
+        lines *= 2;
+    if (modeFlags & RR_Interlace)
+        lines /= 2;
+    if (hTotal == 0 || lines <= 0)
+        return 0;
+    return uint32_t(std::lround(double(dotClock) / (double(hTotal) * lines)));
+}
+
+// Brings the cached state up to date. With a round trip every change
+// notification the server sent before it has arrived; without one, only
+// those already received count, which is enough for the later steps of an
+// enumeration whose first step made the round trip.
+bool XRandrBackend::update(bool roundTrip)
+{
+    if (m_broken)
+        return false;
+    if (roundTrip || !m_snapshot)
+        XSync(m_display, False);
+    if (m_broken)
+        return false;
+    drainEvents();
+    if (m_stale || !m_snapshot)
+        return buildSnapshot();
+    return true;
+}
+
+void XRandrBackend::drainEvents()
+{
+    while (!m_broken && XPending(m_display) > 0) {
+        XEvent event;
+        XNextEvent(m_display, &event);
+        XRRUpdateConfiguration(&event);
+        const int type = event.type - m_eventBase;
+        if (type == RRScreenChangeNotify) {
+            m_stale = true;
+        } else if (type == RRNotify) {
+            const auto& notify = reinterpret_cast<const XRRNotifyEvent&>(event);
+            if (notify.subtype == RRNotify_CrtcChange || notify.subtype == RRNotify_OutputChange) {
+                m_stale = true;
+            } else if (notify.subtype == RRNotify_OutputProperty && m_snapshot) {
+                const auto& property = reinterpret_cast<const XRROutputPropertyNotifyEvent&>(event);
+                if (Output* output = findOutput(property.output)) {
+                    output->edid.reset();
+                    output->driverVersion.reset();
+                }
+            }
+        }
+    }
+}
+
+bool XRandrBackend::buildSnapshot()
+{
+    m_snapshot.reset();
+    auto snapshot = std::make_unique<Snapshot>();
+    const Window root = DefaultRootWindow(m_display);
+    // The current configuration does not poll the hardware; only a server
+    // that never probed its outputs answers it empty.
+    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(m_display, root);
+    if (resources && resources->noutput == 0 && !m_fullQueryDone) {
+        m_fullQueryDone = true;
+        XRRFreeScreenResources(resources);
+        resources = XRRGetScreenResources(m_display, root);
+    }
+    if (!resources || m_broken) {
+        if (resources)
+            XRRFreeScreenResources(resources);
+        return false;
+    }
+    snapshot->resources = resources;
+
+    for (int i = 0; i < resources->nmode; ++i) {
+        const XRRModeInfo& info = resources->modes[i];
+        snapshot->modes[info.id] = {
+            info.id, info.width, info.height,
+            refreshRate(info.dotClock, info.hTotal, info.vTotal, info.modeFlags)};
+    }
+
+    for (int i = 0; i < resources->noutput; ++i) {
+        // An output removed since the resource list came back answers null.
+        XRROutputInfo* info = XRRGetOutputInfo(m_display, resources, resources->outputs[i]);
+        if (!info)
+            continue;
+        Output output;
+        output.id = resources->outputs[i];
+        output.name.assign(info->name, size_t(std::max(info->nameLen, 0)));
+        output.crtc = info->crtc;
+        output.connected = info->connection == RR_Connected ||
+                           (info->connection == RR_UnknownConnection && info->crtc != None);
+        output.crtcs.assign(info->crtcs, info->crtcs + info->ncrtc);
+        output.modes.assign(info->modes, info->modes + info->nmode);
+        XRRFreeOutputInfo(info);
+        snapshot->outputs.push_back(std::move(output));
+    }
+
+    for (Output& output : snapshot->outputs) {
+        if (output.crtc == None || snapshot->crtcs.count(output.crtc))
+            continue;
+        XRRCrtcInfo* info = XRRGetCrtcInfo(m_display, resources, output.crtc);
+        if (!info) {
+            output.crtc = None;
+            continue;
+        }
+        Crtc crtc;
+        crtc.id = output.crtc;
+        crtc.x = info->x;
+        crtc.y = info->y;
+        crtc.width = info->width;
+        crtc.height = info->height;
+        crtc.mode = info->mode;
+        crtc.rotation = info->rotation;
+        crtc.outputs.assign(info->outputs, info->outputs + info->noutput);
+        XRRFreeCrtcInfo(info);
+        snapshot->crtcs[crtc.id] = std::move(crtc);
+    }
+    // An output whose CRTC shows nothing is not driven.
+    for (Output& output : snapshot->outputs) {
+        auto crtc = snapshot->crtcs.find(output.crtc);
+        if (crtc != snapshot->crtcs.end() && crtc->second.mode == None)
+            output.crtc = None;
+    }
+    snapshot->primary = XRRGetOutputPrimary(m_display, root);
+    if (m_broken)
+        return false;
+
+    if (m_savedWidth == 0) {
+        m_savedWidth = unsigned(DisplayWidth(m_display, DefaultScreen(m_display)));
+        m_savedHeight = unsigned(DisplayHeight(m_display, DefaultScreen(m_display)));
+    }
+    for (const Output& output : snapshot->outputs) {
+        if (m_saved.count(output.id))
+            continue;
+        SavedOutput saved;
+        auto crtc = snapshot->crtcs.find(output.crtc);
+        if (crtc != snapshot->crtcs.end()) {
+            saved.crtc = crtc->second.id;
+            saved.mode = crtc->second.mode;
+            saved.x = crtc->second.x;
+            saved.y = crtc->second.y;
+            saved.rotation = crtc->second.rotation;
+            saved.outputs = crtc->second.outputs;
+        }
+        m_saved[output.id] = saved;
+    }
+    m_snapshot = std::move(snapshot);
+    m_stale = false;
+    return true;
+}
+
+XRandrBackend::Output* XRandrBackend::findOutput(const std::string& name)
+{
+    for (Output& output : m_snapshot->outputs)
+        if (output.name == name)
+            return &output;
+    return nullptr;
+}
+
+XRandrBackend::Output* XRandrBackend::findOutput(unsigned long id)
+{
+    for (Output& output : m_snapshot->outputs)
+        if (output.id == id)
+            return &output;
+    return nullptr;
+}
+
+int XRandrBackend::outputIndex(unsigned long id) const
+{
+    for (size_t i = 0; i < m_snapshot->outputs.size(); ++i)
+        if (m_snapshot->outputs[i].id == id)
+            return int(i);
+    return INT_MAX;
+}
+
+uint32_t XRandrBackend::depth() const
+{
+    return uint32_t(DefaultDepth(m_display, DefaultScreen(m_display)));
+}
+
+const std::vector<uint8_t>& XRandrBackend::edidOf(Output& output)
+{
+    if (output.edid)
+        return *output.edid;
+    std::vector<uint8_t> edid;
+    for (Atom atom : m_edidAtoms) {
+        if (atom == None)
+            continue;
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long remaining = 0;
+        unsigned char* data = nullptr;
+        const int status =
+            XRRGetOutputProperty(m_display, output.id, atom, 0, MaxEdidLongs, False, False,
+                                 AnyPropertyType, &type, &format, &count, &remaining, &data);
+        if (status == Success && type == XA_INTEGER && format == 8 && count > 0 && data)
+            edid.assign(data, data + count);
+        if (data)
+            XFree(data);
+        if (!edid.empty())
+            break;
+    }
+    // Shorter than a base block is no EDID at all.
+    if (edid.size() < 128)
+        edid.clear();
+    output.edid = std::move(edid);
+    return *output.edid;
+}
+
+const std::optional<std::string>& XRandrBackend::driverVersionOf(Output& output)
+{
+    if (output.driverVersion)
+        return *output.driverVersion;
+    std::optional<std::string> version;
+#ifdef DISPLAY_PLATFORM_HAS_DRM
+    // The DRM connector that shows the same EDID is the one behind this output.
+    const std::vector<uint8_t>& edid = edidOf(output);
+    if (!edid.empty()) {
+        for (const DrmSysfs::Connector& connector : DrmSysfs::connectors(m_drmSysfsRoot)) {
+            if (connector.edid == edid) {
+                version = DrmSysfs::driverVersion(m_drmSysfsRoot, m_drmDeviceRoot, connector.card);
+                break;
+            }
+        }
+    }
+#endif
+    output.driverVersion = version;
+    return *output.driverVersion;
+}
+
+std::string XRandrBackend::monitorName(const Crtc& crtc) const
+{
+    // The first output in the server's order: stable while the layout is.
+    const Output* first = nullptr;
+    for (const Output& output : m_snapshot->outputs) {
+        if (std::find(crtc.outputs.begin(), crtc.outputs.end(), output.id) == crtc.outputs.end())
+            continue;
+        if (output.connected)
+            return output.name;
+        if (!first)
+            first = &output;
+    }
+    return first ? first->name : std::string();
+}
+
+std::vector<const XRandrBackend::Output*>
+XRandrBackend::attachedOutputs(const Output& adapter) const
+{
+    std::vector<const Output*> attached;
+    if (adapter.crtc != None) {
+        for (const Output& output : m_snapshot->outputs)
+            if (output.crtc == adapter.crtc && output.connected)
+                attached.push_back(&output);
+    } else if (adapter.connected) {
+        attached.push_back(&adapter);
+    }
+    return attached;
+}
+
+bool XRandrBackend::enumDisplayMonitors(const MonitorCallback& callback)
+{
+    std::vector<std::pair<int, unsigned long>> monitors;
+    {
+        XErrorTrap trap(m_display);
+        if (!update())
+            return false;
+        for (const auto& [id, crtc] : m_snapshot->crtcs) {
+            if (crtc.mode == None || crtc.outputs.empty())
+                continue;
+            int first = INT_MAX;
+            for (unsigned long output : crtc.outputs)
+                first = std::min(first, outputIndex(output));
+            monitors.emplace_back(first, id);
+        }
+    }
+    std::sort(monitors.begin(), monitors.end());
+    // The callback asks further questions, which may refresh the cache.
+    for (const auto& monitor : monitors)
+        if (!callback(MonitorHandle(monitor.second)))
+            break;
+    return true;
+}
+
+bool XRandrBackend::getMonitorInfo(MonitorHandle monitor, MonitorInfo& info)
+{
+    XErrorTrap trap(m_display);
+    if (!update())
+        return false;
+    auto it = m_snapshot->crtcs.find(monitor);
+    if (it == m_snapshot->crtcs.end() || it->second.mode == None)
+        return false;
+    const Crtc& crtc = it->second;
+    info.rcMonitor = {crtc.x, crtc.y, crtc.x + int32_t(crtc.width), crtc.y + int32_t(crtc.height)};
+    info.rcWork = info.rcMonitor;
+    info.flags = std::find(crtc.outputs.begin(), crtc.outputs.end(), m_snapshot->primary) !=
+                         crtc.outputs.end()
+                     ? MonitorInfo::PrimaryMonitor
+                     : 0;
+    info.device = monitorName(crtc);
+    return true;
+}
+
+bool XRandrBackend::enumDisplayDevices(const char* adapter, uint32_t index, DisplayDevice& device)
+{
+    XErrorTrap trap(m_display);
+    if (!update(index == 0))
+        return false;
+    if (!adapter) {
+        if (index >= m_snapshot->outputs.size())
+            return false;
+        const Output& output = m_snapshot->outputs[index];
+        device = {};
+        device.deviceName = output.name;
+        device.deviceString = "RandR output " + output.name;
+        device.stateFlags = (output.crtc != None ? DisplayDevice::AttachedToDesktop : 0) |
+                            (output.id == m_snapshot->primary ? DisplayDevice::PrimaryDevice : 0);
+        device.deviceId = "RANDR\\" + output.name;
+        return true;
+    }
+    Output* owner = findOutput(std::string(adapter));
+    if (!owner)
+        return false;
+    const std::vector<const Output*> attached = attachedOutputs(*owner);
+    if (index >= attached.size())
+        return false;
+    Output& output = *findOutput(attached[index]->id);
+    const std::vector<uint8_t>& edid = edidOf(output);
+    device = {};
+    device.deviceName = std::string(adapter) + "\\Monitor" + std::to_string(index);
+    device.deviceString = "Monitor on " + output.name;
+    device.stateFlags = output.crtc != None ? DisplayDevice::Active : 0;
+    device.deviceId = MonitorIdentity::deviceId(MonitorIdentity::modelCode(edid),
+                                                unsigned(outputIndex(output.id)));
+    return true;
+}
+
+bool XRandrBackend::enumDisplaySettings(const std::string& outputName, int32_t modeIndex,
+                                        ModeRecord& mode)
+{
+    XErrorTrap trap(m_display);
+    if (!update(modeIndex <= 0))
+        return false;
+    const Output* output = findOutput(outputName);
+    if (!output)
+        return false;
+    unsigned long modeId = None;
+    if (modeIndex == CurrentSettings) {
+        auto crtc = m_snapshot->crtcs.find(output->crtc);
+        if (output->crtc == None || crtc == m_snapshot->crtcs.end())
+            return false;
+        modeId = crtc->second.mode;
+    } else if (modeIndex >= 0 && size_t(modeIndex) < output->modes.size()) {
+        modeId = output->modes[size_t(modeIndex)];
+    }
+    auto found = m_snapshot->modes.find(modeId);
+    if (modeId == None || found == m_snapshot->modes.end())
+        return false;
+    mode = {};
+    mode.width = found->second.width;
+    mode.height = found->second.height;
+    mode.bitsPerPixel = depth();
+    mode.frequency = found->second.frequency;
+    mode.nativeId = modeId;
+    return true;
+}
+
+bool XRandrBackend::presentMonitorDevices(std::vector<MonitorDevice>& devices)
+{
+    XErrorTrap trap(m_display);
+    if (!update())
+        return false;
+    devices.clear();
+    for (size_t i = 0; i < m_snapshot->outputs.size(); ++i) {
+        Output& output = m_snapshot->outputs[i];
+        if (!output.connected)
+            continue;
+        const std::vector<uint8_t>& edid = edidOf(output);
+        MonitorDevice device;
+        device.instanceId =
+            MonitorIdentity::instanceId(MonitorIdentity::modelCode(edid), unsigned(i));
+        if (!edid.empty())
+            device.hardwareKeyValues.push_back({"EDID", edid});
+        devices.push_back(std::move(device));
+    }
+    return !m_broken;
+}
+
+bool XRandrBackend::monitorClassDevices(std::vector<MonitorClassDevice>& devices)
+{
+    XErrorTrap trap(m_display);
+    if (!update())
+        return false;
+    devices.clear();
+    for (Output& output : m_snapshot->outputs) {
+        if (!output.connected)
+            continue;
+        const std::string model = MonitorIdentity::modelCode(edidOf(output));
+        if (model.empty())
+            continue;
+        devices.push_back({MonitorIdentity::hardwareId(model), driverVersionOf(output)});
+    }
+    return !m_broken;
+}
+
+int32_t XRandrBackend::changeDisplaySettings(const std::string& outputName, const ModeRecord* mode)
+{
+    XErrorTrap trap(m_display);
+    if (!update())
+        return ChangeFailed;
+    Output* output = findOutput(outputName);
+    if (!output)
+        return ChangeFailed;
+    const int32_t result = mode ? applyMode(*output, *mode) : restore(*output);
+    // Whatever happened, the next question reads the server again.
+    m_stale = true;
+    return result;
+}
+
+XRandrBackend::CrtcSetting XRandrBackend::currentSetting(unsigned long crtcId) const
+{
+    CrtcSetting setting;
+    setting.crtc = crtcId;
+    auto crtc = m_snapshot->crtcs.find(crtcId);
+    if (crtc != m_snapshot->crtcs.end() && crtc->second.mode != None) {
+        setting.mode = crtc->second.mode;
+        setting.x = crtc->second.x;
+        setting.y = crtc->second.y;
+        setting.rotation = crtc->second.rotation;
+        setting.outputs = crtc->second.outputs;
+    }
+    return setting;
+}
+
+int32_t XRandrBackend::applyMode(Output& output, const ModeRecord& mode)
+{
+    if (mode.bitsPerPixel != 0 && mode.bitsPerPixel != depth())
+        return ChangeBadMode;
+    // The record's own mode when the output still lists it, else a listed
+    // mode with the same figures.
+    unsigned long modeId = None;
+    auto matches = [&](unsigned long id) {
+        const Mode& listed = m_snapshot->modes[id];
+        return listed.width == mode.width && listed.height == mode.height &&
+               (mode.frequency == 0 || listed.frequency == mode.frequency);
+    };
+    for (unsigned long id : output.modes)
+        if (id == mode.nativeId && matches(id))
+            modeId = id;
+    for (size_t i = 0; modeId == None && i < output.modes.size(); ++i)
+        if (matches(output.modes[i]))
+            modeId = output.modes[i];
+    if (modeId == None)
+        return ChangeBadMode;
+
+    // An output the server does not drive has no mode to switch.
+    if (output.crtc == None)
+        return ChangeFailed;
+    CrtcSetting setting = currentSetting(output.crtc);
+    setting.mode = modeId;
+    return changeCrtcs({setting}, false) ? ChangeSuccessful : ChangeFailed;
+}
+
+int32_t XRandrBackend::restore(Output& output)
+{
+    auto saved = m_saved.find(output.id);
+    if (saved == m_saved.end())
+        return ChangeFailed;
+    std::vector<CrtcSetting> settings;
+    if (output.crtc != None && output.crtc != saved->second.crtc) {
+        CrtcSetting off = currentSetting(output.crtc);
+        off.outputs.erase(std::remove(off.outputs.begin(), off.outputs.end(), output.id),
+                          off.outputs.end());
+        if (off.outputs.empty())
+            off = {off.crtc, None, 0, 0, RR_Rotate_0, {}};
+        settings.push_back(off);
+    }
+    if (saved->second.crtc != None) {
+        if (!m_snapshot->modes.count(saved->second.mode))
+            return ChangeFailed;
+        CrtcSetting on{saved->second.crtc, saved->second.mode,     saved->second.x,
+                       saved->second.y,    saved->second.rotation, {}};
+        for (unsigned long id : saved->second.outputs)
+            if (findOutput(id))
+                on.outputs.push_back(id);
+        settings.push_back(on);
+    }
+    return changeCrtcs(settings, true) ? ChangeSuccessful : ChangeFailed;
+}
+
+bool XRandrBackend::changeCrtcs(const std::vector<CrtcSetting>& settings, bool shrinkBack)
+{
+    // The layout after the change decides how large the screen must be.
+    std::map<unsigned long, CrtcSetting> layout;
+    for (const auto& [id, crtc] : m_snapshot->crtcs)
+        layout[id] = currentSetting(id);
+    for (const CrtcSetting& setting : settings)
+        layout[setting.crtc] = setting;
+    long right = 0;
+    long bottom = 0;
+    for (const auto& [id, setting] : layout) {
+        if (setting.mode == None)
+            continue;
+        const Mode& mode = m_snapshot->modes[setting.mode];
+        const bool sideways = isSideways(setting.rotation);
+        right = std::max(right, long(setting.x) + long(sideways ? mode.height : mode.width));
+        bottom = std::max(bottom, long(setting.y) + long(sideways ? mode.width : mode.height));
+    }
+    const int screen = DefaultScreen(m_display);
+    const unsigned width = unsigned(DisplayWidth(m_display, screen));
+    const unsigned height = unsigned(DisplayHeight(m_display, screen));
+    int minWidth = 0, minHeight = 0, maxWidth = 0, maxHeight = 0;
+    if (!XRRGetScreenSizeRange(m_display, DefaultRootWindow(m_display), &minWidth, &minHeight,
+                               &maxWidth, &maxHeight) ||
+        right > maxWidth || bottom > maxHeight)
+        return false;
+    const unsigned grownWidth = std::max(width, unsigned(right));
+    const unsigned grownHeight = std::max(height, unsigned(bottom));
+
+    // Nobody else reconfigures the screen while it is half changed.
+    XGrabServer(m_display);
+    bool ok = true;
+    bool grown = false;
+    if (grownWidth != width || grownHeight != height) {
+        ok = setScreenSize(grownWidth, grownHeight);
+        grown = ok;
+    }
+    std::vector<CrtcSetting> undo;
+    for (const CrtcSetting& setting : settings) {
+        if (!ok)
+            break;
+        const CrtcSetting before = currentSetting(setting.crtc);
+        ok = setCrtc(setting);
+        if (ok)
+            undo.push_back(before);
+    }
+    if (ok && shrinkBack) {
+        const unsigned targetWidth = std::max({m_savedWidth, unsigned(right), unsigned(minWidth)});
+        const unsigned targetHeight =
+            std::max({m_savedHeight, unsigned(bottom), unsigned(minHeight)});
+        if (targetWidth != grownWidth || targetHeight != grownHeight)
+            ok = setScreenSize(targetWidth, targetHeight);
+    }
+    if (!ok) {
+        for (auto it = undo.rbegin(); it != undo.rend(); ++it)
+            setCrtc(*it);
+        if (grown)
+            setScreenSize(width, height);
+    }
+    XUngrabServer(m_display);
+    XSync(m_display, False);
+    return ok && !m_broken;
+}
+
+bool XRandrBackend::setCrtc(const CrtcSetting& setting)
+{
+    XErrorTrap trap(m_display);
+    std::vector<RROutput> outputs(setting.outputs.begin(), setting.outputs.end());
+    const Status status = XRRSetCrtcConfig(m_display, m_snapshot->resources, setting.crtc,
+                                           CurrentTime, setting.x, setting.y, setting.mode,
+                                           setting.rotation, outputs.data(), int(outputs.size()));
+    return status == RRSetConfigSuccess && !trap.failed() && !m_broken;
+}
+
+bool XRandrBackend::setScreenSize(unsigned width, unsigned height)
+{
+    const int screen = DefaultScreen(m_display);
+    const int currentWidth = DisplayWidth(m_display, screen);
+    const int currentHeight = DisplayHeight(m_display, screen);
+    // Keep the physical size in step so the resolution in dots per inch stays.
+    const int mmWidth =
+        currentWidth > 0
+            ? int(std::lround(double(DisplayWidthMM(m_display, screen)) * width / currentWidth))
+            : int(width * 254 / 960);
+    const int mmHeight =
+        currentHeight > 0
+            ? int(std::lround(double(DisplayHeightMM(m_display, screen)) * height / currentHeight))
+            : int(height * 254 / 960);
+    XErrorTrap trap(m_display);
+    XRRSetScreenSize(m_display, DefaultRootWindow(m_display), int(width), int(height),
+                     std::max(mmWidth, 1), std::max(mmHeight, 1));
+    trap.sync();
+    if (trap.failed() || m_broken)
+        return false;
+    // Xlib learns the new size only from the notification; keep it current now.
+    ScreenOfDisplay(m_display, screen)->width = int(width);
+    ScreenOfDisplay(m_display, screen)->height = int(height);
+    ScreenOfDisplay(m_display, screen)->mwidth = std::max(mmWidth, 1);
+    ScreenOfDisplay(m_display, screen)->mheight = std::max(mmHeight, 1);
+    return true;
+}
