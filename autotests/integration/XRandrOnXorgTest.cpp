@@ -339,3 +339,17 @@ TEST_F(XRandrOnXorg, AMonitorTurnedOffAfterEnumerationAnswersNoMore)
     EXPECT_FALSE(backend->enumDisplaySettings("DUMMY1", DisplayBackend::CurrentSettings, mode));
     EXPECT_TRUE(backend->getMonitorInfo(found[0].handle, info));
 }
+
+TEST_F(XRandrOnXorg, AModeRemovedAfterListingIsRefusedAsUnlisted)
+{
+    XServerSetup::run("xrandr --newmode md-gone 60.00 1000 1040 1120 1300 700 701 704 770");
+    ASSERT_EQ(XServerSetup::run("xrandr --addmode DUMMY1 md-gone"), 0);
+    const ModeRecord gone = listedMode("DUMMY1", 1000, 700);
+    ASSERT_EQ(XServerSetup::run("xrandr --delmode DUMMY1 md-gone"), 0);
+    EXPECT_EQ(backend->changeDisplaySettings("DUMMY1", &gone), DisplayBackend::ChangeBadMode);
+    ModeRecord mode;
+    for (int32_t i = 0; backend->enumDisplaySettings("DUMMY1", i, mode); ++i)
+        EXPECT_NE(mode.nativeId, gone.nativeId);
+    EXPECT_EQ(XServerSetup::geometry("DUMMY1"), "1280x1024+1920+0");
+    XServerSetup::run("xrandr --rmmode md-gone");
+}
