@@ -1,0 +1,119 @@
+#include "autotests/display/DisplayTestSupport.h"
+
+#include "display/platform/DisplayPlatform.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+std::vector<uint8_t> fromHex(const std::string& hex)
+{
+    std::vector<uint8_t> bytes;
+    std::string digits;
+    for (char c : hex) {
+        if (!std::isspace(static_cast<unsigned char>(c)))
+            digits += c;
+    }
+    for (size_t i = 0; i + 1 < digits.size(); i += 2)
+        bytes.push_back(uint8_t(std::stoul(digits.substr(i, 2), nullptr, 16)));
+    return bytes;
+}
+
+std::string latin1(const QString& text)
+{
+    const QByteArray bytes = text.toLatin1();
+    return std::string(bytes.constData(), size_t(bytes.size()));
+}
+
+std::vector<EdidSample> loadEdidSamples()
+{
+    std::vector<EdidSample> samples;
+    const char* path = std::getenv("EDID_SAMPLES");
+    QFile file(QString::fromLocal8Bit(path ? path : ""));
+    if (!path || !file.open(QIODevice::ReadOnly)) {
+        ADD_FAILURE() << "EDID_SAMPLES does not name a readable file";
+        return samples;
+    }
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine().trimmed();
+        if (line.isEmpty())
+            continue;
+        QJsonParseError error;
+        const QJsonObject record = QJsonDocument::fromJson(line, &error).object();
+        if (error.error != QJsonParseError::NoError) {
+            ADD_FAILURE() << "bad sample line: " << error.errorString().toStdString();
+            continue;
+        }
+        samples.push_back({record.value("source").toString().toStdString(),
+                           fromHex(record.value("base_hex").toString().toStdString()),
+                           fromHex(record.value("full_hex").toString().toStdString()),
+                           record.value("expected").toObject()});
+    }
+    return samples;
+}
+
+EdidBlock::EdidBlock() : bytes(128, 0)
+{
+    const uint8_t header[] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
+    std::copy(std::begin(header), std::end(header), bytes.begin());
+    set(8, 0x04).set(9, 0x43).set(10, 0x34).set(11, 0x12); // ABC, product 0x1234
+    set(18, 1).set(19, 3).set(20, 0x80).set(21, 52).set(22, 29);
+    // First descriptor: a 1920x1080 timing.
+    set(54, 0x02).set(55, 0x3A).set(56, 0x80).set(57, 0x18).set(58, 0x71);
+    set(59, 0x38).set(60, 0x2D).set(61, 0x40);
+    name(1, "TEST PANEL");
+    fixChecksum();
+}
+
+EdidBlock& EdidBlock::set(int offset, uint8_t value)
+{
+    bytes[size_t(offset)] = value;
+    return *this;
+}
+
+EdidBlock& EdidBlock::name(int descriptor, const std::string& text)
+{
+    const size_t at = 54 + size_t(descriptor) * 18;
+    std::fill(bytes.begin() + long(at), bytes.begin() + long(at) + 18, 0x20);
+    bytes[at] = bytes[at + 1] = bytes[at + 2] = bytes[at + 4] = 0;
+    bytes[at + 3] = 0xFC;
+    for (size_t i = 0; i < text.size() && i < 13; ++i)
+        bytes[at + 5 + i] = uint8_t(text[i]);
+    if (text.size() < 13)
+        bytes[at + 5 + text.size()] = 0x0A;
+    return *this;
+}
+
+EdidBlock& EdidBlock::fixChecksum()
+{
+    uint8_t sum = 0;
+    for (size_t i = 0; i < 127; ++i)
+        sum = uint8_t(sum + bytes[i]);
+    bytes[127] = uint8_t(256 - sum);
+    return *this;
+}
+
+InstalledDesk::InstalledDesk(const SimulatedDesk& desk)
+{
+    auto backend = std::make_unique<SimulatedBackend>(desk);
+    m_backend = backend.get();
+    DisplayPlatform::install(std::move(backend));
+}
+
+InstalledDesk::~InstalledDesk()
+{
+    DisplayPlatform::reset();
+}
+
+std::vector<std::string> propertyKeys(const std::vector<Property>& properties)
+{
+    std::vector<std::string> keys;
+    for (const Property& property : properties)
+        keys.push_back(property.key);
+    return keys;
+}

@@ -1,0 +1,431 @@
+#include "host/cli/CliHost.h"
+
+#include "host/runtime/BackendSelection.h"
+#include "host/runtime/JsonReport.h"
+#include "host/runtime/ModuleLoader.h"
+#include "host/runtime/ScriptedRequestHandler.h"
+#include "host/runtime/SettingsLoader.h"
+#include "host/runtime/SystemEventMonitor.h"
+#include "host/runtime/TestRunner.h"
+#include "module/ProductVersion.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <map>
+#include <set>
+#include <unistd.h>
+
+std::atomic<bool> CliHost::interruptRequested{false};
+
+namespace {
+const char* const ProgramName = "OrvaneDiagnosticsCLI";
+
+void onInterrupt(int)
+{
+    // A second Ctrl+C does not wait for the running test.
+    if (CliHost::interruptRequested.exchange(true)) {
+        const char newline = '\n';
+        [[maybe_unused]] ssize_t ignored = write(STDERR_FILENO, &newline, 1);
+        _exit(CliHost::Interrupted);
+    }
+}
+
+bool verboseMessages = false;
+
+// The module's windows write debug lines and Qt warns about the session
+// environment; a command-line user only wants those when asking for detail.
+void messageHandler(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type != QtCriticalMsg && type != QtFatalMsg && !verboseMessages)
+        return;
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+std::string unquoted(std::string text)
+{
+    if (text.size() >= 2 && ((text.front() == '"' && text.back() == '"') ||
+                             (text.front() == '\'' && text.back() == '\'')))
+        text = text.substr(1, text.size() - 2);
+    return text;
+}
+
+std::vector<std::string> splitList(const std::string& list)
+{
+    std::vector<std::string> items;
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t comma = list.find(',', start);
+        if (comma == std::string::npos)
+            comma = list.size();
+        std::string item = list.substr(start, comma - start);
+        const size_t first = item.find_first_not_of(' ');
+        const size_t last = item.find_last_not_of(' ');
+        if (first != std::string::npos)
+            items.push_back(item.substr(first, last - first + 1));
+        start = comma + 1;
+    }
+    return items;
+}
+
+std::string joined(const std::vector<std::string>& items)
+{
+    std::string text;
+    for (size_t i = 0; i < items.size(); ++i)
+        text += (i ? ", " : "") + items[i];
+    return text;
+}
+
+void writeBytes(const std::string& bytes)
+{
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+}
+
+std::string progressBar(int percent)
+{
+    const int width = 30;
+    const int filled = std::max(0, std::min(width, percent * width / 100));
+    return "[" + std::string(filled, '#') + std::string(width - filled, '.') + "] " +
+           std::to_string(percent) + "%";
+}
+} // namespace
+
+int CliHost::main(int argc, char** argv)
+{
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    CliOptions options;
+    std::string error;
+    const bool parsed = options.parse(arguments, &error);
+    if (!parsed) // the error still goes out as a document when one was asked for
+        options.json = std::find(arguments.begin(), arguments.end(), "--json") != arguments.end();
+
+    // Windows of attended tests need a screen: the real one when there is
+    // an X display, otherwise Qt draws them off screen.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
+    verboseMessages = options.verbose;
+    qInstallMessageHandler(messageHandler);
+    QApplication app(argc, argv);
+
+    struct sigaction action = {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+
+    CliHost host(options);
+    if (!parsed)
+        return host.fail(error);
+    return host.run();
+}
+
+int CliHost::statusFor(const std::vector<RunRecord>& records)
+{
+    bool failed = false;
+    bool incomplete = false;
+    for (const RunRecord& record : records) {
+        failed = failed || record.result == 1;
+        incomplete = incomplete || record.result != 0;
+    }
+    return failed ? SomeFailed : incomplete ? SomeNotCompleted : AllPassed;
+}
+
+int CliHost::fail(const std::string& sentence, int status)
+{
+    std::string text = sentence;
+    if (!text.empty() && text.back() != '.')
+        text += '.';
+    if (!text.empty())
+        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s: %s\n", ProgramName, text.c_str());
+    if (m_options.json)
+        writeBytes(JsonReport::error(text));
+    std::fflush(stdout);
+    return status;
+}
+
+int CliHost::run()
+{
+    if (!m_translator.load())
+        std::fprintf(stderr, "%s: the translations cannot be loaded; showing text keys.\n",
+                     ProgramName);
+
+    ModuleLoader loader;
+    std::string error;
+    const std::string path =
+        m_options.modulePath.empty() ? ModuleLoader::defaultPath() : m_options.modulePath;
+    if (!loader.load(path, &error))
+        return fail(error);
+    if (m_options.version) {
+        ProductVersion* version = loader.productVersion();
+        if (version)
+            std::printf("%u.%u.%u.%u\n", version->major(), version->minor(), version->build(),
+                        version->revision());
+        return AllPassed;
+    }
+    ModuleCatalogue catalogue(loader.instance());
+    const std::string modules = catalogue.name().empty() ? "none" : catalogue.name();
+
+    if (!m_options.module.empty() && m_options.module != catalogue.name()) {
+        std::string lower = m_options.module;
+        for (char& c : lower)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (lower != catalogue.name())
+            return fail("unknown module \"" + m_options.module +
+                        "\"; the available modules are: " + modules);
+    }
+    if (m_options.help) {
+        if (!m_options.module.empty()) {
+            writeBytes(catalogue.helpText());
+        } else {
+            writeBytes(CliOptions::usage());
+            writeBytes("\nAvailable modules: " + modules + "\n");
+            writeBytes("Use -M<module> --help for a module's tests and examples.\n");
+        }
+        std::fflush(stdout);
+        return AllPassed;
+    }
+    if (!m_options.list && m_options.module.empty())
+        return fail("choose a module with -M<module> (available: " + modules +
+                    "), or use --list or --help");
+
+    Selection selection;
+    if (m_options.list) {
+        if (!m_options.rest.empty())
+            return fail("--list takes no tests or devices, but got \"" + m_options.rest.front() +
+                        "\"");
+    } else if (!select(catalogue, selection)) {
+        return UsageError;
+    }
+
+    SettingsMap settings;
+    for (const std::string& file : m_options.settingsFiles) {
+        if (!SettingsLoader::loadFile(file, settings, &error))
+            return fail(error);
+    }
+    for (const std::string& assignment : m_options.assignments) {
+        if (!SettingsLoader::assign(assignment, settings, &error))
+            return fail(error);
+    }
+
+    std::string description;
+    if (!BackendSelection::install(m_options.platform, &description, &error))
+        return fail(error);
+    if (m_options.verbose)
+        std::fprintf(stderr, "%s: display backend %s\n", ProgramName, description.c_str());
+
+    const std::vector<DeviceRecord> devices = catalogue.refresh();
+    if (m_options.list) {
+        printList(devices);
+        return AllPassed;
+    }
+
+    std::set<std::string> known;
+    std::vector<std::string> ids;
+    for (const DeviceRecord& device : devices) {
+        known.insert(device.id);
+        ids.push_back(device.id);
+    }
+    for (const std::string& requested : selection.devices) {
+        if (requested != "0" && !known.count(requested))
+            return fail("unknown device \"" + requested + "\"; " +
+                        (ids.empty() ? std::string("no displays were found")
+                                     : "the displays are: 0 (all), " + joined(ids)));
+    }
+    if (!ModuleCatalogue::configure(selection.tests, settings, &error))
+        return fail(error);
+    if (interruptRequested.load())
+        return fail("interrupted before any test ran", Interrupted);
+    return runTests(loader, devices, selection, settings);
+}
+
+bool CliHost::select(const ModuleCatalogue& catalogue, Selection& selection)
+{
+    std::vector<std::string> optionNames;
+    for (const auto& diagnostic : catalogue.diagnostics()) {
+        optionNames.push_back("-" + diagnostic.shortName);
+        optionNames.push_back("--" + diagnostic.longName);
+    }
+    std::map<size_t, std::set<std::string>> chosen; // diagnostic -> test names ("" = all)
+    std::vector<std::string> devices;
+    for (const std::string& argument : m_options.rest) {
+        if (argument.size() < 2 || argument[0] != '-') {
+            devices.push_back(argument);
+            continue;
+        }
+        bool matched = false;
+        for (size_t d = 0; d < catalogue.diagnostics().size() && !matched; ++d) {
+            const auto& diagnostic = catalogue.diagnostics()[d];
+            std::string list;
+            const std::string longOption = "--" + diagnostic.longName;
+            const std::string shortOption = "-" + diagnostic.shortName;
+            if (!diagnostic.longName.empty() && argument == longOption) {
+                matched = true;
+            } else if (!diagnostic.longName.empty() && argument.rfind(longOption + "=", 0) == 0) {
+                matched = true;
+                list = argument.substr(longOption.size() + 1);
+            } else if (!diagnostic.shortName.empty() && argument.rfind("--", 0) != 0 &&
+                       argument.rfind(shortOption, 0) == 0) {
+                matched = true;
+                list = argument.substr(shortOption.size());
+            }
+            if (!matched)
+                continue;
+            auto& names = chosen[d];
+            const std::vector<std::string> items = splitList(unquoted(list));
+            if (items.empty())
+                names.insert("");
+            for (const std::string& item : items) {
+                if (item == "0") {
+                    names.insert("");
+                    continue;
+                }
+                if (!ModuleCatalogue::findTest(diagnostic, item)) {
+                    std::vector<std::string> valid;
+                    for (const TestEntry& test : diagnostic.tests)
+                        valid.push_back(test.shortName + " (" + test.longName + ")");
+                    fail("unknown test \"" + item + "\"; the tests of " + longOption + " are: " +
+                         joined(valid));
+                    return false;
+                }
+                names.insert(item);
+            }
+        }
+        if (!matched) {
+            fail("unknown option \"" + argument + "\"; the options are: " +
+                 CliOptions::hostOptionNames() + ", " + joined(optionNames) +
+                 " and device identifiers");
+            return false;
+        }
+    }
+    // Device identifiers alone ("-Mdisplay 0") run the whole first diagnostic.
+    if (chosen.empty() && !devices.empty() && !catalogue.diagnostics().empty())
+        chosen[0].insert("");
+    if (chosen.empty()) {
+        fail("nothing to run: give a diagnostic (" + joined(optionNames) +
+             ") or device identifiers; see -M" + catalogue.name() + " --help");
+        return false;
+    }
+    for (const auto& [d, names] : chosen) {
+        for (const TestEntry& test : catalogue.diagnostics()[d].tests) {
+            if (names.count("") || names.count(test.shortName) || names.count(test.longName))
+                selection.tests.push_back(test);
+        }
+    }
+    selection.devices = devices;
+    return true;
+}
+
+void CliHost::printList(const std::vector<DeviceRecord>& devices)
+{
+    if (m_options.json) {
+        writeBytes(JsonReport::devices(devices));
+        std::fflush(stdout);
+        return;
+    }
+    if (devices.empty())
+        writeBytes("No displays were found.\n");
+    for (const DeviceRecord& device : devices) {
+        writeBytes(device.id + ": " + m_translator.bytes(device.name) + "\n");
+        for (const Property& property : device.properties)
+            writeBytes("    " + m_translator.bytes(property.key) + ": " +
+                       m_translator.bytes(property.value) + "\n");
+    }
+    std::fflush(stdout);
+}
+
+int CliHost::runTests(ModuleLoader&, const std::vector<DeviceRecord>& devices,
+                      const Selection& selection, const SettingsMap& settings)
+{
+    const bool all = selection.devices.empty() ||
+                     std::find(selection.devices.begin(), selection.devices.end(), "0") !=
+                         selection.devices.end();
+    std::vector<TestRunner::Job> jobs;
+    for (const DeviceRecord& device : devices) {
+        if (!all && std::find(selection.devices.begin(), selection.devices.end(), device.id) ==
+                        selection.devices.end())
+            continue;
+        for (const TestEntry& test : selection.tests)
+            jobs.push_back({device.id, device.component, test});
+    }
+    if (jobs.empty()) {
+        if (m_options.json)
+            writeBytes(JsonReport::runs({}));
+        else
+            writeBytes("No displays were found; nothing was run.\n");
+        std::fflush(stdout);
+        return AllPassed;
+    }
+
+    std::deque<uint32_t> answers;
+    std::string error;
+    if (m_options.scripted &&
+        !ScriptedRequestHandler::parseAnswers(m_options.answers, answers, &error))
+        return fail(error);
+
+    SystemEventMonitor events;
+    ScriptedRequestHandler handler(m_options.scripted, answers, settings);
+    TestRunner runner(&handler, &events);
+    const bool human = !m_options.json;
+    const bool live = human && isatty(STDOUT_FILENO);
+    std::vector<std::vector<std::string>> messages(jobs.size());
+
+    QObject::connect(&runner, &TestRunner::jobProgress,
+                     [&](int index, int percent, const QString& text) {
+                         if (!live)
+                             return;
+                         const TestRunner::Job& job = jobs[index];
+                         std::string line = "\r\033[K" + job.device + "  " +
+                                            m_translator.bytes(job.test.nameKey) + " " +
+                                            progressBar(percent);
+                         if (!text.isEmpty())
+                             line += " " + m_translator.bytes(text.toStdString());
+                         writeBytes(line);
+                         std::fflush(stdout);
+                     });
+    QObject::connect(&runner, &TestRunner::jobStarted, [&](int index) {
+        if (m_options.verbose)
+            std::fprintf(stderr, "%s: %s: %s\n", ProgramName, jobs[index].device.c_str(),
+                         jobs[index].test.longName.c_str());
+    });
+    QObject::connect(&runner, &TestRunner::jobMessage, [&](int index, const QString& key) {
+        messages[index].push_back(key.toStdString());
+    });
+    QObject::connect(&runner, &TestRunner::jobFinished, [&](int index, unsigned result) {
+        if (!human)
+            return;
+        const TestRunner::Job& job = jobs[index];
+        std::string text = live ? "\r\033[K" : "";
+        text += job.device + "  " + m_translator.bytes(job.test.nameKey) + ": " +
+                m_translator.resultName(result).toStdString() + "\n";
+        for (const std::string& message : messages[index])
+            text += "    " + m_translator.bytes(message) + "\n";
+        writeBytes(text);
+        std::fflush(stdout);
+    });
+
+    QTimer interruptPoll;
+    QObject::connect(&interruptPoll, &QTimer::timeout, [&]() {
+        if (interruptRequested.load() && !runner.stopRequested()) {
+            runner.requestStop();
+            std::fprintf(stderr, "%s: stopping; press Ctrl+C again to quit at once.\n",
+                         ProgramName);
+        }
+    });
+    interruptPoll.start(50);
+
+    runner.start(jobs);
+    runner.waitForFinished();
+    interruptPoll.stop();
+
+    const std::vector<RunRecord>& records = runner.records();
+    if (m_options.json)
+        writeBytes(JsonReport::runs(records));
+    std::fflush(stdout);
+    return statusFor(records);
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "host/cli/CliOptions.h"
+#include "host/runtime/DeviceRecord.h"
+#include "host/runtime/KeyTranslator.h"
+#include "host/runtime/ModuleCatalogue.h"
+#include "host/runtime/RunRecord.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+class ModuleLoader;
+
+// OrvaneDiagnosticsCLI: parses the command line, loads the module, lists the
+// displays or runs the chosen tests, and prints text or one JSON document.
+class CliHost
+{
+public:
+    enum ExitStatus {
+        AllPassed = 0,
+        SomeFailed = 1,
+        UsageError = 2,
+        SomeNotCompleted = 3,
+        Interrupted = 130,
+    };
+
+    // Set by the SIGINT handler; the host passes it on to the running test.
+    static std::atomic<bool> interruptRequested;
+
+    // Runs the whole program; argc/argv as given to main (QApplication is
+    // created inside).
+    static int main(int argc, char** argv);
+
+    // The exit status for a list of results.
+    static int statusFor(const std::vector<RunRecord>& records);
+
+private:
+    struct Selection
+    {
+        std::vector<TestEntry> tests;
+        std::vector<std::string> devices; // empty: all
+    };
+
+    explicit CliHost(CliOptions options) : m_options(std::move(options)) {}
+    int run();
+    int fail(const std::string& sentence, int status = UsageError);
+    bool select(const ModuleCatalogue& catalogue, Selection& selection);
+    void printList(const std::vector<DeviceRecord>& devices);
+    int runTests(ModuleLoader& loader, const std::vector<DeviceRecord>& devices,
+                 const Selection& selection, const SettingsMap& settings);
+
+    CliOptions m_options;
+    KeyTranslator m_translator;
+};

@@ -1,0 +1,117 @@
+#include "host/cli/CliOptions.h"
+
+namespace {
+// Matches "--name=value" or "--name value"; advances index over the value.
+bool valueOption(const std::vector<std::string>& arguments, size_t& index, const std::string& name,
+                 std::string* value, bool* malformed)
+{
+    const std::string& argument = arguments[index];
+    if (argument == name) {
+        // "--settings --json" is a missing value, not a file named --json.
+        if (index + 1 >= arguments.size() || arguments[index + 1].rfind("--", 0) == 0) {
+            *malformed = true;
+            return true;
+        }
+        *value = arguments[++index];
+        return true;
+    }
+    if (argument.rfind(name + "=", 0) == 0) {
+        *value = argument.substr(name.size() + 1);
+        return true;
+    }
+    return false;
+}
+} // namespace
+
+bool CliOptions::parse(const std::vector<std::string>& arguments, std::string* error)
+{
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        std::string value;
+        bool malformed = false;
+        auto missing = [&](const std::string& name) {
+            if (error)
+                *error = "the option " + name + " needs a value";
+            return false;
+        };
+        if (argument == "-h" || argument == "--help") {
+            help = true;
+        } else if (argument == "--list") {
+            list = true;
+        } else if (argument == "--json") {
+            json = true;
+        } else if (argument == "--verbose" || argument == "-v") {
+            verbose = true;
+        } else if (argument == "--version") {
+            version = true;
+        } else if (argument.rfind("-M", 0) == 0 && argument.rfind("--", 0) != 0) {
+            if (argument.size() > 2) {
+                module = argument.substr(2);
+            } else if (i + 1 < arguments.size()) {
+                module = arguments[++i];
+            } else {
+                return missing("-M");
+            }
+        } else if (valueOption(arguments, i, "--module", &value, &malformed)) {
+            if (malformed)
+                return missing("--module");
+            module = value;
+        } else if (valueOption(arguments, i, "--module-path", &value, &malformed)) {
+            if (malformed || value.empty())
+                return missing("--module-path");
+            modulePath = value;
+        } else if (valueOption(arguments, i, "--platform", &value, &malformed)) {
+            if (malformed || value.empty())
+                return missing("--platform");
+            platform = value;
+        } else if (valueOption(arguments, i, "--settings", &value, &malformed)) {
+            if (malformed || value.empty())
+                return missing("--settings");
+            settingsFiles.push_back(value);
+        } else if (valueOption(arguments, i, "--set", &value, &malformed)) {
+            if (malformed)
+                return missing("--set");
+            assignments.push_back(value);
+        } else if (valueOption(arguments, i, "--answers", &value, &malformed)) {
+            if (malformed)
+                return missing("--answers");
+            scripted = true;
+            answers = value;
+        } else {
+            rest.push_back(argument);
+        }
+    }
+    return true;
+}
+
+std::string CliOptions::hostOptionNames()
+{
+    return "-M<module>, --help (-h), --list, --json, --platform=auto|x11|drm|sim:FILE, "
+           "--module-path=FILE, --settings=FILE, --set SECTION.KEY=VALUE, --answers=LIST, "
+           "--verbose, --version";
+}
+
+std::string CliOptions::usage()
+{
+    return "Usage: OrvaneDiagnosticsCLI -M<module> [diagnostic]\"[test(s)]\" [device id(s)] "
+           "[options]\n"
+           "       OrvaneDiagnosticsCLI --list [options]\n"
+           "       OrvaneDiagnosticsCLI -M<module> --help\n"
+           "\n"
+           "Options:\n"
+           "  -M<module>                 choose the module (see below)\n"
+           "  -h, --help                 this text; with -M<module>, the module's help\n"
+           "  --list                     list the displays with their properties\n"
+           "  --json                     print one JSON document instead of text\n"
+           "  --platform=NAME            auto (default), x11, drm or sim:FILE (a JSON desk)\n"
+           "  --module-path=FILE         the module library to load\n"
+           "  --settings=FILE            settings for the tests, as an INI file\n"
+           "  --set SECTION.KEY=VALUE    one setting (repeatable; after --settings)\n"
+           "  --answers=LIST             answer attended tests from LIST: continue, cancel,\n"
+           "                             yes, no or answer codes, separated by commas\n"
+           "  --verbose                  say which display backend was chosen and why\n"
+           "  --version                  print the module's version\n"
+           "\n"
+           "Exit status: 0 all tests passed (or nothing ran), 1 a test failed,\n"
+           "3 a test was not performed, aborted or not run, 2 usage or settings error.\n";
+}

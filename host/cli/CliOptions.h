@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The command line of OrvaneDiagnosticsCLI, read in two steps: the host's
+// own options first, then (once the module is loaded and its command-line
+// names are known) the diagnostic options and device identifiers.
+struct CliOptions
+{
+    bool help = false;
+    bool list = false;
+    bool json = false;
+    bool verbose = false;
+    bool version = false;
+    std::string module;     // after -M
+    std::string modulePath; // --module-path
+    std::string platform = "auto";
+    std::vector<std::string> settingsFiles;
+    std::vector<std::string> assignments; // --set SECTION.KEY=VALUE
+    bool scripted = false;                // --answers given
+    std::string answers;
+    // Everything else, in order: diagnostic options and device identifiers.
+    std::vector<std::string> rest;
+
+    // Reads the host's options. False with one sentence in error on a
+    // malformed option (a value missing).
+    bool parse(const std::vector<std::string>& arguments, std::string* error);
+
+    // The host's own options, for messages.
+    static std::string hostOptionNames();
+    // The usage text of the host (without any module's help).
+    static std::string usage();
+};

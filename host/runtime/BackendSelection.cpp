@@ -1,0 +1,72 @@
+#include "host/runtime/BackendSelection.h"
+
+#include "display/platform/DisplayPlatform.h"
+
+#if __has_include("display/platform/sim/DeskLoader.h")
+#include "display/platform/sim/DeskLoader.h"
+#define HOST_HAS_SIM 1
+#endif
+#if defined(HOST_HAS_X11) && __has_include("display/platform/x11/XRandrBackend.h")
+#include "display/platform/x11/XRandrBackend.h"
+#define HOST_USE_X11 1
+#endif
+#if defined(HOST_HAS_DRM) && __has_include("display/platform/drm/DrmBackend.h")
+#include "display/platform/drm/DrmBackend.h"
+#define HOST_USE_DRM 1
+#endif
+
+std::string BackendSelection::choices()
+{
+    return "auto, x11, drm or sim:FILE";
+}
+
+bool BackendSelection::install(const std::string& spec, std::string* description,
+                               std::string* error)
+{
+    std::unique_ptr<DisplayBackend> backend;
+    std::string reason;
+    std::string failure;
+    if (spec == "auto") {
+        backend = DisplayPlatform::createDefault(&reason);
+        reason = "chosen automatically: " + reason;
+    } else if (spec.rfind("sim:", 0) == 0) {
+        const std::string path = spec.substr(4);
+        if (path.empty()) {
+            failure = "--platform=sim: needs the path of a desk file, as in sim:desk.json";
+        } else {
+#ifdef HOST_HAS_SIM
+            backend = DeskLoader::loadFile(path, &failure);
+            reason = "simulated desk " + path;
+#else
+            failure = "this build has no simulated displays, so " + path + " cannot be loaded";
+#endif
+        }
+    } else if (spec == "x11") {
+#ifdef HOST_USE_X11
+        backend = XRandrBackend::open(nullptr, &failure);
+        reason = "X11 RandR, as asked";
+#else
+        failure = "this build has no X11 RandR support";
+#endif
+    } else if (spec == "drm") {
+#ifdef HOST_USE_DRM
+        auto drm = std::make_unique<DrmBackend>();
+        reason = "kernel DRM, as asked; " + std::to_string(drm->connectorCount()) +
+                 " connector(s) found";
+        backend = std::move(drm);
+#else
+        failure = "this build has no kernel DRM support";
+#endif
+    } else {
+        failure = "unknown platform \"" + spec + "\"; choose " + choices();
+    }
+    if (!backend) {
+        if (error)
+            *error = failure.empty() ? "the platform " + spec + " cannot be used" : failure;
+        return false;
+    }
+    if (description)
+        *description = backend->name() + " (" + reason + ")";
+    DisplayPlatform::install(std::move(backend));
+    return true;
+}

@@ -1,0 +1,105 @@
+#include "host/runtime/ModuleLoader.h"
+
+#include <dlfcn.h>
+#include <limits.h>
+#include <unistd.h>
+
+namespace {
+std::string executableDirectory()
+{
+    char buffer[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
+    if (length <= 0)
+        return ".";
+    std::string path(buffer, static_cast<size_t>(length));
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+template <typename Function>
+bool resolve(void* handle, const char* symbol, const std::string& path, Function& out,
+             std::string* error)
+{
+    dlerror();
+    void* address = dlsym(handle, symbol);
+    if (!address) {
+        if (error)
+            *error = "the module library " + path + " does not export the symbol " + symbol;
+        return false;
+    }
+    out = reinterpret_cast<Function>(address);
+    return true;
+}
+} // namespace
+
+ModuleLoader::~ModuleLoader()
+{
+    release();
+    // The library stays mapped: Qt keeps metadata of the module's widget
+    // classes registered until the process ends, and unloading under it
+    // would leave dangling pointers.
+}
+
+std::string ModuleLoader::defaultPath()
+{
+    const std::string bin = executableDirectory();
+    const size_t slash = bin.rfind('/');
+    const std::string prefix = slash == std::string::npos ? ".." : bin.substr(0, slash);
+    return prefix + "/lib/libmodule_display.so";
+}
+
+bool ModuleLoader::load(const std::string& path, std::string* error)
+{
+    if (m_handle) {
+        if (error)
+            *error = "a module library is already loaded from " + m_path;
+        return false;
+    }
+    if (access(path.c_str(), F_OK) != 0) {
+        if (error)
+            *error = "the module library " + path + " does not exist";
+        return false;
+    }
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        const char* reason = dlerror();
+        if (error)
+            *error = "the module library " + path + " cannot be loaded: " +
+                     (reason ? reason : "unknown reason");
+        return false;
+    }
+    decltype(m_getInstance) getInstance = nullptr;
+    decltype(m_getVersion) getVersion = nullptr;
+    decltype(m_release) releaseInstance = nullptr;
+    if (!resolve(handle, "GetModuleInterfaceInstance", path, getInstance, error) ||
+        !resolve(handle, "GetProductVersion", path, getVersion, error) ||
+        !resolve(handle, "ReleaseModuleInterfaceInstance", path, releaseInstance, error)) {
+        dlclose(handle);
+        return false;
+    }
+    m_handle = handle;
+    m_path = path;
+    m_getInstance = getInstance;
+    m_getVersion = getVersion;
+    m_release = releaseInstance;
+    return true;
+}
+
+ModuleInterface* ModuleLoader::instance()
+{
+    if (!m_instance && m_getInstance)
+        m_instance = m_getInstance();
+    return m_instance;
+}
+
+ProductVersion* ModuleLoader::productVersion()
+{
+    return m_getVersion ? m_getVersion() : nullptr;
+}
+
+void ModuleLoader::release()
+{
+    if (m_instance && m_release)
+        m_release();
+    m_instance = nullptr;
+}

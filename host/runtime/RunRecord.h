@@ -1,0 +1,26 @@
+#pragma once
+
+#include "module/ItemId.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Everything one test run reported, in order, untranslated.
+struct RunRecord
+{
+    struct Progress
+    {
+        int percent = 0;
+        std::string text;
+    };
+
+    std::string device;
+    std::string test;      // long command-line name
+    std::string shortName; // short command-line name
+    std::string nameKey;   // text key of the test's name
+    ItemId itemId;
+    uint32_t result = 0;
+    std::vector<Progress> progress;
+    std::vector<std::string> messages;
+};

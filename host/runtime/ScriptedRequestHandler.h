@@ -1,0 +1,37 @@
+#pragma once
+
+#include "host/runtime/RequestHandler.h"
+#include "module/SettingsMap.h"
+
+#include <deque>
+#include <string>
+
+// Answers requests without a person, for factory and CI runs: text requests
+// take the next scripted answer (cancel when none is left); window requests
+// run the real window until it ends by itself, and a window still open a
+// little after the test's configured time-out (the interactive one has no
+// time-out of its own) is ended with Escape.
+class ScriptedRequestHandler : public RequestHandler
+{
+public:
+    // Grace after the configured time-out before Escape is sent.
+    static constexpr int GraceMs = 1500;
+
+    // enabled false: the host takes no input, so attended tests do not run.
+    ScriptedRequestHandler(bool enabled, std::deque<uint32_t> answers, SettingsMap settings);
+
+    // Parses "continue,no,3": words continue, cancel, yes, no or codes.
+    static bool parseAnswers(const std::string& list, std::deque<uint32_t>& answers,
+                             std::string* error);
+
+    // The display time-out the module reads for a test, in seconds.
+    static int timeoutSeconds(const SettingsMap& settings, const std::string& testNameKey);
+
+    bool acceptsInput() const override { return m_enabled; }
+    uint32_t answer(InputRequest& request, const Context& context) override;
+
+private:
+    bool m_enabled;
+    std::deque<uint32_t> m_answers;
+    SettingsMap m_settings;
+};

@@ -1,0 +1,84 @@
+#include "host/runtime/TestRunner.h"
+
+#include "host/runtime/HostRunContext.h"
+#include "host/runtime/SystemEventMonitor.h"
+#include "module/Test.h"
+
+#include <QEventLoop>
+#include <QThread>
+
+TestRunner::TestRunner(RequestHandler* handler, SystemEventMonitor* events, QObject* parent)
+    : QObject(parent), m_handler(handler), m_events(events)
+{
+}
+
+TestRunner::~TestRunner()
+{
+    if (m_running) {
+        requestStop();
+        waitForFinished();
+    }
+}
+
+bool TestRunner::start(std::vector<Job> jobs)
+{
+    if (m_running)
+        return false;
+    m_jobs = std::move(jobs);
+    m_records.clear();
+    m_stop.store(false);
+    m_running = true;
+    m_thread = QThread::create([this]() { work(); });
+    connect(m_thread, &QThread::finished, this, &TestRunner::workerDone);
+    m_thread->start();
+    return true;
+}
+
+void TestRunner::waitForFinished()
+{
+    if (!m_running)
+        return;
+    QEventLoop loop;
+    connect(this, &TestRunner::finished, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void TestRunner::work()
+{
+    for (size_t i = 0; i < m_jobs.size(); ++i) {
+        if (m_stop.load())
+            break;
+        const Job& job = m_jobs[i];
+        const int index = static_cast<int>(i);
+        RunRecord record;
+        record.device = job.device;
+        record.test = job.test.longName;
+        record.shortName = job.test.shortName;
+        record.nameKey = job.test.nameKey;
+        record.itemId = job.test.itemId;
+        emit jobStarted(index);
+        if (m_events)
+            m_events->clear();
+        HostRunContext::Observer observer;
+        observer.progress = [this, index](int percent, const std::string& text) {
+            emit jobProgress(index, percent, QString::fromStdString(text));
+        };
+        observer.message = [this, index](const std::string& key) {
+            emit jobMessage(index, QString::fromStdString(key));
+        };
+        HostRunContext context(job.component, record, m_handler, {job.device, job.test, nullptr},
+                               &m_stop, m_events ? m_events->word() : nullptr, observer);
+        record.result = job.test.test->run(&context);
+        m_records.push_back(record);
+        emit jobFinished(index, record.result);
+    }
+}
+
+void TestRunner::workerDone()
+{
+    m_thread->wait();
+    m_thread->deleteLater();
+    m_thread = nullptr;
+    m_running = false;
+    emit finished();
+}

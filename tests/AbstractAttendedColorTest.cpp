@@ -1,0 +1,6 @@
+#include "tests/AbstractAttendedColorTest.h"
+
+bool AbstractAttendedColorTest::supportsComponent(SystemComponent*)
+{
+    return true;
+}

@@ -1,0 +1,154 @@
+#include "tests/GeneralDisplayInteractiveTest.h"
+
+#include "module/FeedbackChannel.h"
+#include "module/Keys.h"
+#include "module/MessageSink.h"
+#include "module/RunContext.h"
+#include "module/SystemEventMask.h"
+#include "module/TestResult.h"
+#include "module/TimeoutSettings.h"
+#include "tests/AnswerCode.h"
+#include "tests/AttendedSteps.h"
+#include "tests/InputRequest.h"
+#include "widgets/DisplayWidgetWrapper.h"
+#include "widgets/WindowResult.h"
+
+namespace {
+// The window arms no time-out whatever this says; it waits for an answer.
+constexpr uint32_t WindowTimeoutSeconds = 5;
+constexpr uint32_t UnusedMode = 0xFFFFFFFFu;
+} // namespace
+
+GeneralDisplayInteractiveTest::GeneralDisplayInteractiveTest(const ItemId& id)
+    : Test(id), m_nameKey(Keys::DISPLAY_GENERAL_DISPLAY_INTERACTIVE_TEST),
+      m_descriptionKey(Keys::DISPLAY_GENERAL_DISPLAY_INTERACTIVE_DESCRIPTION),
+      m_displayTimeout(TimeoutSettings::DefaultSeconds)
+{}
+
+GeneralDisplayInteractiveTest::~GeneralDisplayInteractiveTest() = default;
+
+bool GeneralDisplayInteractiveTest::supportsComponent(SystemComponent*)
+{
+    return true;
+}
+
+uint32_t GeneralDisplayInteractiveTest::run(RunContext* context)
+{
+    if (!hasCompleteContext(context)) {
+        if (context && context->feedbackChannel())
+            context->feedbackChannel()->progress(100, std::string());
+        return NotRun;
+    }
+    FeedbackChannel* feedback = context->feedbackChannel();
+    feedback->progress(0, std::string());
+
+    if (!checkPreconditions(context)) {
+        feedback->progress(100, m_reason);
+        context->messageSink()->report(m_reason, nullptr, 0);
+        return NotPerformed;
+    }
+    if (shouldStop(context))
+        return Aborted;
+    uint32_t answer = showDescription(context);
+    if (shouldStop(context))
+        return Aborted;
+    if (answer != AnswerContinue) {
+        feedback->progress(100, std::string());
+        return Aborted;
+    }
+
+    answer = showInteractiveWindow(context, answer);
+    if (shouldStop(context))
+        return Aborted;
+
+    if (answer == Wrong) {
+        feedback->progress(100, Keys::DISPLAY_GENERAL_DISPLAY_INTERACTIVE_FAILED);
+        context->messageSink()->report(Keys::DISPLAY_GENERAL_DISPLAY_INTERACTIVE_FAILED, nullptr,
+                                       0);
+        return Failed;
+    }
+    // Escape, a system event the check above did not catch, or no window.
+    feedback->progress(100, std::string());
+    return answer == Correct ? Passed : Aborted;
+}
+
+bool GeneralDisplayInteractiveTest::isAttended()
+{
+    return true;
+}
+
+bool GeneralDisplayInteractiveTest::configure(SettingsMap settings, void*)
+{
+    m_displayTimeout = TimeoutSettings::readGeneral(settings);
+    return true;
+}
+
+bool GeneralDisplayInteractiveTest::needsUserPresence()
+{
+    return true;
+}
+
+uint32_t GeneralDisplayInteractiveTest::showDescription(RunContext* context)
+{
+    return AttendedSteps::ask(context, m_nameKey, m_descriptionKey, InputRequest::Confirmation);
+}
+
+bool GeneralDisplayInteractiveTest::isCompromisingEvent(uint32_t code)
+{
+    return AttendedSteps::isCompromisingEvent(code);
+}
+
+bool GeneralDisplayInteractiveTest::hasCompleteContext(RunContext* context)
+{
+    return AttendedSteps::hasCompleteContext(context);
+}
+
+// Without a readable current mode no window is shown and the answer stays as
+// it was (the confirmation), which ends the run as aborted.
+uint32_t GeneralDisplayInteractiveTest::showInteractiveWindow(RunContext* context, uint32_t answer)
+{
+    DisplayWidgetWrapper<DisplayInteractiveWidget> wrapper;
+    if (!AttendedSteps::place(context, wrapper))
+        return answer;
+    wrapper.mode = UnusedMode;
+    wrapper.systemEventWord = context->systemEventWord();
+    wrapper.timeoutSeconds = WindowTimeoutSeconds;
+    return AttendedSteps::send(context, wrapper);
+}
+
+bool GeneralDisplayInteractiveTest::checkPreconditions(RunContext* context)
+{
+    if (!context->feedbackChannel()->inputTypeRecognized()) {
+        m_reason = Keys::
+            THIS_TEST_CANNOT_BE_PERFORMED_BECAUSE_THE_APPLICATION_COULD_NOT_RECOGNIZE_THE_INPUT_TYPE;
+        return false;
+    }
+    if (!supportsComponent(context->component())) {
+        m_reason = Keys::
+            THIS_TEST_CANNOT_BE_PERFORMED_BECAUSE_THE_DEVICE_COULD_NOT_BE_IDENTIFIED_OR_HAS_BEEN_DISCONNECTED;
+        return false;
+    }
+    return true;
+}
+
+bool GeneralDisplayInteractiveTest::shouldStop(RunContext* context)
+{
+    FeedbackChannel* feedback = context->feedbackChannel();
+    if (context->stopRequested()) {
+        feedback->progress(100, std::string());
+        return true;
+    }
+    const uint32_t* word = context->systemEventWord();
+    if (word && isCompromisingEvent(readSystemEventWord(word))) {
+        const std::string& key = Keys::
+            TEST_ABORTED_BECAUSE_A_SYSTEM_EVENT_THAT_COULD_COMPROMISE_THE_OUTCOME_HAS_HAPPENED;
+        feedback->progress(100, key);
+        context->messageSink()->report(key, nullptr, 0);
+        return true;
+    }
+    if (!checkPreconditions(context)) {
+        feedback->progress(100, std::string());
+        return true;
+    }
+    return false;
+}

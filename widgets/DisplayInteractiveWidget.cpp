@@ -1,0 +1,188 @@
+#include "widgets/DisplayInteractiveWidget.h"
+
+#include "widgets/WindowResult.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QFont>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRegExp>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace {
+const QString InstructionsKey = QStringLiteral("DISPLAY_GENERAL_DISPLAY_INTERACTIVE_INSTRUCTIONS");
+
+QFont fontOfPixelSize(int pixelSize)
+{
+    QFont font;
+    if (pixelSize > 0) // Qt refuses (and warns about) sizes below 1
+        font.setPixelSize(pixelSize);
+    return font;
+}
+} // namespace
+
+DisplayInteractiveWidget::DisplayInteractiveWidget(QWidget* parent, QObject* eventFilter, int x,
+                                                   int y, int width, int height, uint32_t mode,
+                                                   const uint32_t* systemEventWord,
+                                                   uint32_t timeoutSeconds, int digitCount)
+    : DisplayWidget(parent, eventFilter, x, y, width, height, mode, systemEventWord, false,
+                    timeoutSeconds),
+      m_keypadKeycodes{90, 87, 88, 89, 83, 84, 85, 79, 80, 81}, m_digitRowKeycodes{19, 10, 11, 12,
+                                                                                   13, 14, 15, 16,
+                                                                                   17, 18},
+      m_digitCount(std::clamp(digitCount, 1, 9)), m_engine(std::random_device{}())
+{
+    setCursor(QCursor(Qt::ArrowCursor));
+
+    m_markerDiameter = static_cast<int>(roundf(static_cast<float>(this->height()) / 70.0f));
+    m_markerLeft = this->width() / 2 - ((2 * m_maxWrong - 1) * m_markerDiameter) / 2;
+    m_fontPixelSize = static_cast<int>(static_cast<float>(this->height()) / 3.3f * 1.5f);
+
+    m_digitLabel = new QLabel(QString(), this);
+    m_digitLabel->setFont(fontOfPixelSize(m_fontPixelSize));
+    m_digitLabel->setAlignment(Qt::AlignHCenter);
+
+    auto* instructions = new QLabel(
+        QCoreApplication::translate("DISPLAY", InstructionsKey.toLatin1().constData()), this);
+    instructions->setAlignment(Qt::AlignHCenter);
+    instructions->setFont(fontOfPixelSize(static_cast<int>(m_fontPixelSize / 15.0f)));
+
+    auto* column = new QVBoxLayout;
+    column->setAlignment(Qt::AlignCenter);
+    setLayout(column);
+
+    auto* buttons = new QWidget(this);
+    m_buttonRow = new QHBoxLayout;
+    m_buttonRow->setAlignment(Qt::AlignHCenter);
+    buttons->setLayout(m_buttonRow);
+
+    column->addWidget(m_digitLabel);
+    column->addWidget(instructions);
+    column->addWidget(buttons);
+
+    newTurn();
+}
+
+DisplayInteractiveWidget::~DisplayInteractiveWidget() = default;
+
+void DisplayInteractiveWidget::interact_correct()
+{
+    done(Correct);
+}
+
+void DisplayInteractiveWidget::interact_wrong()
+{
+    ++m_wrongCount;
+    if (m_wrongCount >= m_maxWrong)
+        done(Wrong);
+    newTurn();
+}
+
+void DisplayInteractiveWidget::keyPressed(int keycode)
+{
+    KeyPressed(keycode);
+    auto digitOf = [keycode](const std::vector<int>& table) {
+        const auto found = std::find(table.begin(), table.end(), keycode);
+        return found == table.end() ? -1 : static_cast<int>(found - table.begin());
+    };
+    int digit = digitOf(m_keypadKeycodes);
+    const int rowDigit = digitOf(m_digitRowKeycodes);
+    if (rowDigit >= 0)
+        digit = rowDigit;
+    if (digit >= 0)
+        judge(digit);
+}
+
+void DisplayInteractiveWidget::keyPressEvent(QKeyEvent* event)
+{
+    DisplayWidget::keyPressEvent(event);
+    // Judged by the text the key produces, so that the main row and the
+    // keypad with Num Lock give the same answer.
+    QRegExp singleDigit(QStringLiteral("\\d"), Qt::CaseSensitive, QRegExp::RegExp);
+    if (!singleDigit.exactMatch(event->text()))
+        return;
+    if (event->text() == QString::number(m_targetDigit))
+        done(Correct);
+    else if (isWrongChoice(event->text().toInt()))
+        interact_wrong();
+}
+
+void DisplayInteractiveWidget::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    painter.fillRect(event->rect(), QColor(219, 219, 219));
+    for (int i = 0; i < m_maxWrong; ++i) {
+        const Qt::GlobalColor color = i < m_wrongCount ? Qt::red : Qt::gray;
+        painter.setBrush(QBrush(color, Qt::SolidPattern));
+        painter.setPen(color);
+        painter.drawEllipse(
+            QRect(m_markerLeft + m_markerDiameter * i * 2, 20, m_markerDiameter, m_markerDiameter));
+    }
+}
+
+// A digit on a wrong button counts as a wrong answer; one on no button is
+// ignored.
+void DisplayInteractiveWidget::judge(int digit)
+{
+    if (digit == m_targetDigit)
+        done(Correct);
+    else if (isWrongChoice(digit))
+        interact_wrong();
+}
+
+bool DisplayInteractiveWidget::isWrongChoice(int digit) const
+{
+    return std::find(m_wrongChoices.begin(), m_wrongChoices.end(), digit) != m_wrongChoices.end();
+}
+
+void DisplayInteractiveWidget::newTurn()
+{
+    m_targetDigit = std::uniform_int_distribution<int>(0, 9)(m_engine);
+
+    std::vector<int> digits(10);
+    std::iota(digits.begin(), digits.end(), 0);
+    std::shuffle(digits.begin(), digits.end(), m_engine);
+    digits.erase(std::find(digits.begin(), digits.end(), m_targetDigit));
+    std::shuffle(digits.begin(), digits.end(), m_engine);
+    m_wrongChoices.assign(digits.begin(), digits.begin() + (m_digitCount - 1));
+
+    std::vector<int> shown{m_targetDigit};
+    shown.insert(shown.end(), m_wrongChoices.begin(), m_wrongChoices.end());
+    std::shuffle(shown.begin(), shown.end(), m_engine);
+
+    m_digitLabel->setText(QString::number(m_targetDigit));
+
+    // The old buttons go later: the answer that started this turn may be
+    // arriving through one of them right now.
+    while (m_buttonRow->count() > 0) {
+        QLayoutItem* item = m_buttonRow->takeAt(0);
+        if (QWidget* button = item->widget()) {
+            button->hide();
+            button->deleteLater();
+        }
+        delete item;
+    }
+
+    const QString style = QStringLiteral(".QPushButton{font-size: %2px;}")
+                              .arg(static_cast<int>(m_fontPixelSize / 8.6f), 0, 10, QChar(' '));
+    for (int digit : shown) {
+        auto* button = new QPushButton(QString::number(digit));
+        button->setStyleSheet(style);
+        button->setFocusPolicy(Qt::NoFocus);
+        m_buttonRow->addWidget(button);
+        if (digit == m_targetDigit)
+            connect(button, SIGNAL(released()), this, SLOT(interact_correct()));
+        else
+            connect(button, SIGNAL(released()), this, SLOT(interact_wrong()));
+    }
+    update();
+}
