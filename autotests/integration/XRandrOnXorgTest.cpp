@@ -1,6 +1,7 @@
 #include "EdidSampleFile.h"
 #include "XServerSetup.h"
 
+#include "display/platform/DisplayPlatform.h"
 #include "display/platform/x11/XRandrBackend.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
 namespace {
@@ -352,4 +354,15 @@ TEST_F(XRandrOnXorg, AModeRemovedAfterListingIsRefusedAsUnlisted)
         EXPECT_NE(mode.nativeId, gone.nativeId);
     EXPECT_EQ(XServerSetup::geometry("DUMMY1"), "1280x1024+1920+0");
     XServerSetup::run("xrandr --rmmode md-gone");
+}
+
+TEST_F(XRandrOnXorg, TheDefaultChoiceIsX11WhenTheServerOpens)
+{
+    std::string reason;
+    const auto chosen = DisplayPlatform::createDefault(&reason);
+    ASSERT_TRUE(chosen);
+    if (std::getenv("WAYLAND_DISPLAY"))
+        GTEST_SKIP() << "running inside a Wayland session";
+    EXPECT_EQ(chosen->name(), "x11");
+    EXPECT_NE(reason.find("RandR"), std::string::npos) << reason;
 }
