@@ -1,8 +1,11 @@
 #include "EdidSampleFile.h"
+#include "FakeDrmTree.h"
 #include "XServerSetup.h"
 
 #include "display/platform/DisplayPlatform.h"
 #include "display/platform/x11/XRandrBackend.h"
+
+#include <QDir>
 
 #include <gtest/gtest.h>
 
@@ -10,7 +13,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <sstream>
+#include <unistd.h>
 
 namespace {
 
@@ -365,4 +370,26 @@ TEST_F(XRandrOnXorg, TheDefaultChoiceIsX11WhenTheServerOpens)
         GTEST_SKIP() << "running inside a Wayland session";
     EXPECT_EQ(chosen->name(), "x11");
     EXPECT_NE(reason.find("RandR"), std::string::npos) << reason;
+}
+
+TEST_F(XRandrOnXorg, DriverVersionComesFromTheDrmConnectorShowingTheSameEdid)
+{
+    FakeDrmTree drm;
+    drm.connector("card0-DP-1", "connected", true, EdidSampleFile::bySource(BenQ).full, "");
+    drm.connector("card1-HDMI-A-1", "connected", true, EdidSampleFile::bySource(Eizo).full, "");
+    drm.file("drivers/gpu-a/module/version", "1.0.7\n");
+    drm.file("drivers/gpu-b/module/version", "3.2.1\n");
+    QDir().mkpath(QString::fromStdString(drm.sysfs() + "/card0/device"));
+    QDir().mkpath(QString::fromStdString(drm.sysfs() + "/card1/device"));
+    ASSERT_EQ(symlink("../../drivers/gpu-a", (drm.sysfs() + "/card0/device/driver").c_str()), 0);
+    ASSERT_EQ(symlink("../../drivers/gpu-b", (drm.sysfs() + "/card1/device/driver").c_str()), 0);
+    backend->setDrmRoots(drm.sysfs(), drm.dev());
+
+    std::vector<MonitorClassDevice> classes;
+    ASSERT_TRUE(backend->monitorClassDevices(classes));
+    ASSERT_EQ(classes.size(), 2u);
+    EXPECT_EQ(classes[0].hardwareId, "MONITOR\\ENC2291");
+    EXPECT_EQ(classes[0].driverVersion, std::optional<std::string>("gpu-b 3.2.1"));
+    EXPECT_EQ(classes[1].hardwareId, "MONITOR\\BNQ76BE");
+    EXPECT_EQ(classes[1].driverVersion, std::optional<std::string>("gpu-a 1.0.7"));
 }
