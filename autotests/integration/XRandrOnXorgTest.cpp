@@ -347,17 +347,21 @@ TEST_F(XRandrOnXorg, AMonitorTurnedOffAfterEnumerationAnswersNoMore)
     EXPECT_TRUE(backend->getMonitorInfo(found[0].handle, info));
 }
 
-TEST_F(XRandrOnXorg, AModeRemovedAfterListingIsRefusedAsUnlisted)
+// Taking a mode off an output sends no notification, so the backend still
+// believes it listed: it grows the screen for the taller mode, the server
+// refuses the switch, and everything is put back.
+TEST_F(XRandrOnXorg, AModeRemovedAfterListingIsRefusedAndTheScreenPutBack)
 {
-    XServerSetup::run("xrandr --newmode md-gone 60.00 1000 1040 1120 1300 700 701 704 770");
+    XServerSetup::run("xrandr --newmode md-gone 90.00 1000 1040 1120 1300 1300 1301 1304 1370");
     ASSERT_EQ(XServerSetup::run("xrandr --addmode DUMMY1 md-gone"), 0);
-    const ModeRecord gone = listedMode("DUMMY1", 1000, 700);
+    const ModeRecord gone = listedMode("DUMMY1", 1000, 1300);
     ASSERT_EQ(XServerSetup::run("xrandr --delmode DUMMY1 md-gone"), 0);
     EXPECT_EQ(backend->changeDisplaySettings("DUMMY1", &gone), DisplayBackend::ChangeBadMode);
+    EXPECT_EQ(XServerSetup::geometry("DUMMY1"), "1280x1024+1920+0");
+    EXPECT_EQ(XServerSetup::screenSize(), std::make_pair(3200, 1080));
     ModeRecord mode;
     for (int32_t i = 0; backend->enumDisplaySettings("DUMMY1", i, mode); ++i)
         EXPECT_NE(mode.nativeId, gone.nativeId);
-    EXPECT_EQ(XServerSetup::geometry("DUMMY1"), "1280x1024+1920+0");
     XServerSetup::run("xrandr --rmmode md-gone");
 }
 
