@@ -47,7 +47,9 @@ TEST_F(CliDisplay, HelpIsTheModulesTextByteForByte)
     const QByteArray program = "OrvaneDiagnosticsCLI";
     const QByteArray expected =
         "Display Module help:\n"
-        "  Usage: " + program + " -Mdisplay [diagnostic]\"[test(s)]\" [device id(s)]\n"
+        "  Usage: " +
+        program +
+        " -Mdisplay [diagnostic]\"[test(s)]\" [device id(s)]\n"
         "\n"
         " Diagnostics:\n"
         "   -Q, --quick  Runs all test(s) of Display diagnostic\n"
@@ -69,15 +71,24 @@ TEST_F(CliDisplay, HelpIsTheModulesTextByteForByte)
         "\n"
         " Examples:\n"
         "  => Performs Resolution Fitting Test test on all display devices:\n"
-        "      " + program + " -Mdisplay -Q\"f\"\n"
+        "      " +
+        program +
+        " -Mdisplay -Q\"f\"\n"
         "\n"
         "  => Performs all tests on all diplay devices:\n"
-        "      " + program + " -Mdisplay -Q 0\n"
-        "      " + program + " -Mdisplay -Q\n"
-        "      " + program + " -Mdisplay 0\n"
+        "      " +
+        program +
+        " -Mdisplay -Q 0\n"
+        "      " +
+        program +
+        " -Mdisplay -Q\n"
+        "      " +
+        program +
+        " -Mdisplay 0\n"
         "\n"
         "  => Performs Resolution Fitting Test on device dpy1:\n"
-        "      " + program + " -Mdisplay -Q\"f\" dpy1\n\n";
+        "      " +
+        program + " -Mdisplay -Q\"f\" dpy1\n\n";
     for (const char* option : {"--help", "-h"}) {
         const CliProcess cli = CliProcess::run({"-Mdisplay", option});
         EXPECT_EQ(cli.exitCode, 0);
@@ -91,10 +102,10 @@ TEST_F(CliDisplay, ListsTheOfficeDesk)
     ASSERT_EQ(cli.exitCode, 0) << cli.describe().toStdString();
     const QJsonArray devices = cli.json()["devices"].toArray();
     ASSERT_EQ(devices.size(), 2);
-    const QStringList order = {"UDI",        "DISPLAY_INDEX",     "CURRENT_RESOLUTION",
-                               "MANUFACTURER_ID", "MODEL_NAME",   "EDID_VERSION",
-                               "NATIVE_RESOLUTION", "SCREEN_SIZE", "INPUT_TYPE",
-                               "DRIVER_VERSION"};
+    const QStringList order = {
+        "UDI",        "DISPLAY_INDEX", "CURRENT_RESOLUTION", "MANUFACTURER_ID",
+        "MODEL_NAME", "EDID_VERSION",  "NATIVE_RESOLUTION",  "SCREEN_SIZE",
+        "INPUT_TYPE", "DRIVER_VERSION"};
     for (int d = 0; d < devices.size(); ++d) {
         const QJsonObject device = devices[d].toObject();
         EXPECT_EQ(device["id"].toString(), QString("dpy%1").arg(d + 1));
@@ -128,7 +139,8 @@ TEST_F(CliDisplay, RunsTheResolutionFittingTestOnEveryDisplay)
         EXPECT_EQ(progress.first().toObject()["percent"].toInt(), 0);
         EXPECT_EQ(progress.last().toObject()["percent"].toInt(), 100);
         for (const QJsonValue& message : run["messages"].toArray())
-            EXPECT_TRUE(message.toString() == ConclusionFull || message.toString() == ConclusionShort)
+            EXPECT_TRUE(message.toString() == ConclusionFull ||
+                        message.toString() == ConclusionShort)
                 << message.toString().toStdString();
         const int result = run["result"].toInt();
         if (result == 1)
@@ -138,8 +150,15 @@ TEST_F(CliDisplay, RunsTheResolutionFittingTestOnEveryDisplay)
     }
     EXPECT_EQ(cli.exitCode, expectedStatus);
 
+    // The sample settings configure every test without an error.
+    const CliProcess withSettings = onOffice(
+        {"-Mdisplay", "-Q", "--json", "--settings", sourcePath("examples/settings/display.ini")});
+    EXPECT_TRUE(withSettings.exitCode == 0 || withSettings.exitCode == 3)
+        << withSettings.describe().toStdString();
+
     const CliProcess one = onOffice({"-Mdisplay", "--quick=resolution_fitting", "dpy2"});
-    EXPECT_TRUE(one.out.startsWith("dpy2  Resolution fitting test: ")) << one.describe().toStdString();
+    EXPECT_TRUE(one.out.startsWith("dpy2  Resolution fitting test: "))
+        << one.describe().toStdString();
     EXPECT_FALSE(one.out.contains("dpy1"));
 }
 
@@ -152,8 +171,8 @@ TEST_F(CliDisplay, AttendedTestsNeedScriptedAnswers)
     EXPECT_EQ(notPerformed["messages"].toArray(), QJsonArray({InputTypeKey}));
 
     // The pattern window runs for real and ends at its (zero) time-out.
-    const QStringList scripted = {"-Mdisplay", "-Qr", "dpy1", "--json",
-                                  "--set", "CSAT.CSAT_TEST_TIMEOUT=0"};
+    const QStringList scripted = {"-Mdisplay", "-Qr",   "dpy1",
+                                  "--json",    "--set", "CSAT.CSAT_TEST_TIMEOUT=0"};
     const CliProcess yes = onOffice(scripted + QStringList{"--answers=continue,yes"});
     EXPECT_EQ(yes.exitCode, 0) << yes.describe().toStdString();
     EXPECT_EQ(onlyRun(yes)["resultName"].toString(), "Passed");

@@ -67,9 +67,8 @@ QJsonObject CliProcess::json() const
 {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(out, &error);
-    EXPECT_EQ(error.error, QJsonParseError::NoError)
-        << error.errorString().toStdString() << "\n"
-        << describe().toStdString();
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString() << "\n"
+                                                     << describe().toStdString();
     return document.object();
 }
 

@@ -18,8 +18,9 @@ QStringList resultNames(const QJsonObject& document)
 {
     QStringList names;
     for (const QJsonValue& run : document["runs"].toArray())
-        names << run.toObject()["device"].toString() + ":" + run.toObject()["shortName"].toString() +
-                     "=" + run.toObject()["resultName"].toString();
+        names << run.toObject()["device"].toString() + ":" +
+                     run.toObject()["shortName"].toString() + "=" +
+                     run.toObject()["resultName"].toString();
     return names;
 }
 } // namespace
@@ -87,7 +88,8 @@ TEST(Cli, SelectionSyntaxAndExitStatuses)
     } rows[] = {
         {{"-Q\"p\"", "dpy1"}, 0, {"dpy1:p=Passed"}},
         {{"--quick=passing", "dpy1"}, 0, {"dpy1:p=Passed"}},
-        {{"--quick=\"s,passing\"", "dpy2", "dpy1"}, 1,
+        {{"--quick=\"s,passing\"", "dpy2", "dpy1"},
+         1,
          {"dpy1:p=Passed", "dpy1:s=Passed", "dpy2:p=Failed", "dpy2:s=Passed"}},
         {{"-Qp", "0"}, 1, {"dpy1:p=Passed", "dpy2:p=Failed"}},
         // Attended tests are not performed without scripted answers.
@@ -100,10 +102,11 @@ TEST(Cli, SelectionSyntaxAndExitStatuses)
     };
     for (const auto& row : rows) {
         QStringList arguments = row.arguments;
-        arguments << "-Mfake" << "--json";
+        arguments << "-Mfake"
+                  << "--json";
         const CliProcess cli = fake(arguments);
-        EXPECT_EQ(cli.exitCode, row.status)
-            << row.arguments.join(' ').toStdString() << "\n" << cli.describe().toStdString();
+        EXPECT_EQ(cli.exitCode, row.status) << row.arguments.join(' ').toStdString() << "\n"
+                                            << cli.describe().toStdString();
         EXPECT_EQ(resultNames(cli.json()), row.results) << row.arguments.join(' ').toStdString();
     }
 
@@ -126,8 +129,9 @@ TEST(Cli, UsageErrorsNameTheValidChoicesAndRunNothing)
         {{"-Mfake", "-X"}, "-Q, --quick"},
         {{"-Mnope", "-Q"}, "Unknown module \"nope\"; the available modules are: fake"},
         {{"-Q"}, "Choose a module with -M<module> (available: fake)"},
-        {{"-Mfake", "-Q\"p,zz\""}, "\"zz\"; the tests of --quick are: p (passing), a (attended), "
-                                   "s (strict), w (waiting)"},
+        {{"-Mfake", "-Q\"p,zz\""},
+         "\"zz\"; the tests of --quick are: p (passing), a (attended), "
+         "s (strict), w (waiting)"},
         {{"-Mfake", "-Qp", "dpy9"}, "\"dpy9\"; the displays are: 0 (all), dpy1, dpy2"},
         {{"-Mfake"}, "Nothing to run"},
         {{"-Mfake", "-Qp", "--answers=perhaps"}, "\"perhaps\""},
@@ -192,9 +196,9 @@ TEST(Cli, CtrlCStopsTheRunningTestAndASecondOneQuitsAtOnce)
               QJsonArray({"FAKE_STOPPED"}));
 
     // A test that does not honour the stop: only the second Ctrl+C ends it.
-    const CliProcess twice =
-        CliProcess::interrupt({fakeModuleOption(), "-Mfake", "-Qw", "--verbose", "--json",
-                               "--set=FAKE.IGNORE_STOP=1"},
-                              "dpy1: waiting", 2);
+    const CliProcess twice = CliProcess::interrupt(
+        {fakeModuleOption(), "-Mfake", "-Qw", "--verbose", "--json", "--set=FAKE.IGNORE_STOP=1"},
+        "dpy1: waiting", 2);
     EXPECT_EQ(twice.exitCode, 130) << twice.describe().toStdString();
+    EXPECT_TRUE(twice.json()["runs"].toArray().isEmpty()) << "standard output stays valid JSON";
 }

@@ -26,8 +26,7 @@ std::string fakeModulePath()
 QJsonObject parseObject(const std::string& text)
 {
     QJsonParseError error;
-    const QJsonDocument document =
-        QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
     EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString() << text;
     return document.object();
 }
@@ -136,7 +135,8 @@ TEST(ScriptedRequestHandler, ParsesAnswerListsAndTimeouts)
 {
     std::deque<uint32_t> answers;
     std::string error;
-    ASSERT_TRUE(ScriptedRequestHandler::parseAnswers("continue, yes,no,cancel,,7", answers, &error));
+    ASSERT_TRUE(
+        ScriptedRequestHandler::parseAnswers("continue, yes,no,cancel,,7", answers, &error));
     EXPECT_EQ(answers, (std::deque<uint32_t>{1, 3, 4, 0, 7}));
     for (const char* bad : {"maybe", "continue,-1", "99999999999", "1x"}) {
         EXPECT_FALSE(ScriptedRequestHandler::parseAnswers(bad, answers, &error)) << bad;
@@ -221,7 +221,8 @@ TEST_F(FakeModuleTest, ConfigureErrorsNameTheSettingItsValueAndTheError)
         const char* what;
     } rows[] = {{"abc", "invalid stoi argument"}, {"99999999999", "stoi argument out of range"}};
     for (const auto& row : rows) {
-        const SettingsMap settings{{"CSAT", {{"CSAT_TEST_TIMEOUT", "5"}, {"FAKE_LIMIT", row.value}}}};
+        const SettingsMap settings{
+            {"CSAT", {{"CSAT_TEST_TIMEOUT", "5"}, {"FAKE_LIMIT", row.value}}}};
         std::string error;
         EXPECT_FALSE(ModuleCatalogue::configure(tests(), settings, &error));
         EXPECT_NE(error.find("CSAT.FAKE_LIMIT"), std::string::npos) << error;
@@ -305,7 +306,8 @@ TEST_F(FakeModuleTest, StopAndSystemEventsEndARunningTest)
     EXPECT_EQ(events.value(), uint32_t(SystemEventMonitor::ScreenGeometry));
 
     // A stop ends the running test and starts no further one.
-    runner.start({{"dpy1", devices[0].component, waiting}, {"dpy2", devices[1].component, waiting}});
+    runner.start(
+        {{"dpy1", devices[0].component, waiting}, {"dpy2", devices[1].component, waiting}});
     QTimer::singleShot(300, [&]() { runner.requestStop(); });
     runner.waitForFinished();
     ASSERT_EQ(runner.records().size(), 1u);

@@ -4,20 +4,66 @@
 #include "host/runtime/BackendSelection.h"
 #include "host/runtime/KeyTranslator.h"
 #include "host/runtime/ModuleLoader.h"
+#include "host/runtime/WindowEventFilter.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QProcess>
 #include <QScreen>
 #include <QSet>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <memory>
+
+// Stands in for a test window: records what reaches its KeyPressed slot and
+// which keys its own handler still sees.
+class KeyRecordingWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    QList<int> forwarded;
+    QList<int> ownKeys;
+
+public slots:
+    void KeyPressed(int keycode) { forwarded << keycode; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override { ownKeys << event->key(); }
+};
 
 class MainWindowScreenshot : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void keyPressesReachTheWindowWithTheirXKeyCodes()
+    {
+        if (QProcess::execute("xdotool", {"version"}) != 0)
+            QSKIP("xdotool is not installed");
+        KeyRecordingWindow window;
+        WindowEventFilter filter;
+        window.installEventFilter(&filter);
+        window.resize(300, 200);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(filter.window(), &window);
+        // No window manager runs on the test server: give the window the
+        // focus directly, then type as a user would.
+        const QString id = QString::number(window.winId());
+        QCOMPARE(QProcess::execute("xdotool", {"windowfocus", "--sync", id}), 0);
+        QCOMPARE(QProcess::execute("xdotool", {"key", "5", "Escape"}), 0);
+        QTRY_COMPARE(window.forwarded, QList<int>({14, 9}));
+        // Escape is fully handled through the slot; the digit also reaches
+        // the window's own key handling.
+        QCOMPARE(window.ownKeys, QList<int>({Qt::Key_5}));
+        QVERIFY(filter.sendEscape());
+        QCOMPARE(window.forwarded.last(), 9);
+    }
+
     void mainWindowIsNotBlank()
     {
         QVERIFY(m_translator.load());
@@ -32,8 +78,8 @@ private slots:
             !BackendSelection::install("sim:" + desk.toStdString(), nullptr, &error)) {
             qInfo("using the fake module: %s", error.c_str());
             m_fallback = std::make_unique<ModuleLoader>();
-            QVERIFY(m_fallback->load(qEnvironmentVariable("HOST_FAKE_MODULE").toStdString(),
-                                     &error));
+            QVERIFY(
+                m_fallback->load(qEnvironmentVariable("HOST_FAKE_MODULE").toStdString(), &error));
             m_catalogue = std::make_unique<ModuleCatalogue>(m_fallback->instance());
         } else {
             m_catalogue = std::make_unique<ModuleCatalogue>(m_loader.instance());
@@ -43,9 +89,13 @@ private slots:
         window.move(0, 0);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // Show results too: run the unattended test of whichever module.
+        window.selectTests({m_fallback ? "p" : "f"});
+        QSignalSpy finished(&window, &MainWindow::runFinished);
+        QVERIFY(window.startRun());
+        QVERIFY(finished.wait(30000));
         QTest::qWait(500);
-        const QImage image =
-            QGuiApplication::primaryScreen()->grabWindow(window.winId()).toImage();
+        const QImage image = QGuiApplication::primaryScreen()->grabWindow(window.winId()).toImage();
         QVERIFY(!image.isNull());
         const QString path = qEnvironmentVariable("HOST_SCREENSHOT", "main-window.png");
         QDir().mkpath(QFileInfo(path).absolutePath());

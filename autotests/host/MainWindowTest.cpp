@@ -46,10 +46,10 @@ private:
         auto* decline = box->findChild<QPushButton*>("declineButton");
         seen << box->windowTitle() + "|" + box->text() + "|" + accept->text() + "/" +
                     decline->text();
-        const QString button = m_buttons.isEmpty() ? QString("declineButton") : m_buttons.takeFirst();
-        QTimer::singleShot(0, box, [box, button]() {
-            box->findChild<QPushButton*>(button)->click();
-        });
+        const QString button =
+            m_buttons.isEmpty() ? QString("declineButton") : m_buttons.takeFirst();
+        QTimer::singleShot(0, box,
+                           [box, button]() { box->findChild<QPushButton*>(button)->click(); });
     }
     QStringList m_buttons;
     QTimer m_timer;
@@ -90,11 +90,10 @@ private slots:
         QCOMPARE(int(records.size()), 4);
         QCOMPARE(records[1].result, 0u); // dpy1 attended: continue, yes
         QCOMPARE(records[3].result, 1u); // dpy2 attended: continue, no
-        QCOMPARE(clicker.seen,
-                 QStringList({"FAKE_TEST_2|FAKE_CONFIRM|Continue/Cancel",
-                              "FAKE_TEST_2|FAKE_CHECK|Yes/No",
-                              "FAKE_TEST_2|FAKE_CONFIRM|Continue/Cancel",
-                              "FAKE_TEST_2|FAKE_CHECK|Yes/No"}));
+        QCOMPARE(clicker.seen, QStringList({"FAKE_TEST_2|FAKE_CONFIRM|Continue/Cancel",
+                                            "FAKE_TEST_2|FAKE_CHECK|Yes/No",
+                                            "FAKE_TEST_2|FAKE_CONFIRM|Continue/Cancel",
+                                            "FAKE_TEST_2|FAKE_CHECK|Yes/No"}));
         auto* results = window.findChild<QTreeWidget*>("results");
         QCOMPARE(results->topLevelItem(2)->text(3), QString("Failed"));
         QCOMPARE(results->topLevelItem(0)->child(0)->text(1), QString("FAKE_PASSED."));
@@ -149,6 +148,45 @@ private slots:
         QVERIFY(!window.startRun());
         QVERIFY(window.logText().contains("invalid stoi argument"));
         QVERIFY(!window.runner()->isRunning());
+    }
+
+    void wholeRunOfTheDisplayModuleOnTheOfficeDesk()
+    {
+        const QString binary = qEnvironmentVariable("MODULE_DISPLAY_BINARY_DIR");
+        const QString desk =
+            qEnvironmentVariable("MODULE_DISPLAY_SOURCE_DIR") + "/examples/desks/office.json";
+        ModuleLoader loader;
+        std::string error;
+        if (!loader.load((binary + "/lib/libmodule_display.so").toStdString(), &error) ||
+            !QFile::exists(desk))
+            QSKIP("the display module or its example desks are not complete yet");
+        QVERIFY2(BackendSelection::install("sim:" + desk.toStdString(), nullptr, &error),
+                 error.c_str());
+        ModuleCatalogue catalogue(loader.instance());
+        {
+            // Zero time-outs: every pattern window ends as soon as it shows.
+            MainWindow window(&catalogue, &m_translator, {{"CSAT", {{"CSAT_TEST_TIMEOUT", "0"}}}});
+            window.show();
+            QCOMPARE(int(window.devices().size()), 2);
+            window.selectTests({"r", "f"});
+            DialogClicker clicker(
+                {"acceptButton", "acceptButton", "acceptButton", "declineButton"});
+            QSignalSpy finished(&window, &MainWindow::runFinished);
+            QVERIFY(window.startRun());
+            QVERIFY(finished.wait(60000));
+            const auto& records = window.runner()->records();
+            QCOMPARE(int(records.size()), 4);
+            QCOMPARE(records[0].result, 0u); // red purity on dpy1: continue, yes
+            QCOMPARE(records[2].result, 1u); // red purity on dpy2: continue, no
+            QCOMPARE(records[2].messages.front(), std::string("DISPLAY_ATTENDED_TEST_FAILED"));
+            QCOMPARE(clicker.seen.first(),
+                     QString("Red purity test|%1|Continue/Cancel")
+                         .arg(m_translator.text("DISPLAY_RED_PURITY_DESCRIPTION")));
+            QCOMPARE(clicker.seen.at(1),
+                     QString("Red purity test|%1|Yes/No")
+                         .arg(m_translator.text("DISPLAY_GENERAL_PURITY_CHECK")));
+        }
+        loader.release();
     }
 
 private:

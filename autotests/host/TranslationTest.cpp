@@ -15,8 +15,8 @@ QStringList catalogueKeys()
     QFile file(qEnvironmentVariable("MODULE_DISPLAY_SOURCE_DIR") + "/module/Keys.cpp");
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
     QString source = QString::fromUtf8(file.readAll());
-    source.remove(QRegularExpression(QStringLiteral("^#include[^\n]*"),
-                                     QRegularExpression::MultilineOption));
+    source.remove(
+        QRegularExpression(QStringLiteral("^#include[^\n]*"), QRegularExpression::MultilineOption));
     QStringList keys;
     const QRegularExpression literal(QStringLiteral("\"([^\"]*)\""));
     // One key per definition; adjacent literals are one text.
@@ -48,7 +48,8 @@ TEST(Translations, EveryKeyOfTheCatalogueHasAnEnglishText)
     for (const QString& key : keys) {
         EXPECT_TRUE(translator().hasTranslation(key.toStdString())) << key.toStdString();
         // No text key left in what the user reads.
-        EXPECT_FALSE(translator().text(key.toStdString()).contains(QRegularExpression("[A-Z]{2,}_")))
+        EXPECT_FALSE(
+            translator().text(key.toStdString()).contains(QRegularExpression("[A-Z]{2,}_")))
             << key.toStdString();
     }
 }

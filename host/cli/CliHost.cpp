@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <set>
 #include <unistd.h>
 
@@ -26,12 +27,37 @@ std::atomic<bool> CliHost::interruptRequested{false};
 namespace {
 const char* const ProgramName = "OrvaneDiagnosticsCLI";
 
+// What standard output must end with if the program is killed by a second
+// Ctrl+C: the document of the tests finished so far. Published by the
+// user-interface thread; earlier snapshots stay alive because the signal
+// handler may still be reading one.
+std::atomic<const std::string*> interruptDocument{nullptr};
+std::vector<std::unique_ptr<std::string>> documentSnapshots;
+
+void publishInterruptDocument(std::string document)
+{
+    documentSnapshots.push_back(std::make_unique<std::string>(std::move(document)));
+    interruptDocument.store(documentSnapshots.back().get());
+}
+
+void writeAll(int fd, const char* data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = write(fd, data, size);
+        if (written <= 0)
+            return;
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+}
+
 void onInterrupt(int)
 {
     // A second Ctrl+C does not wait for the running test.
     if (CliHost::interruptRequested.exchange(true)) {
-        const char newline = '\n';
-        [[maybe_unused]] ssize_t ignored = write(STDERR_FILENO, &newline, 1);
+        writeAll(STDERR_FILENO, "\n", 1);
+        if (const std::string* document = interruptDocument.load())
+            writeAll(STDOUT_FILENO, document->data(), document->size());
         _exit(CliHost::Interrupted);
     }
 }
@@ -104,10 +130,11 @@ int CliHost::main(int argc, char** argv)
     if (!parsed) // the error still goes out as a document when one was asked for
         options.json = std::find(arguments.begin(), arguments.end(), "--json") != arguments.end();
 
-    // Windows of attended tests need a screen: the real one when there is
-    // an X display, otherwise Qt draws them off screen.
+    // Windows of attended tests need a screen: the real one when an X
+    // display can be reached, otherwise Qt draws them off screen.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
+        qputenv("QT_QPA_PLATFORM",
+                qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb;offscreen");
     verboseMessages = options.verbose;
     qInstallMessageHandler(messageHandler);
     QApplication app(argc, argv);
@@ -289,17 +316,17 @@ bool CliHost::select(const ModuleCatalogue& catalogue, Selection& selection)
                     std::vector<std::string> valid;
                     for (const TestEntry& test : diagnostic.tests)
                         valid.push_back(test.shortName + " (" + test.longName + ")");
-                    fail("unknown test \"" + item + "\"; the tests of " + longOption + " are: " +
-                         joined(valid));
+                    fail("unknown test \"" + item + "\"; the tests of " + longOption +
+                         " are: " + joined(valid));
                     return false;
                 }
                 names.insert(item);
             }
         }
         if (!matched) {
-            fail("unknown option \"" + argument + "\"; the options are: " +
-                 CliOptions::hostOptionNames() + ", " + joined(optionNames) +
-                 " and device identifiers");
+            fail("unknown option \"" + argument +
+                 "\"; the options are: " + CliOptions::hostOptionNames() + ", " +
+                 joined(optionNames) + " and device identifiers");
             return false;
         }
     }
@@ -375,28 +402,50 @@ int CliHost::runTests(ModuleLoader&, const std::vector<DeviceRecord>& devices,
     const bool live = human && isatty(STDOUT_FILENO);
     std::vector<std::vector<std::string>> messages(jobs.size());
 
-    QObject::connect(&runner, &TestRunner::jobProgress,
-                     [&](int index, int percent, const QString& text) {
-                         if (!live)
-                             return;
-                         const TestRunner::Job& job = jobs[index];
-                         std::string line = "\r\033[K" + job.device + "  " +
-                                            m_translator.bytes(job.test.nameKey) + " " +
-                                            progressBar(percent);
-                         if (!text.isEmpty())
-                             line += " " + m_translator.bytes(text.toStdString());
-                         writeBytes(line);
-                         std::fflush(stdout);
-                     });
+    QObject::connect(
+        &runner, &TestRunner::jobProgress, [&](int index, int percent, const QString& text) {
+            if (!live)
+                return;
+            const TestRunner::Job& job = jobs[index];
+            std::string line = "\r\033[K" + job.device + "  " +
+                               m_translator.bytes(job.test.nameKey) + " " + progressBar(percent);
+            if (!text.isEmpty())
+                line += " " + m_translator.bytes(text.toStdString());
+            writeBytes(line);
+            std::fflush(stdout);
+        });
     QObject::connect(&runner, &TestRunner::jobStarted, [&](int index) {
         if (m_options.verbose)
             std::fprintf(stderr, "%s: %s: %s\n", ProgramName, jobs[index].device.c_str(),
                          jobs[index].test.longName.c_str());
     });
+    // The same records as the runner's, built here from its signals so that
+    // this thread can publish them while the worker goes on.
+    std::vector<RunRecord> finished;
+    std::vector<std::vector<RunRecord::Progress>> progress(jobs.size());
+    if (m_options.json)
+        publishInterruptDocument(JsonReport::runs({}));
+    QObject::connect(&runner, &TestRunner::jobProgress,
+                     [&](int index, int percent, const QString& text) {
+                         progress[index].push_back({percent, text.toStdString()});
+                     });
     QObject::connect(&runner, &TestRunner::jobMessage, [&](int index, const QString& key) {
         messages[index].push_back(key.toStdString());
     });
     QObject::connect(&runner, &TestRunner::jobFinished, [&](int index, unsigned result) {
+        if (m_options.json) {
+            const TestRunner::Job& job = jobs[index];
+            RunRecord record;
+            record.device = job.device;
+            record.test = job.test.longName;
+            record.shortName = job.test.shortName;
+            record.itemId = job.test.itemId;
+            record.result = result;
+            record.progress = progress[index];
+            record.messages = messages[index];
+            finished.push_back(record);
+            publishInterruptDocument(JsonReport::runs(finished));
+        }
         if (!human)
             return;
         const TestRunner::Job& job = jobs[index];
@@ -424,6 +473,7 @@ int CliHost::runTests(ModuleLoader&, const std::vector<DeviceRecord>& devices,
     interruptPoll.stop();
 
     const std::vector<RunRecord>& records = runner.records();
+    interruptDocument.store(nullptr);
     if (m_options.json)
         writeBytes(JsonReport::runs(records));
     std::fflush(stdout);

@@ -14,8 +14,7 @@ class DialogRequestHandler : public RequestHandler
 public:
     DialogRequestHandler(QWidget* parent, const KeyTranslator* translator)
         : m_parent(parent), m_translator(translator)
-    {
-    }
+    {}
 
     bool acceptsInput() const override { return true; }
     uint32_t answer(InputRequest& request, const Context& context) override;

@@ -122,6 +122,9 @@ void MainWindow::buildUi()
     m_log->setObjectName(QStringLiteral("log"));
     m_log->setReadOnly(true);
     bottom->addWidget(m_log);
+    bottom->setStretchFactor(0, 3);
+    bottom->setStretchFactor(1, 2);
+    bottom->setStretchFactor(2, 1);
     layout->addWidget(bottom);
 
     auto* fileRow = new QHBoxLayout();
@@ -162,8 +165,8 @@ void MainWindow::refreshDevices()
         auto* item = new QTreeWidgetItem(
             m_deviceTree, {QString::fromStdString(device.id), m_translator->text(device.name)});
         for (const Property& property : device.properties)
-            new QTreeWidgetItem(item, {m_translator->text(property.key),
-                                       m_translator->text(property.value)});
+            new QTreeWidgetItem(
+                item, {m_translator->text(property.key), m_translator->text(property.value)});
         item->setExpanded(true);
     }
     m_status->setText(tr("%n display(s) found", nullptr, static_cast<int>(m_devices.size())));
@@ -214,9 +217,9 @@ bool MainWindow::startRun()
         for (const TestEntry& test : tests) {
             jobs.push_back({device.id, device.component, test});
             m_jobs.push_back({device.id, test});
-            auto* item = new QTreeWidgetItem(
-                m_results, {QString::fromStdString(device.id), m_translator->text(test.nameKey),
-                            QString(), tr("Waiting")});
+            auto* item = new QTreeWidgetItem(m_results, {QString::fromStdString(device.id),
+                                                         m_translator->text(test.nameKey),
+                                                         QString(), tr("Waiting")});
             auto* bar = new QProgressBar(m_results);
             bar->setRange(0, 100);
             bar->setValue(0);
@@ -250,8 +253,8 @@ void MainWindow::onJobStarted(int index)
 
 void MainWindow::onJobProgress(int index, int percent, const QString& text)
 {
-    if (auto* bar = qobject_cast<QProgressBar*>(
-            m_results->itemWidget(m_jobItems[index], ProgressColumn)))
+    if (auto* bar =
+            qobject_cast<QProgressBar*>(m_results->itemWidget(m_jobItems[index], ProgressColumn)))
         bar->setValue(percent);
     if (!text.isEmpty())
         m_jobItems[index]->setToolTip(ProgressColumn, m_translator->text(text.toStdString()));
@@ -324,7 +327,8 @@ bool MainWindow::exportJson(const QString& path, QString* error) const
 
 void MainWindow::chooseLogFile()
 {
-    const QString path = QFileDialog::getSaveFileName(this, tr("Save log"), QStringLiteral("display-log.txt"));
+    const QString path =
+        QFileDialog::getSaveFileName(this, tr("Save log"), QStringLiteral("display-log.txt"));
     QString error;
     if (!path.isEmpty() && !saveLog(path, &error))
         QMessageBox::warning(this, tr("Save log"), error);

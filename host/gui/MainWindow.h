@@ -29,8 +29,8 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    MainWindow(ModuleCatalogue* catalogue, const KeyTranslator* translator,
-               SettingsMap settings, QWidget* parent = nullptr);
+    MainWindow(ModuleCatalogue* catalogue, const KeyTranslator* translator, SettingsMap settings,
+               QWidget* parent = nullptr);
     ~MainWindow() override;
 
     const std::vector<DeviceRecord>& devices() const { return m_devices; }

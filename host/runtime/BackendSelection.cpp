@@ -1,18 +1,13 @@
 #include "host/runtime/BackendSelection.h"
 
 #include "display/platform/DisplayPlatform.h"
-
-#if __has_include("display/platform/sim/DeskLoader.h")
 #include "display/platform/sim/DeskLoader.h"
-#define HOST_HAS_SIM 1
-#endif
-#if defined(HOST_HAS_X11) && __has_include("display/platform/x11/XRandrBackend.h")
+
+#ifdef HOST_HAS_X11
 #include "display/platform/x11/XRandrBackend.h"
-#define HOST_USE_X11 1
 #endif
-#if defined(HOST_HAS_DRM) && __has_include("display/platform/drm/DrmBackend.h")
+#ifdef HOST_HAS_DRM
 #include "display/platform/drm/DrmBackend.h"
-#define HOST_USE_DRM 1
 #endif
 
 std::string BackendSelection::choices()
@@ -34,22 +29,18 @@ bool BackendSelection::install(const std::string& spec, std::string* description
         if (path.empty()) {
             failure = "--platform=sim: needs the path of a desk file, as in sim:desk.json";
         } else {
-#ifdef HOST_HAS_SIM
             backend = DeskLoader::loadFile(path, &failure);
             reason = "simulated desk " + path;
-#else
-            failure = "this build has no simulated displays, so " + path + " cannot be loaded";
-#endif
         }
     } else if (spec == "x11") {
-#ifdef HOST_USE_X11
+#ifdef HOST_HAS_X11
         backend = XRandrBackend::open(nullptr, &failure);
         reason = "X11 RandR, as asked";
 #else
         failure = "this build has no X11 RandR support";
 #endif
     } else if (spec == "drm") {
-#ifdef HOST_USE_DRM
+#ifdef HOST_HAS_DRM
         auto drm = std::make_unique<DrmBackend>();
         reason = "kernel DRM, as asked; " + std::to_string(drm->connectorCount()) +
                  " connector(s) found";

@@ -10,8 +10,8 @@ HostRunContext::HostRunContext(SystemComponent* component, RunRecord& record,
                                const std::atomic<bool>* stop, const uint32_t* systemEventWord,
                                Observer observer)
     : m_component(component), m_record(record), m_handler(handler),
-      m_requestContext(std::move(requestContext)), m_stop(stop),
-      m_systemEventWord(systemEventWord), m_observer(std::move(observer))
+      m_requestContext(std::move(requestContext)), m_stop(stop), m_systemEventWord(systemEventWord),
+      m_observer(std::move(observer))
 {
     m_requestContext.stop = stop;
 }

@@ -64,8 +64,8 @@ bool ModuleLoader::load(const std::string& path, std::string* error)
     if (!handle) {
         const char* reason = dlerror();
         if (error)
-            *error = "the module library " + path + " cannot be loaded: " +
-                     (reason ? reason : "unknown reason");
+            *error = "the module library " + path +
+                     " cannot be loaded: " + (reason ? reason : "unknown reason");
         return false;
     }
     decltype(m_getInstance) getInstance = nullptr;

@@ -24,8 +24,7 @@ bool leadingInteger(const std::string& text, long long* value)
 ScriptedRequestHandler::ScriptedRequestHandler(bool enabled, std::deque<uint32_t> answers,
                                                SettingsMap settings)
     : m_enabled(enabled), m_answers(std::move(answers)), m_settings(std::move(settings))
-{
-}
+{}
 
 bool ScriptedRequestHandler::parseAnswers(const std::string& list, std::deque<uint32_t>& answers,
                                           std::string* error)

@@ -7,10 +7,16 @@
 #include <QEventLoop>
 #include <QThread>
 
+#include <exception>
+
+namespace {
+const char* const InternalErrorKey =
+    "AN_INTERNAL_ERROR_OCCURRED._|THIS_DOES_NOT_INDICATE_A_FAILURE._|PLEASE_TRY_AGAIN.";
+}
+
 TestRunner::TestRunner(RequestHandler* handler, SystemEventMonitor* events, QObject* parent)
     : QObject(parent), m_handler(handler), m_events(events)
-{
-}
+{}
 
 TestRunner::~TestRunner()
 {
@@ -68,7 +74,19 @@ void TestRunner::work()
         };
         HostRunContext context(job.component, record, m_handler, {job.device, job.test, nullptr},
                                &m_stop, m_events ? m_events->word() : nullptr, observer);
-        record.result = job.test.test->run(&context);
+        try {
+            record.result = job.test.test->run(&context);
+        } catch (const std::exception& e) {
+            // A module must not throw from run; keep the host alive and say
+            // so in the module's own words for an unfinished measurement.
+            qWarning("the test %s threw: %s", job.test.longName.c_str(), e.what());
+            context.report(InternalErrorKey, nullptr, 0);
+            record.result = 4;
+        } catch (...) {
+            qWarning("the test %s threw", job.test.longName.c_str());
+            context.report(InternalErrorKey, nullptr, 0);
+            record.result = 4;
+        }
         m_records.push_back(record);
         emit jobFinished(index, record.result);
     }

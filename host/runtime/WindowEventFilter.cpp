@@ -23,8 +23,7 @@ bool WindowEventFilter::eventFilter(QObject* watched, QEvent* event)
         // Synthetic key events (and the offscreen platform) carry no native
         // code; the window's own key handling deals with those.
         if (code != 0 && widget->metaObject()->indexOfSlot("KeyPressed(int)") >= 0) {
-            QMetaObject::invokeMethod(widget, "KeyPressed", Qt::DirectConnection,
-                                      Q_ARG(int, code));
+            QMetaObject::invokeMethod(widget, "KeyPressed", Qt::DirectConnection, Q_ARG(int, code));
             // Escape is fully handled by the slot; other keys (digits) still
             // reach the window's own handling.
             return code == EscapeKeyCode;

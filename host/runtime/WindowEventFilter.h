@@ -4,7 +4,6 @@
 #include <QPointer>
 #include <QWidget>
 
-
 // The event filter a host hands to a test window. It forwards every key
 // press to the window's KeyPressed(int) slot, by name, with the key's native
 // X key code, and remembers the window so the host can end it (Escape).
