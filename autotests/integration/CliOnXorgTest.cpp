@@ -233,18 +233,6 @@ TEST_F(CliOnXorg, ADisabledOutputGivesNoDeviceAndUsesNoNumber)
     EXPECT_EQ(propertiesOf(devices[1]), expected("dpy2", "1280x1024", Dell));
 }
 
-TEST_F(CliOnXorg, ACloneGivesTwoDevices)
-{
-    XServerSetup::run("xrandr --addmode DUMMY2 1280x1024");
-    ASSERT_EQ(XServerSetup::run("xrandr --output DUMMY2 --mode 1280x1024 --same-as DUMMY1"), 0);
-    XServerSetup::probe();
-    ASSERT_TRUE(setup.setProperty("DUMMY2", "EDID", EdidSampleFile::bySource(Dell).full));
-    const QJsonArray devices = cli({"--list"}).value("devices").toArray();
-    ASSERT_EQ(devices.size(), 3);
-    EXPECT_EQ(propertiesOf(devices[1]), expected("dpy2", "1280x1024", BenQ));
-    EXPECT_EQ(propertiesOf(devices[2]), expected("dpy3", "1280x1024", Dell));
-}
-
 TEST_F(CliOnXorg, ResolutionFittingGivesBothConclusions)
 {
     ASSERT_TRUE(setup.setProperty("DUMMY1", "EDID", EdidSampleFile::bySource(Dell).full));

@@ -321,32 +321,6 @@ TEST_F(XRandrOnXorg, DisabledOutputIsAnInactiveDeviceWithoutMonitor)
     EXPECT_EQ(backend->changeDisplaySettings("DUMMY1", &listed), DisplayBackend::ChangeFailed);
 }
 
-TEST_F(XRandrOnXorg, ACloneIsASecondMonitorWithTheSameRectangle)
-{
-    XServerSetup::run("xrandr --addmode DUMMY2 1280x1024");
-    ASSERT_EQ(XServerSetup::run("xrandr --output DUMMY2 --mode 1280x1024 --same-as DUMMY1"), 0);
-    XServerSetup::probe();
-    const auto found = monitors();
-    ASSERT_EQ(found.size(), 3u);
-    EXPECT_EQ(found[1].info.device, "DUMMY1");
-    EXPECT_EQ(found[2].info.device, "DUMMY2");
-    EXPECT_EQ(found[1].info.rcMonitor.left, found[2].info.rcMonitor.left);
-    EXPECT_EQ(found[1].info.rcMonitor.right, found[2].info.rcMonitor.right);
-    EXPECT_EQ(found[1].info.rcMonitor.bottom, found[2].info.rcMonitor.bottom);
-}
-
-TEST_F(XRandrOnXorg, AMonitorTurnedOffAfterEnumerationAnswersNoMore)
-{
-    const auto found = monitors();
-    ASSERT_EQ(found.size(), 2u);
-    ASSERT_EQ(XServerSetup::run("xrandr --output DUMMY1 --off"), 0);
-    MonitorInfo info;
-    EXPECT_FALSE(backend->getMonitorInfo(found[1].handle, info));
-    ModeRecord mode;
-    EXPECT_FALSE(backend->enumDisplaySettings("DUMMY1", DisplayBackend::CurrentSettings, mode));
-    EXPECT_TRUE(backend->getMonitorInfo(found[0].handle, info));
-}
-
 // Taking a mode off an output sends no notification, so the backend still
 // believes it listed: it grows the screen for the taller mode, the server
 // refuses the switch, and everything is put back.
