@@ -7,7 +7,8 @@
 #   - the refresh questions asked of the RandR backend in-process, on a new
 #     connection (cold) and on one that already answered (warm);
 #   - xrandr --verbose, a whole process each time.
-# Prints milliseconds per run and the ratios to xrandr.
+# Also times the host's start-up alone (--version), which loads Qt and the
+# module but finds no display. Prints milliseconds per run and the ratios.
 #   benchmarks/refresh_vs_xrandr.sh [BUILD_DIR] [RUNS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -53,10 +54,13 @@ xrandr_ms=$(per_run xrandr --verbose)
 printf '%-44s %10s ms\n' "xrandr --verbose (process)" "$xrandr_ms"
 
 if [ -x "$cli" ]; then
-    "$cli" --platform=x11 --list
+    "$cli" --platform=x11 --list >/dev/null
     cli_ms=$(per_run "$cli" --platform=x11 --list)
     printf '%-44s %10s ms  (%sx xrandr)\n' "OrvaneDiagnosticsCLI --platform=x11 --list" \
         "$cli_ms" "$(ratio "$cli_ms" "$xrandr_ms")"
+    # The same process without finding displays: what start-up alone costs.
+    base_ms=$(per_run "$cli" --platform=x11 --version)
+    printf '%-44s %10s ms\n' "OrvaneDiagnosticsCLI --platform=x11 --version" "$base_ms"
 else
     echo "note: $cli is not built; timing the backend only" >&2
 fi

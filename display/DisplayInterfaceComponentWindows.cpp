@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace {
 // Sizes of the buffers the device database and registry are read into;
@@ -56,13 +57,17 @@ int32_t DisplayInterfaceComponentWindows::modes(std::vector<DisplayMode*>& modes
     deleteModes();
     modes.clear();
     DisplayBackend& backend = DisplayPlatform::backend();
-    for (int32_t index = 0; index >= 0; ++index) {
+    // Indices are the platform's signed mode numbers; -1 would mean the
+    // current mode, so the walk ends before the index could wrap to it.
+    for (int32_t index = 0;; ++index) {
         ModeRecord record;
         if (!backend.enumDisplaySettings(m_monitorInfo.device, index, record))
             break;
         auto* mode = new DisplayModeWindows(m_monitorInfo, record);
         m_modes.push_back(mode);
         modes.push_back(mode);
+        if (index == std::numeric_limits<int32_t>::max())
+            break;
     }
     return modes.empty() ? 1 : 0;
 }

@@ -1,56 +1,16 @@
 #include "EdidSampleFile.h"
+#include "FakeDrmTree.h"
 
 #include "display/platform/MonitorIdentity.h"
 #include "display/platform/drm/DrmBackend.h"
 
 #include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
 namespace {
-
-// A /sys/class/drm made of files, and an empty /dev/dri beside it.
-class FakeDrm
-{
-public:
-    FakeDrm()
-    {
-        QDir(m_dir.path()).mkpath("sys");
-        QDir(m_dir.path()).mkpath("dev");
-    }
-    std::string sysfs() const { return (m_dir.path() + "/sys").toStdString(); }
-    std::string dev() const { return (m_dir.path() + "/dev").toStdString(); }
-
-    void connector(const std::string& name, const std::string& status, bool enabled,
-                   const std::vector<uint8_t>& edid, const std::string& modes)
-    {
-        const QString path = QString::fromStdString(sysfs() + "/" + name);
-        QDir().mkpath(path);
-        write(path + "/status", status + "\n");
-        write(path + "/enabled", enabled ? "enabled\n" : "disabled\n");
-        write(path + "/edid", std::string(edid.begin(), edid.end()));
-        write(path + "/modes", modes);
-    }
-    void file(const std::string& relative, const std::string& text)
-    {
-        const QString path = QString::fromStdString(sysfs() + "/" + relative);
-        QDir().mkpath(QFileInfo(path).path());
-        write(path, text);
-    }
-
-private:
-    static void write(const QString& path, const std::string& bytes)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes.data(), qint64(bytes.size()));
-    }
-    QTemporaryDir m_dir;
-};
 
 std::vector<DisplayBackend::MonitorHandle> monitorsOf(DisplayBackend& backend)
 {
@@ -69,7 +29,7 @@ const std::string BenQ = "Digital/BenQ/BNQ76BE/82ED11E364D3";
 
 TEST(DrmBackend, ConnectedEnabledConnectorsAreMonitorsInNaturalOrder)
 {
-    FakeDrm drm;
+    FakeDrmTree drm;
     drm.connector("card0-DP-10", "connected", true, EdidSampleFile::bySource(Dell).full,
                   "2560x1440\n1920x1080\n");
     drm.connector("card0-DP-2", "connected", true, EdidSampleFile::bySource(BenQ).full,
@@ -117,7 +77,7 @@ TEST(DrmBackend, ConnectedEnabledConnectorsAreMonitorsInNaturalOrder)
 
 TEST(DrmBackend, ModesComeFromSysfsAndNothingCanBeChanged)
 {
-    FakeDrm drm;
+    FakeDrmTree drm;
     drm.connector("card0-HDMI-A-1", "connected", true, EdidSampleFile::bySource(Dell).full,
                   "2560x1440\n1920x1080i\nbogus\n1280x720\n");
     DrmBackend backend(drm.sysfs(), drm.dev());
@@ -149,7 +109,7 @@ TEST(DrmBackend, EveryRealEdidIsFoundByItsModelCode)
 {
     const auto& samples = EdidSampleFile::all();
     ASSERT_GE(samples.size(), 200u);
-    FakeDrm drm;
+    FakeDrmTree drm;
     for (size_t i = 0; i < samples.size(); ++i)
         drm.connector("card0-DP-" + std::to_string(i + 1), "connected", true, samples[i].full,
                       "1024x768\n");
@@ -183,7 +143,7 @@ TEST(DrmBackend, EveryRealEdidIsFoundByItsModelCode)
 
 TEST(DrmBackend, BrokenTreesGiveFewerDevicesNotErrors)
 {
-    FakeDrm drm;
+    FakeDrmTree drm;
     const auto& full = EdidSampleFile::bySource(BenQ).full;
     drm.connector("card0-DP-1", "connected", true,
                   std::vector<uint8_t>(full.begin(), full.begin() + 60), "");
@@ -209,7 +169,7 @@ TEST(DrmBackend, BrokenTreesGiveFewerDevicesNotErrors)
 
 TEST(DrmBackend, DriverVersionComesFromTheDriverModule)
 {
-    FakeDrm drm;
+    FakeDrmTree drm;
     drm.connector("card0-DP-1", "connected", true, EdidSampleFile::bySource(BenQ).full,
                   "1280x1024\n");
     drm.file("drivers/fakegpu/module/version", "2.4.1\n");

@@ -1,14 +1,21 @@
 #include "EdidSampleFile.h"
+#include "FakeDrmTree.h"
 #include "XServerSetup.h"
 
+#include "display/platform/DisplayPlatform.h"
 #include "display/platform/x11/XRandrBackend.h"
+
+#include <QDir>
 
 #include <gtest/gtest.h>
 
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 #include <sstream>
+#include <unistd.h>
 
 namespace {
 
@@ -314,28 +321,53 @@ TEST_F(XRandrOnXorg, DisabledOutputIsAnInactiveDeviceWithoutMonitor)
     EXPECT_EQ(backend->changeDisplaySettings("DUMMY1", &listed), DisplayBackend::ChangeFailed);
 }
 
-TEST_F(XRandrOnXorg, ACloneIsASecondMonitorWithTheSameRectangle)
+// Taking a mode off an output sends no notification, so the backend still
+// believes it listed: it grows the screen for the taller mode, the server
+// refuses the switch, and everything is put back.
+TEST_F(XRandrOnXorg, AModeRemovedAfterListingIsRefusedAndTheScreenPutBack)
 {
-    XServerSetup::run("xrandr --addmode DUMMY2 1280x1024");
-    ASSERT_EQ(XServerSetup::run("xrandr --output DUMMY2 --mode 1280x1024 --same-as DUMMY1"), 0);
-    XServerSetup::probe();
-    const auto found = monitors();
-    ASSERT_EQ(found.size(), 3u);
-    EXPECT_EQ(found[1].info.device, "DUMMY1");
-    EXPECT_EQ(found[2].info.device, "DUMMY2");
-    EXPECT_EQ(found[1].info.rcMonitor.left, found[2].info.rcMonitor.left);
-    EXPECT_EQ(found[1].info.rcMonitor.right, found[2].info.rcMonitor.right);
-    EXPECT_EQ(found[1].info.rcMonitor.bottom, found[2].info.rcMonitor.bottom);
+    XServerSetup::run("xrandr --newmode md-gone 90.00 1000 1040 1120 1300 1300 1301 1304 1370");
+    ASSERT_EQ(XServerSetup::run("xrandr --addmode DUMMY1 md-gone"), 0);
+    const ModeRecord gone = listedMode("DUMMY1", 1000, 1300);
+    ASSERT_EQ(XServerSetup::run("xrandr --delmode DUMMY1 md-gone"), 0);
+    EXPECT_EQ(backend->changeDisplaySettings("DUMMY1", &gone), DisplayBackend::ChangeBadMode);
+    EXPECT_EQ(XServerSetup::geometry("DUMMY1"), "1280x1024+1920+0");
+    EXPECT_EQ(XServerSetup::screenSize(), std::make_pair(3200, 1080));
+    ModeRecord mode;
+    for (int32_t i = 0; backend->enumDisplaySettings("DUMMY1", i, mode); ++i)
+        EXPECT_NE(mode.nativeId, gone.nativeId);
+    XServerSetup::run("xrandr --rmmode md-gone");
 }
 
-TEST_F(XRandrOnXorg, AMonitorTurnedOffAfterEnumerationAnswersNoMore)
+TEST_F(XRandrOnXorg, TheDefaultChoiceIsX11WhenTheServerOpens)
 {
-    const auto found = monitors();
-    ASSERT_EQ(found.size(), 2u);
-    ASSERT_EQ(XServerSetup::run("xrandr --output DUMMY1 --off"), 0);
-    MonitorInfo info;
-    EXPECT_FALSE(backend->getMonitorInfo(found[1].handle, info));
-    ModeRecord mode;
-    EXPECT_FALSE(backend->enumDisplaySettings("DUMMY1", DisplayBackend::CurrentSettings, mode));
-    EXPECT_TRUE(backend->getMonitorInfo(found[0].handle, info));
+    std::string reason;
+    const auto chosen = DisplayPlatform::createDefault(&reason);
+    ASSERT_TRUE(chosen);
+    if (std::getenv("WAYLAND_DISPLAY"))
+        GTEST_SKIP() << "running inside a Wayland session";
+    EXPECT_EQ(chosen->name(), "x11");
+    EXPECT_NE(reason.find("RandR"), std::string::npos) << reason;
+}
+
+TEST_F(XRandrOnXorg, DriverVersionComesFromTheDrmConnectorShowingTheSameEdid)
+{
+    FakeDrmTree drm;
+    drm.connector("card0-DP-1", "connected", true, EdidSampleFile::bySource(BenQ).full, "");
+    drm.connector("card1-HDMI-A-1", "connected", true, EdidSampleFile::bySource(Eizo).full, "");
+    drm.file("drivers/gpu-a/module/version", "1.0.7\n");
+    drm.file("drivers/gpu-b/module/version", "3.2.1\n");
+    QDir().mkpath(QString::fromStdString(drm.sysfs() + "/card0/device"));
+    QDir().mkpath(QString::fromStdString(drm.sysfs() + "/card1/device"));
+    ASSERT_EQ(symlink("../../drivers/gpu-a", (drm.sysfs() + "/card0/device/driver").c_str()), 0);
+    ASSERT_EQ(symlink("../../drivers/gpu-b", (drm.sysfs() + "/card1/device/driver").c_str()), 0);
+    backend->setDrmRoots(drm.sysfs(), drm.dev());
+
+    std::vector<MonitorClassDevice> classes;
+    ASSERT_TRUE(backend->monitorClassDevices(classes));
+    ASSERT_EQ(classes.size(), 2u);
+    EXPECT_EQ(classes[0].hardwareId, "MONITOR\\ENC2291");
+    EXPECT_EQ(classes[0].driverVersion, std::optional<std::string>("gpu-b 3.2.1"));
+    EXPECT_EQ(classes[1].hardwareId, "MONITOR\\BNQ76BE");
+    EXPECT_EQ(classes[1].driverVersion, std::optional<std::string>("gpu-a 1.0.7"));
 }

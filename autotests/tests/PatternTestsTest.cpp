@@ -1,9 +1,9 @@
 // What each of the nine pattern tests puts together: its texts, its window
 // (class, mode, placement, system-event word) and the time-out it reads.
 
-#include "autotests/support/FakeDisplayComponent.h"
 #include "autotests/support/RecordingHost.h"
 #include "autotests/support/WindowSpy.h"
+#include "autotests/tests/OneDisplayDesk.h"
 #include "module/Keys.h"
 #include "module/TestResult.h"
 #include "tests/BlackPurityTest.h"
@@ -92,11 +92,10 @@ TEST(PatternTests, RunTheirOwnWindowOnTheDisplayUnderTest)
                                     nullptr));
         EXPECT_EQ(test->displayTimeout(), 0) << row.name;
 
-        FakeDisplayComponent display;
-        display.setMonitorPosition(1920, -200);
-        display.setCurrentMode(1920, 1080);
+        OneDisplayDesk desk;
+        desk.panel.at(1920, -200);
         WindowSpy spy;
-        RecordingHost host(&display);
+        RecordingHost host(desk.start());
         host.setEventFilter(&spy);
         host.answer(1).runWindow().answer(3);
         EXPECT_EQ(test->run(&host), Passed) << row.name;
@@ -120,9 +119,9 @@ TEST(PatternTests, RunTheirOwnWindowOnTheDisplayUnderTest)
         EXPECT_EQ(window.timeoutSeconds, 0u) << row.name;
 
         // Procedural tests refuse an analog display; the others run on it.
-        FakeDisplayComponent analog;
-        analog.setEdid(FakeDisplayComponent::makeEdid(false, 1920, 1080));
-        EXPECT_EQ(test->supportsComponent(&analog), !row.procedural) << row.name;
+        OneDisplayDesk analog;
+        analog.panel.withEdid(EdidBlock().set(20, 0x08).fixChecksum().bytes);
+        EXPECT_EQ(test->supportsComponent(analog.start()), !row.procedural) << row.name;
     }
 }
 
@@ -134,23 +133,15 @@ TEST(PatternTests, TimeoutFallsBackFromOwnKeyToGeneralKeyToFive)
         EXPECT_EQ(test->displayTimeout(), 20) << row.name;
         test->configure(csat({{row.timeoutKey, " -3xyz"}}), nullptr);
         EXPECT_EQ(test->displayTimeout(), -3) << row.name;
-        // Another test's key, another section, or a key the module does not
-        // read: back to the default.
-        test->configure(csat({{Keys::CSAT_TEST_TIMEOUT_DISPLAY_BLUE_PURITY_TEST + "X", "7"},
-                              {"CSAT_POPUP_TIMEOUT", "8"}}),
-                        nullptr);
-        EXPECT_EQ(test->displayTimeout(), 5) << row.name;
-        test->configure({{"csat", {{Keys::CSAT_TEST_TIMEOUT, "8"}}}}, nullptr);
-        EXPECT_EQ(test->displayTimeout(), 5) << row.name;
+        // A neighbour's key, a key the module does not read, another section.
+        for (const SettingsMap& others :
+             {csat({{row.timeoutKey + "X", "7"}, {"CSAT_POPUP_TIMEOUT", "8"}}),
+              SettingsMap{{"csat", {{Keys::CSAT_TEST_TIMEOUT, "8"}}}}}) {
+            test->configure({{Keys::CSAT, {{Keys::CSAT_TEST_TIMEOUT, "9"}}}}, nullptr);
+            test->configure(others, nullptr);
+            EXPECT_EQ(test->displayTimeout(), 5) << row.name;
+        }
     }
-    // Keys of one test do not reach its neighbour.
-    MonochromaticMeshTest mesh(ItemId(9, 1, 7));
-    InvertedMonochromaticMeshTest inverted(ItemId(9, 1, 8));
-    const auto settings = csat({{Keys::CSAT_TEST_TIMEOUT_DISPLAY_MONOCHROMATIC_MESH_TEST, "12"}});
-    mesh.configure(settings, nullptr);
-    inverted.configure(settings, nullptr);
-    EXPECT_EQ(mesh.displayTimeout(), 12);
-    EXPECT_EQ(inverted.displayTimeout(), 5);
 }
 
 TEST(PatternTests, BadTimeoutThrowsAndChangesNothing)

@@ -1,4 +1,5 @@
 #include "display/platform/x11/XRandrBackend.h"
+#include "display/platform/DisplayPlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +7,9 @@
 #include <X11/extensions/Xrandr.h>
 
 #include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 struct RefreshRow
@@ -51,4 +55,62 @@ TEST(XRandrBackend, OpeningFailsWithAReasonInsteadOfEndingTheProcess)
     EXPECT_FALSE(error.empty());
     if (saved)
         setenv("DISPLAY", keep.c_str(), 1);
+}
+
+namespace {
+// Sets environment variables for one scope and puts the old values back.
+class ScopedEnvironment
+{
+public:
+    ScopedEnvironment(std::initializer_list<std::pair<const char*, const char*>> values)
+    {
+        for (const auto& [name, value] : values) {
+            const char* old = std::getenv(name);
+            m_saved.push_back({name, old ? std::optional<std::string>(old) : std::nullopt});
+            if (value)
+                setenv(name, value, 1);
+            else
+                unsetenv(name);
+        }
+    }
+    ~ScopedEnvironment()
+    {
+        for (const auto& [name, value] : m_saved) {
+            if (value)
+                setenv(name.c_str(), value->c_str(), 1);
+            else
+                unsetenv(name.c_str());
+        }
+    }
+
+private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
+};
+} // namespace
+
+TEST(DisplayPlatformDefault, NeverPicksX11InAWaylandSessionOrWithoutAServer)
+{
+    struct Row
+    {
+        const char* display;
+        const char* wayland;
+        const char* sessionType;
+        const char* because;
+    };
+    const Row rows[] = {
+        {":0", "wayland-0", nullptr, "WAYLAND_DISPLAY=wayland-0"},
+        {":0", nullptr, "wayland", "XDG_SESSION_TYPE=wayland"},
+        {":987", nullptr, "x11", ":987"},
+        {nullptr, nullptr, "tty", "DISPLAY"},
+    };
+    for (const Row& row : rows) {
+        ScopedEnvironment environment{{"DISPLAY", row.display},
+                                      {"WAYLAND_DISPLAY", row.wayland},
+                                      {"XDG_SESSION_TYPE", row.sessionType}};
+        std::string reason;
+        const auto backend = DisplayPlatform::createDefault(&reason);
+        ASSERT_TRUE(backend);
+        EXPECT_NE(backend->name(), "x11") << row.because;
+        EXPECT_NE(reason.find(row.because), std::string::npos) << reason;
+    }
 }

@@ -161,8 +161,8 @@ private:
 
     bool checkKeys(const QJsonObject& object, const QStringList& allowed, const QString& where);
     bool readDisplay(const QJsonObject& entry, int index, SimulatedDesk& desk);
-    bool readUnsigned(const QJsonValue& value, const QString& key, qint64 min, qint64 max,
-                      const QString& where, qint64& result);
+    bool readInteger(const QJsonValue& value, const QString& key, qint64 min, qint64 max,
+                     const QString& where, qint64& result);
     bool readBool(const QJsonObject& object, const QString& key, const QString& where,
                   bool& result);
     bool readString(const QJsonObject& object, const QString& key, const QString& where,
@@ -189,8 +189,8 @@ bool DeskParser::checkKeys(const QJsonObject& object, const QStringList& allowed
     return true;
 }
 
-bool DeskParser::readUnsigned(const QJsonValue& value, const QString& key, qint64 min, qint64 max,
-                              const QString& where, qint64& result)
+bool DeskParser::readInteger(const QJsonValue& value, const QString& key, qint64 min, qint64 max,
+                             const QString& where, qint64& result)
 {
     const double number = value.toDouble();
     if (!value.isDouble() || std::floor(number) != number || number < double(min) ||
@@ -300,8 +300,8 @@ bool DeskParser::readModes(const QJsonValue& value, const QString& where, Simula
         for (int k = 0; k < 4; ++k) {
             if (!mode.contains(keys[k]))
                 return fail(modeWhere, QStringLiteral("missing %1").arg(quoted(keys[k])));
-            if (!readUnsigned(mode.value(keys[k]), keys[k], 0, std::numeric_limits<uint32_t>::max(),
-                              modeWhere, figures[k]))
+            if (!readInteger(mode.value(keys[k]), keys[k], 0, std::numeric_limits<uint32_t>::max(),
+                             modeWhere, figures[k]))
                 return false;
         }
         int32_t applyResult = DisplayBackend::ChangeSuccessful;
@@ -415,12 +415,12 @@ bool DeskParser::readDisplay(const QJsonObject& entry, int index, SimulatedDesk&
                                    .arg(typeName(position)));
         qint64 left = 0;
         qint64 top = 0;
-        if (!readUnsigned(position.toArray()[0], QStringLiteral("position[0]"),
-                          std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(),
-                          where, left) ||
-            !readUnsigned(position.toArray()[1], QStringLiteral("position[1]"),
-                          std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(),
-                          where, top))
+        if (!readInteger(position.toArray()[0], QStringLiteral("position[0]"),
+                         std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(),
+                         where, left) ||
+            !readInteger(position.toArray()[1], QStringLiteral("position[1]"),
+                         std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(),
+                         where, top))
             return false;
         display.at(int32_t(left), int32_t(top));
 
@@ -431,8 +431,8 @@ bool DeskParser::readDisplay(const QJsonObject& entry, int index, SimulatedDesk&
             return false;
         if (entry.contains(QStringLiteral("currentMode"))) {
             qint64 current = 0;
-            if (!readUnsigned(settings.currentMode, QStringLiteral("currentMode"), 0,
-                              std::numeric_limits<int32_t>::max(), where, current))
+            if (!readInteger(settings.currentMode, QStringLiteral("currentMode"), 0,
+                             std::numeric_limits<int32_t>::max(), where, current))
                 return false;
             if (size_t(current) >= display.modes.size())
                 return fail(where, QStringLiteral("\"currentMode\" is %1, but \"modes\" has "

@@ -143,9 +143,9 @@ void XRandrBackend::drainEvents()
             m_stale = true;
         } else if (type == RRNotify) {
             const auto& notify = reinterpret_cast<const XRRNotifyEvent&>(event);
-            if (notify.subtype == RRNotify_CrtcChange || notify.subtype == RRNotify_OutputChange) {
+            if (notify.subtype != RRNotify_OutputProperty) {
                 m_stale = true;
-            } else if (notify.subtype == RRNotify_OutputProperty && m_snapshot) {
+            } else if (m_snapshot) {
                 const auto& property = reinterpret_cast<const XRROutputPropertyNotifyEvent&>(event);
                 if (Output* output = findOutput(property.output)) {
                     output->edid.reset();
@@ -563,7 +563,18 @@ int32_t XRandrBackend::applyMode(Output& output, const ModeRecord& mode)
         return ChangeFailed;
     CrtcSetting setting = currentSetting(output.crtc);
     setting.mode = modeId;
-    return changeCrtcs({setting}, false) ? ChangeSuccessful : ChangeFailed;
+    if (changeCrtcs({setting}, false))
+        return ChangeSuccessful;
+    // Taking a mode off an output sends no notification; when the server
+    // refused, read the output again to tell an unlisted mode from a failure.
+    const unsigned long outputId = output.id;
+    m_stale = true;
+    if (!update())
+        return ChangeFailed;
+    const Output* now = findOutput(outputId);
+    if (now && std::find(now->modes.begin(), now->modes.end(), modeId) == now->modes.end())
+        return ChangeBadMode;
+    return ChangeFailed;
 }
 
 int32_t XRandrBackend::restore(Output& output)
