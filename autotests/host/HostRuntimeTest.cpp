@@ -103,34 +103,6 @@ TEST(JsonReport, EveryByteMapsBackExactly)
     EXPECT_EQ(value.toLatin1().toStdString(), bytes);
 }
 
-TEST(JsonReport, DocumentsHaveTheirShapes)
-{
-    DeviceRecord device{"dpy1", "GENERIC_DISPLAY", {{"UDI", "dpy1"}, {"INPUT_TYPE", "DIGITAL"}}};
-    const QJsonObject list = parseObject(JsonReport::devices({device, {"dpy2", "X", {}}}));
-    const QJsonArray devices = list["devices"].toArray();
-    ASSERT_EQ(devices.size(), 2);
-    EXPECT_EQ(devices[0].toObject()["id"].toString(), "dpy1");
-    EXPECT_EQ(devices[0].toObject()["properties"].toArray()[1].toObject()["value"].toString(),
-              "DIGITAL");
-    EXPECT_TRUE(devices[1].toObject()["properties"].toArray().isEmpty());
-    EXPECT_TRUE(parseObject(JsonReport::devices({}))["devices"].toArray().isEmpty());
-
-    RunRecord run;
-    run.device = "dpy1";
-    run.test = "resolution_fitting";
-    run.shortName = "f";
-    run.itemId = ItemId(9, 1, 10);
-    run.result = 4;
-    run.progress = {{0, ""}, {100, "X"}};
-    const QJsonObject runs = parseObject(JsonReport::runs({run, RunRecord{}}));
-    const QJsonObject first = runs["runs"].toArray()[0].toObject();
-    EXPECT_EQ(first["itemId"].toArray(), QJsonArray({9, 1, 10}));
-    EXPECT_EQ(first["resultName"].toString(), "Aborted");
-    EXPECT_EQ(first["progress"].toArray()[1].toObject()["percent"].toInt(), 100);
-    EXPECT_TRUE(first["messages"].toArray().isEmpty());
-    EXPECT_EQ(parseObject(JsonReport::error("a \"b\""))["error"].toString(), "a \"b\"");
-}
-
 TEST(ScriptedRequestHandler, ParsesAnswerListsAndTimeouts)
 {
     std::deque<uint32_t> answers;
