@@ -15,31 +15,31 @@ std::string BackendSelection::choices()
     return "auto, x11, drm or sim:FILE";
 }
 
-bool BackendSelection::install(const std::string& spec, std::string* description,
+bool BackendSelection::install(const std::string& choice, std::string* description,
                                std::string* error)
 {
     std::unique_ptr<DisplayBackend> backend;
     std::string reason;
     std::string failure;
-    if (spec == "auto") {
+    if (choice == "auto") {
         backend = DisplayPlatform::createDefault(&reason);
         reason = "chosen automatically: " + reason;
-    } else if (spec.rfind("sim:", 0) == 0) {
-        const std::string path = spec.substr(4);
+    } else if (choice.rfind("sim:", 0) == 0) {
+        const std::string path = choice.substr(4);
         if (path.empty()) {
             failure = "--platform=sim: needs the path of a desk file, as in sim:desk.json";
         } else {
             backend = DeskLoader::loadFile(path, &failure);
             reason = "simulated desk " + path;
         }
-    } else if (spec == "x11") {
+    } else if (choice == "x11") {
 #ifdef HOST_HAS_X11
         backend = XRandrBackend::open(nullptr, &failure);
         reason = "X11 RandR, as asked";
 #else
         failure = "this build has no X11 RandR support";
 #endif
-    } else if (spec == "drm") {
+    } else if (choice == "drm") {
 #ifdef HOST_HAS_DRM
         auto drm = std::make_unique<DrmBackend>();
         reason = "kernel DRM, as asked; " + std::to_string(drm->connectorCount()) +
@@ -49,11 +49,11 @@ bool BackendSelection::install(const std::string& spec, std::string* description
         failure = "this build has no kernel DRM support";
 #endif
     } else {
-        failure = "unknown platform \"" + spec + "\"; choose " + choices();
+        failure = "unknown platform \"" + choice + "\"; choose " + choices();
     }
     if (!backend) {
         if (error)
-            *error = failure.empty() ? "the platform " + spec + " cannot be used" : failure;
+            *error = failure.empty() ? "the platform " + choice + " cannot be used" : failure;
         return false;
     }
     if (description)

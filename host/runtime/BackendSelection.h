@@ -13,5 +13,5 @@ public:
     // Creates and installs the backend. On failure installs nothing, returns
     // false and sets error to one sentence. description says what was chosen
     // and why (for verbose output).
-    static bool install(const std::string& spec, std::string* description, std::string* error);
+    static bool install(const std::string& choice, std::string* description, std::string* error);
 };
