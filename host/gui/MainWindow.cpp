@@ -98,6 +98,7 @@ void MainWindow::buildUi()
             description->setText(m_translator->text(m_tests[row].descriptionKey));
     });
     testsLayout->addWidget(description);
+    m_testList->setCurrentRow(0);
     auto* runRow = new QHBoxLayout();
     m_runButton = new QPushButton(tr("Run"), testsBox);
     m_runButton->setObjectName(QStringLiteral("runButton"));
