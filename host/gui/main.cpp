@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QMessageBox>
 
 #include <cstdio>
 
@@ -14,6 +15,10 @@ namespace {
 int failure(const std::string& sentence)
 {
     std::fprintf(stderr, "OrvaneDiagnostics: %s.\n", sentence.c_str());
+    // Someone who started the program from a desktop sees no terminal.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        QMessageBox::critical(nullptr, QStringLiteral("Orvane Diagnostics"),
+                              QString::fromStdString(sentence) + '.');
     return 2;
 }
 } // namespace
