@@ -1,0 +1,214 @@
+#include "SampleEdids.h"
+#include "XorgDesk.h"
+
+#include "autotests/support/RecordingHost.h"
+#include "display/DisplayInterfaceComponentManagerWindows.h"
+#include "display/DisplayInterfaceComponentWindows.h"
+#include "display/DisplayMode.h"
+#include "display/platform/DisplayPlatform.h"
+#include "display/platform/x11/XRandrBackend.h"
+#include "module/ItemId.h"
+#include "module/Keys.h"
+#include "tests/ResolutionFittingTest.h"
+
+#include <cmath>
+#include <regex>
+#include <sstream>
+
+namespace {
+// The module's own discovery on the desk: the RandR backend installed as the
+// platform, the component manager finding the displays.
+class DiscoveryOnXorg : public XorgDesk
+{
+protected:
+    void SetUp() override
+    {
+        XorgDesk::SetUp();
+        if (!m_display)
+            return;
+        std::string error;
+        auto backend = XRandrBackend::open(nullptr, &error);
+        ASSERT_TRUE(backend) << error;
+        DisplayPlatform::install(std::move(backend));
+        manager = std::make_unique<DisplayInterfaceComponentManagerWindows>(ItemId(9, 0, 0));
+        manager->refresh();
+    }
+    void TearDown() override
+    {
+        manager.reset();
+        DisplayPlatform::reset();
+        XorgDesk::TearDown();
+    }
+    DisplayInterfaceComponentWindows* display(uint32_t index)
+    {
+        return dynamic_cast<DisplayInterfaceComponentWindows*>(manager->componentAt(index));
+    }
+    // The first mode of the display with that resolution.
+    static DisplayMode* listed(DisplayInterfaceComponent* component, const std::string& resolution)
+    {
+        std::vector<DisplayMode*> modes;
+        component->modes(modes);
+        for (DisplayMode* mode : modes)
+            if (std::string text; mode->resolutionText(text) == 0 && text == resolution)
+                return mode;
+        return nullptr;
+    }
+
+    std::unique_ptr<DisplayInterfaceComponentManagerWindows> manager;
+};
+} // namespace
+
+TEST_F(DiscoveryOnXorg, ACloneGivesTwoComponentsWithOneRectangle)
+{
+    run("xrandr --addmode DUMMY2 1280x1024");
+    ASSERT_EQ(run("xrandr --output DUMMY2 --mode 1280x1024 --same-as DUMMY1"), 0);
+    run("xrandr -q");
+    ASSERT_TRUE(setProperty("DUMMY2", "EDID", sampleAt(Dell).full));
+    manager->refresh();
+    ASSERT_EQ(manager->componentCount(), 3u);
+    EXPECT_EQ(propertiesOf(display(2)), displayProperties("dpy3", "1280x1024", Dell));
+    const int expected[3][2] = {{0, 0}, {1920, 0}, {1920, 0}};
+    for (uint32_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(display(i)->monitorLeft(), expected[i][0]) << i;
+        EXPECT_EQ(display(i)->monitorTop(), expected[i][1]) << i;
+    }
+}
+
+// A malformed EDID property is no EDID: the display is a generic one.
+TEST_F(DiscoveryOnXorg, OnlyAWellFormedEdidPropertyNamesTheDisplay)
+{
+    const auto& edid = sampleAt(BenQ).full;
+    const struct
+    {
+        const char* property;
+        size_t bytes;
+        int format;
+        bool integer;
+        bool named;
+    } rows[] = {{"", 0, 8, true, false},        {"EDID", 128, 32, true, false},
+                {"EDID", 128, 8, false, false}, {"EDID", 40, 8, true, false},
+                {"EDID", 0, 8, true, false},    {"EDID_DATA", 128, 8, true, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.property) + " format " + std::to_string(row.format));
+        deleteProperty("DUMMY1", "EDID");
+        if (*row.property) {
+            ASSERT_TRUE(setProperty("DUMMY1", row.property,
+                                    {edid.begin(), edid.begin() + row.bytes}, row.format,
+                                    row.integer));
+        }
+        manager->refresh();
+        EXPECT_EQ(display(1)->info().name,
+                  row.named ? latin1(sampleAt(BenQ).expected.value("component_name").toString())
+                            : "GENERIC_DISPLAY");
+    }
+}
+
+TEST_F(DiscoveryOnXorg, ApplyChangesTheServersModeAndRestoreReturnsIt)
+{
+    DisplayMode* mode = listed(display(0), "1600x1200");
+    ASSERT_NE(mode, nullptr);
+    EXPECT_EQ(mode->apply(), 0);
+    // The screen grew for the taller mode.
+    EXPECT_EQ(layout(), "3200x1200 DUMMY0 1600x1200+0+0 DUMMY1 1280x1024+1920+0");
+    DisplayMode* current = nullptr;
+    ASSERT_EQ(display(0)->currentMode(current), 0);
+    EXPECT_TRUE(current->equals(mode));
+
+    EXPECT_FALSE(display(0)->restoreDisplaySettings());
+    EXPECT_EQ(layout(), "3200x1080 DUMMY0 1920x1080+0+0 DUMMY1 1280x1024+1920+0");
+}
+
+// A refused or failed switch leaves the outputs and the screen as they were.
+TEST_F(DiscoveryOnXorg, AFailedApplyChangesNothing)
+{
+    const struct
+    {
+        const char* what;
+        const char* newMode; // added to DUMMY1 before the refresh
+        const char* resolution;
+        const char* afterRefresh;
+        int result;
+    } rows[] = {
+        {"taken off after listing (no notification, so the screen grows first)",
+         "md-gone 90.00 1000 1040 1120 1300 1300 1301 1304 1370", "1000x1300",
+         "xrandr --delmode DUMMY1 md-gone", 1},
+        {"beyond the largest screen", "md-wide 173.00 1920 2048 2248 2576 1080 1083 1088 1120",
+         "1920x1080", "xrandr --output DUMMY1 --mode 1280x1024 --pos 31000x0", 2},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        run(std::string("xrandr --newmode ") + row.newMode);
+        ASSERT_EQ(run("xrandr --addmode DUMMY1 " + std::string(row.newMode, 7)), 0);
+        manager->refresh();
+        DisplayMode* mode = listed(display(1), row.resolution);
+        ASSERT_NE(mode, nullptr);
+        ASSERT_EQ(run(row.afterRefresh), 0);
+        const std::string before = layout();
+        EXPECT_EQ(mode->apply(), row.result);
+        EXPECT_EQ(layout(), before);
+    }
+}
+
+TEST_F(DiscoveryOnXorg, AnOutputTurnedOffAfterRefreshEndsTheTestWithoutCrash)
+{
+    ASSERT_EQ(manager->componentCount(), 2u);
+    ASSERT_EQ(run("xrandr --output DUMMY1 --off"), 0);
+    deleteProperty("DUMMY1", "EDID");
+    // Nothing to read any more: the test ends in its internal-error answer.
+    ResolutionFittingTest test(ItemId(9, 1, 10));
+    RecordingHost host(display(1));
+    EXPECT_EQ(test.run(&host), 4u);
+    EXPECT_EQ(host.messages(), std::vector<std::string>{Keys::AN_INTERNAL_ERROR_OCCURRED});
+    DisplayMode* current = nullptr;
+    EXPECT_EQ(display(1)->currentMode(current), 1);
+    // Restoring brings back the configuration the backend first saw.
+    EXPECT_FALSE(display(1)->restoreDisplaySettings());
+    EXPECT_EQ(layout(), "3200x1080 DUMMY0 1920x1080+0+0 DUMMY1 1280x1024+1920+0");
+}
+
+// What the module does not show: modes exactly as the server lists them, the
+// whole EDID with its extension block.
+TEST_F(XorgDesk, TheBackendReportsModesAndEdidsAsTheServerHasThem)
+{
+    std::string reason;
+    auto backend = DisplayPlatform::createDefault(&reason);
+    ASSERT_TRUE(backend);
+    if (!std::getenv("WAYLAND_DISPLAY")) {
+        EXPECT_EQ(backend->name(), "x11") << reason;
+    }
+    const auto x11 = XRandrBackend::open(nullptr, &reason);
+    ASSERT_TRUE(x11) << reason;
+
+    // xrandr --verbose prints each mode of an output as a line with its id
+    // (and "*current"), then its horizontal and vertical timings with the
+    // vertical clock. Both sides as "1920x1080 60Hz 0x1c9*" lines.
+    std::string verbose;
+    ASSERT_EQ(run("xrandr --verbose", &verbose), 0);
+    verbose = verbose.substr(0, verbose.find("\nDUMMY1 ")).substr(verbose.find("DUMMY0 "));
+    static const std::regex item(R"(\n  \S+ \((0x[0-9a-f]+)\)([^\n]*)\n\s+h: width\s+(\d+)[^\n]*)"
+                                 R"(\n\s+v: height\s+(\d+)[^\n]*clock\s+([\d.]+)Hz)");
+    std::ostringstream expected;
+    for (std::sregex_iterator it(verbose.begin(), verbose.end(), item), end; it != end; ++it)
+        expected << (*it)[3] << "x" << (*it)[4] << " " << std::lround(std::stod((*it)[5])) << "Hz "
+                 << (*it)[1] << ((*it)[2].str().find("*current") != std::string::npos ? "*" : "")
+                 << "\n";
+    std::ostringstream listed;
+    ModeRecord mode;
+    ModeRecord current;
+    ASSERT_TRUE(x11->enumDisplaySettings("DUMMY0", DisplayBackend::CurrentSettings, current));
+    int32_t count = 0;
+    for (; x11->enumDisplaySettings("DUMMY0", count, mode); ++count) {
+        EXPECT_EQ(mode.bitsPerPixel, 24u);
+        listed << mode.width << "x" << mode.height << " " << mode.frequency << "Hz 0x" << std::hex
+               << mode.nativeId << std::dec << (mode.nativeId == current.nativeId ? "*" : "")
+               << "\n";
+    }
+    EXPECT_GT(count, 10);
+    EXPECT_EQ(listed.str(), expected.str());
+    ASSERT_TRUE(setProperty("DUMMY1", "EDID", sampleAt(Dell).full));
+    std::vector<MonitorDevice> present;
+    ASSERT_TRUE(x11->presentMonitorDevices(present));
+    ASSERT_GE(present.size(), 2u); // outputs once driven by the dummy stay connected
+    ASSERT_EQ(present[1].hardwareKeyValues.size(), 1u);
+    EXPECT_EQ(present[1].hardwareKeyValues[0].data, sampleAt(Dell).full);
+}

@@ -1,0 +1,123 @@
+#include "XorgDesk.h"
+
+#include "SampleEdids.h"
+
+#include <QProcess>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <regex>
+
+namespace {
+int lastError = 0;
+
+// Deleting a property that is not there is no reason to stop the test.
+int recordError(Display*, XErrorEvent* event)
+{
+    lastError = event->error_code;
+    return 0;
+}
+} // namespace
+
+void XorgDesk::SetUp()
+{
+    if (!(m_display = XOpenDisplay(nullptr)))
+        GTEST_SKIP() << "no X server (run through scripts/integration.sh)";
+    XSetErrorHandler(&recordError);
+    reset();
+    ASSERT_TRUE(setProperty("DUMMY0", "EDID", sampleAt(Eizo).full));
+    ASSERT_TRUE(setProperty("DUMMY1", "EDID", sampleAt(BenQ).full));
+}
+
+void XorgDesk::TearDown()
+{
+    if (m_display) {
+        reset();
+        XCloseDisplay(m_display);
+    }
+}
+
+void XorgDesk::reset()
+{
+    // The dummy driver's outputs beyond DUMMY0 connect once a mode is added
+    // and set, and show as connected only after the next probe.
+    run("xrandr --addmode DUMMY1 1280x1024");
+    std::string command = "xrandr --output DUMMY0 --mode 1920x1080 --pos 0x0 --primary"
+                          " --output DUMMY1 --mode 1280x1024 --pos 1920x0";
+    for (int i = 2; i < 16; ++i)
+        command += " --output DUMMY" + std::to_string(i) + " --off";
+    run(command + " --fb 3200x1080");
+    run("for m in md-gone md-wide md-1440; do xrandr --delmode DUMMY1 $m; xrandr --rmmode $m;"
+        " done; xrandr -q");
+    for (const char* output : {"DUMMY0", "DUMMY1", "DUMMY2"})
+        for (const char* property : {"EDID", "EDID_DATA"})
+            deleteProperty(output, property);
+}
+
+int XorgDesk::run(const std::string& command, std::string* output)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start("sh", {"-c", QString::fromStdString(command)});
+    process.waitForFinished(60000);
+    if (output)
+        *output = process.readAll().toStdString();
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+unsigned long XorgDesk::outputId(const std::string& name)
+{
+    unsigned long found = 0;
+    XRRScreenResources* resources =
+        XRRGetScreenResourcesCurrent(m_display, DefaultRootWindow(m_display));
+    for (int i = 0; resources && i < resources->noutput && !found; ++i) {
+        if (XRROutputInfo* info = XRRGetOutputInfo(m_display, resources, resources->outputs[i])) {
+            if (name == std::string(info->name, size_t(info->nameLen)))
+                found = resources->outputs[i];
+            XRRFreeOutputInfo(info);
+        }
+    }
+    if (resources)
+        XRRFreeScreenResources(resources);
+    return found;
+}
+
+bool XorgDesk::setProperty(const std::string& output, const std::string& property,
+                           const std::vector<uint8_t>& bytes, int format, bool integer)
+{
+    const unsigned long id = outputId(output);
+    if (!id)
+        return false;
+    std::vector<long> wide(bytes.begin(), bytes.end()); // format 32 takes longs
+    const unsigned char* data =
+        format == 32 ? reinterpret_cast<const unsigned char*>(wide.data()) : bytes.data();
+    lastError = 0;
+    XRRChangeOutputProperty(m_display, id, XInternAtom(m_display, property.c_str(), False),
+                            integer ? XA_INTEGER : XA_CARDINAL, format, PropModeReplace, data,
+                            int(bytes.size()));
+    XSync(m_display, False);
+    return lastError == 0;
+}
+
+void XorgDesk::deleteProperty(const std::string& output, const std::string& property)
+{
+    if (const unsigned long id = outputId(output)) {
+        XRRDeleteOutputProperty(m_display, id, XInternAtom(m_display, property.c_str(), False));
+        XSync(m_display, False);
+    }
+}
+
+std::string XorgDesk::layout()
+{
+    std::string text;
+    std::string layout;
+    run("xrandr -q", &text);
+    static const std::regex item(
+        R"(current (\d+) x (\d+)|\n(\S+) (?:dis)?connected (?:primary )?(\d+x\d+\+\d+\+\d+))");
+    for (std::sregex_iterator it(text.begin(), text.end(), item), end; it != end; ++it)
+        layout += (*it)[1].matched ? (*it)[1].str() + "x" + (*it)[2].str()
+                                   : " " + (*it)[3].str() + " " + (*it)[4].str();
+    return layout;
+}
