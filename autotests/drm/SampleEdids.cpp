@@ -20,7 +20,7 @@ const EdidSample& sampleAt(const std::string& source)
 Properties displayProperties(const std::string& id, const std::string& resolution,
                              const std::string& source)
 {
-    Properties properties{{"UDI", id}, {"DISPLAY_INDEX", id.substr(3)}};
+    Properties properties{{"UDI", id}, {"DISPLAY_INDEX", id.substr(id.size() - 1)}};
     if (!resolution.empty())
         properties.emplace_back("CURRENT_RESOLUTION", resolution);
     for (const QJsonValue pair : sampleAt(source).expected.value("properties").toArray())

@@ -1,42 +1,26 @@
 #include "display/platform/x11/XRandrBackend.h"
 
+#include <QProcess>
+
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <csignal>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
-
 // The server going away ends each question with its failure answer; the
-// process lives on. The test starts and kills an Xvfb of its own.
+// process lives on. The test starts and kills an Xvfb of its own, which
+// prints its display number once it accepts connections.
 TEST(XRandrConnectionLoss, EveryOperationFailsAfterTheServerDies)
 {
+    QProcess xvfb;
+    xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
     std::string name;
-    pid_t server = -1;
-    struct stat info;
-    for (int number = 140; number < 200 && server < 0; ++number) {
-        if (stat(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), &info) == 0)
-            continue;
-        name = ":" + std::to_string(number);
-        if ((server = fork()) == 0) {
-            execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-                   static_cast<char*>(nullptr));
-            _exit(127);
-        }
-    }
-    std::unique_ptr<XRandrBackend> backend;
+    while (name.empty() && xvfb.waitForReadyRead(10000))
+        name = ":" + xvfb.readAllStandardOutput().trimmed().toStdString();
     std::string error;
-    for (int attempt = 0; attempt < 100 && !backend; ++attempt) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        backend = XRandrBackend::open(name.c_str(), &error);
-    }
+    auto backend = XRandrBackend::open(name.c_str(), &error);
     ModeRecord current;
     const bool answered =
         backend && backend->enumDisplaySettings("screen", DisplayBackend::CurrentSettings, current);
-    kill(server, SIGKILL);
-    waitpid(server, nullptr, 0);
+    xvfb.kill();
+    xvfb.waitForFinished();
     if (!answered)
         GTEST_SKIP() << "Xvfb did not start: " << error;
 

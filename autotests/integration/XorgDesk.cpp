@@ -43,12 +43,9 @@ void XorgDesk::reset()
 {
     // The dummy driver's outputs beyond DUMMY0 connect once a mode is added
     // and set, and show as connected only after the next probe.
-    run("xrandr --addmode DUMMY1 1280x1024");
-    std::string command = "xrandr --output DUMMY0 --mode 1920x1080 --pos 0x0 --primary"
-                          " --output DUMMY1 --mode 1280x1024 --pos 1920x0";
-    for (int i = 2; i < 16; ++i)
-        command += " --output DUMMY" + std::to_string(i) + " --off";
-    run(command + " --fb 3200x1080");
+    run("xrandr --addmode DUMMY1 1280x1024; xrandr --output DUMMY0 --mode 1920x1080 --pos 0x0"
+        " --primary --output DUMMY1 --mode 1280x1024 --pos 1920x0 --fb 3200x1080"
+        " $(for i in $(seq 2 15); do echo --output DUMMY$i --off; done)");
     run("for m in md-gone md-wide md-1440; do xrandr --delmode DUMMY1 $m; xrandr --rmmode $m;"
         " done; xrandr -q");
     for (const char* output : {"DUMMY0", "DUMMY1", "DUMMY2"})
@@ -69,44 +66,37 @@ int XorgDesk::run(const std::string& command, std::string* output)
 
 unsigned long XorgDesk::outputId(const std::string& name)
 {
-    unsigned long found = 0;
     XRRScreenResources* resources =
         XRRGetScreenResourcesCurrent(m_display, DefaultRootWindow(m_display));
-    for (int i = 0; resources && i < resources->noutput && !found; ++i) {
-        if (XRROutputInfo* info = XRRGetOutputInfo(m_display, resources, resources->outputs[i])) {
-            if (name == std::string(info->name, size_t(info->nameLen)))
-                found = resources->outputs[i];
-            XRRFreeOutputInfo(info);
-        }
+    unsigned long found = 0;
+    for (int i = 0; i < resources->noutput && !found; ++i) {
+        XRROutputInfo* info = XRRGetOutputInfo(m_display, resources, resources->outputs[i]);
+        found = name == info->name ? resources->outputs[i] : 0;
+        XRRFreeOutputInfo(info);
     }
-    if (resources)
-        XRRFreeScreenResources(resources);
+    XRRFreeScreenResources(resources);
     return found;
 }
 
 bool XorgDesk::setProperty(const std::string& output, const std::string& property,
                            const std::vector<uint8_t>& bytes, int format, bool integer)
 {
-    const unsigned long id = outputId(output);
-    if (!id)
-        return false;
     std::vector<long> wide(bytes.begin(), bytes.end()); // format 32 takes longs
     const unsigned char* data =
         format == 32 ? reinterpret_cast<const unsigned char*>(wide.data()) : bytes.data();
     lastError = 0;
-    XRRChangeOutputProperty(m_display, id, XInternAtom(m_display, property.c_str(), False),
-                            integer ? XA_INTEGER : XA_CARDINAL, format, PropModeReplace, data,
-                            int(bytes.size()));
+    XRRChangeOutputProperty(
+        m_display, outputId(output), XInternAtom(m_display, property.c_str(), False),
+        integer ? XA_INTEGER : XA_CARDINAL, format, PropModeReplace, data, int(bytes.size()));
     XSync(m_display, False);
     return lastError == 0;
 }
 
 void XorgDesk::deleteProperty(const std::string& output, const std::string& property)
 {
-    if (const unsigned long id = outputId(output)) {
-        XRRDeleteOutputProperty(m_display, id, XInternAtom(m_display, property.c_str(), False));
-        XSync(m_display, False);
-    }
+    XRRDeleteOutputProperty(m_display, outputId(output),
+                            XInternAtom(m_display, property.c_str(), False));
+    XSync(m_display, False);
 }
 
 std::string XorgDesk::layout()
