@@ -3,12 +3,11 @@
 #include "SampleEdids.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
-
-#include <regex>
 
 namespace {
 int lastError = 0;
@@ -102,12 +101,14 @@ void XorgDesk::deleteProperty(const std::string& output, const std::string& prop
 std::string XorgDesk::layout()
 {
     std::string text;
-    std::string layout;
     run("xrandr -q", &text);
-    static const std::regex item(
+    static const QRegularExpression item(
         R"(current (\d+) x (\d+)|\n(\S+) (?:dis)?connected (?:primary )?(\d+x\d+\+\d+\+\d+))");
-    for (std::sregex_iterator it(text.begin(), text.end(), item), end; it != end; ++it)
-        layout += (*it)[1].matched ? (*it)[1].str() + "x" + (*it)[2].str()
-                                   : " " + (*it)[3].str() + " " + (*it)[4].str();
-    return layout;
+    QString layout;
+    for (auto it = item.globalMatch(QString::fromStdString(text)); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        layout += match.capturedLength(1) ? match.captured(1) + "x" + match.captured(2)
+                                          : " " + match.captured(3) + " " + match.captured(4);
+    }
+    return layout.toStdString();
 }
