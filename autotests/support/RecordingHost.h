@@ -44,10 +44,26 @@ public:
     RecordingHost& answers(std::initializer_list<uint32_t> codes);
 
     // Configuration of the context.
-    void setComponent(SystemComponent* component) { m_component = component; }
-    void setStopRequested(bool stop) { m_stop = stop; }
-    void setSystemEvent(uint32_t word) { m_systemEventWord = word; }
-    void setInputTypeRecognized(bool recognized) { m_inputTypeRecognized = recognized; }
+    RecordingHost& setComponent(SystemComponent* component)
+    {
+        m_component = component;
+        return *this;
+    }
+    RecordingHost& setStopRequested(bool stop)
+    {
+        m_stop = stop;
+        return *this;
+    }
+    RecordingHost& setSystemEvent(uint32_t word)
+    {
+        m_systemEventWord = word;
+        return *this;
+    }
+    RecordingHost& setInputTypeRecognized(bool recognized)
+    {
+        m_inputTypeRecognized = recognized;
+        return *this;
+    }
     void setWindowParent(QWidget* parent) { m_windowParent = parent; }
     void setEventFilter(QObject* filter) { m_eventFilter = filter; }
     // Leave out parts of the context to make it incomplete.

@@ -1,19 +1,22 @@
-// The common flow of the attended tests, driven through a recording host:
-// which requests are made, which progress and messages are sent, and which
-// result comes back, on every way out of a run.
+// Every way out of an attended run, driven through a recording host: which
+// result comes back, how many requests were made, and that exactly one
+// progress 100 goes out with the right text and report.
 
 #include "autotests/support/RecordingHost.h"
 #include "autotests/support/WindowSpy.h"
 #include "autotests/tests/OneDisplayDesk.h"
-#include "display/SystemComponent.h"
+#include "display/DisplayInterfaceComponent.h"
+#include "display/DisplayMode.h"
 #include "module/Keys.h"
+#include "module/Test.h"
 #include "module/TestResult.h"
-#include "module/TestWithDeviceHint.h"
+#include "tests/GeneralDisplayInteractiveTest.h"
 #include "tests/RedPurityTest.h"
+#include "tests/SharpnessTest.h"
+#include "widgets/DisplayInteractiveWidget.h"
 #include "widgets/WindowResult.h"
 
 #include <QApplication>
-#include <QKeyEvent>
 
 #include <gtest/gtest.h>
 
@@ -21,197 +24,130 @@
 
 namespace {
 const std::string Empty;
-// Literal keys: the key constants may not exist yet when this is built.
-const SettingsMap QuickWindows = {{"CSAT", {{"CSAT_TEST_TIMEOUT", "0"}}}};
+const std::string& EventKey =
+    Keys::TEST_ABORTED_BECAUSE_A_SYSTEM_EVENT_THAT_COULD_COMPROMISE_THE_OUTCOME_HAS_HAPPENED;
+const std::string& InputKey =
+    Keys::THIS_TEST_CANNOT_BE_PERFORMED_BECAUSE_THE_APPLICATION_COULD_NOT_RECOGNIZE_THE_INPUT_TYPE;
 using Strings = std::vector<std::string>;
+using H = RecordingHost&;
+using Script = std::function<void(H)>;
 
-struct Flow : ::testing::Test
+const RecordingHost::Action Stop = [](H h) { h.setStopRequested(true); };
+RecordingHost::Action event(uint32_t word)
 {
-    void SetUp() override { red.configure(QuickWindows, nullptr); }
+    return [word](RecordingHost& h) { h.setSystemEvent(word); };
+}
 
-    // A host for one run on the panel; windows close at once.
-    RecordingHost& host()
-    {
-        hosts.push_back(std::make_unique<RecordingHost>(display));
-        hosts.back()->setEventFilter(&spy);
-        return *hosts.back();
-    }
-
-    OneDisplayDesk desk;
-    SystemComponent* display = desk.start();
-    WindowSpy spy;
-    RedPurityTest red{ItemId(9, 1, 1)};
-    std::vector<std::unique_ptr<RecordingHost>> hosts;
-};
+// Switches the display to another of its modes, as a user might mid-run.
+RecordingHost::Action switchTo1280(SystemComponent* display)
+{
+    return [display](H) {
+        std::vector<DisplayMode*> modes;
+        static_cast<DisplayInterfaceComponent*>(display)->modes(modes);
+        for (DisplayMode* mode : modes)
+            if (mode->width() == 1280)
+                mode->apply();
+    };
+}
 } // namespace
 
-TEST_F(Flow, IncompleteContextIsNotRunWithoutAnyRequest)
+TEST(AttendedFlow, EveryWayOutSendsOneProgress100)
 {
-    const std::vector<std::function<void(RecordingHost&)>> gaps = {
-        [](RecordingHost& h) { h.dropFeedbackChannel(); },
-        [](RecordingHost& h) { h.dropMessageSink(); },
-        [](RecordingHost& h) { h.dropSystemEventWord(); },
-        [](RecordingHost& h) { h.setComponent(nullptr); },
+    OneDisplayDesk desk;
+    desk.panel.mode(1280, 1024);
+    SystemComponent* display = desk.start();
+    const SettingsMap quickWindows = {{Keys::CSAT, {{Keys::CSAT_TEST_TIMEOUT, "0"}}}};
+    RedPurityTest red(ItemId(9, 1, 1));
+    SharpnessTest sharpness(ItemId(9, 1, 9));
+    red.configure(quickWindows, nullptr);
+    sharpness.configure(quickWindows, nullptr);
+    GeneralDisplayInteractiveTest interactive(ItemId(9, 1, 11));
+    WindowSpy spy; // the user picks the right digit at once
+    spy.onShown = [](DisplayWidget* w) {
+        if (qobject_cast<DisplayInteractiveWidget*>(w))
+            QMetaObject::invokeMethod(w, "interact_correct");
     };
-    for (size_t i = 0; i < gaps.size(); ++i) {
-        RecordingHost& h = host();
-        gaps[i](h);
-        EXPECT_EQ(red.run(&h), NotRun) << i;
-        EXPECT_TRUE(h.requests().empty()) << i;
-        // Progress 100 goes out only when there is a channel to send it on.
-        EXPECT_EQ(h.progressPercents(), i == 0 ? std::vector<int>{} : std::vector<int>{100});
-    }
-    EXPECT_EQ(red.run(nullptr), NotRun);
-}
-
-TEST_F(Flow, CheckAnswerDecidesTheResult)
-{
     const struct
     {
-        uint32_t answer, result;
-        std::string text;
-    } rows[] = {{3, Passed, Empty},
-                {4, Failed, Keys::DISPLAY_ATTENDED_TEST_FAILED},
-                {1, Aborted, Empty},
-                {0, Aborted, Empty},
-                {2, Aborted, Empty}};
+        const char* name;
+        ::Test& test;
+        Script script;
+        uint32_t result;
+        size_t requests;
+        std::string report;
+    } rows[] = {
+        {"yes", red, [](H h) { h.answer(1).runWindow().answer(3); }, Passed, 3, Empty},
+        {"no", red, [](H h) { h.answer(1).answer(Escape).answer(4); }, Failed, 3,
+         Keys::DISPLAY_ATTENDED_TEST_FAILED},
+        {"check cancelled", red, [](H h) { h.answer(1).answer(0).answer(1); }, Aborted, 3, Empty},
+        {"start declined", red, [](H h) { h.answer(2); }, Aborted, 1, Empty},
+        {"stopped before", red, [](H h) { h.setStopRequested(true); }, Aborted, 0, Empty},
+        {"stop in description", red, [](H h) { h.answer(1, Stop); }, Aborted, 1, Empty},
+        {"stop in window", red, [](H h) { h.answer(1).runWindow(Stop); }, Aborted, 2, Empty},
+        {"stop in check", red, [](H h) { h.answer(1).runWindow().answer(3, Stop); }, Aborted, 3,
+         Empty},
+        {"unmasked events", red, [](H h) { h.answer(1).runWindow().answer(3, event(0xFFFFFE04u)); },
+         Passed, 3, Empty},
+        {"event in check", red, [](H h) { h.answer(1).runWindow().answer(3, event(0x201)); },
+         Aborted, 3, EventKey},
+        {"no input type", red, [](H h) { h.setInputTypeRecognized(false); }, NotPerformed, 0,
+         InputKey},
+        {"no sink", red, [](H h) { h.dropMessageSink(); }, NotRun, 0, Empty},
+        {"no event word", red, [](H h) { h.dropSystemEventWord(); }, NotRun, 0, Empty},
+        {"no component", red, [](H h) { h.setComponent(nullptr); }, NotRun, 0, Empty},
+        {"interactive right", interactive, [](H h) { h.answer(1).runWindow(); }, Passed, 2, Empty},
+        {"interactive wrong", interactive, [](H h) { h.answer(1).answer(Wrong); }, Failed, 2,
+         Keys::DISPLAY_GENERAL_DISPLAY_INTERACTIVE_FAILED},
+        // A system event seen by the window is reported only while it lasts.
+        {"interactive event", interactive,
+         [](H h) { h.answer(1).answer(SystemEvent, event(0x10)); }, Aborted, 2, EventKey},
+        {"interactive event gone", interactive, [](H h) { h.answer(1).answer(SystemEvent); },
+         Aborted, 2, Empty},
+        {"interactive declined", interactive, [](H h) { h.answer(4); }, Aborted, 1, Empty},
+        // A component no longer supported ends the run silently.
+        {"mode changed", sharpness,
+         [display](H h) { h.answer(1).runWindow().answer(3, switchTo1280(display)); }, Aborted, 3,
+         Empty},
+    };
     for (const auto& row : rows) {
-        RecordingHost& h = host().answer(1).runWindow().answer(row.answer);
-        EXPECT_EQ(red.run(&h), row.result) << row.answer;
-        EXPECT_EQ(h.progressPercents(), (std::vector<int>{0, 50, 100}));
-        EXPECT_EQ(h.progressTexts().back(), row.text);
-        EXPECT_EQ(h.messages(), row.text.empty() ? Strings{} : Strings{row.text});
-        const auto requests = h.requests();
-        ASSERT_EQ(requests.size(), 3u);
-        const auto shape = [](const HostEvent& r) {
-            return std::make_tuple(r.title, r.text, r.presentation, r.answerSet, r.carriesWindow);
-        };
-        EXPECT_EQ(shape(requests[0]),
-                  std::make_tuple(Keys::DISPLAY_RED_PURITY_TEST,
-                                  Keys::DISPLAY_RED_PURITY_DESCRIPTION, 1u, 0u, false));
-        EXPECT_EQ(shape(requests[1]), std::make_tuple(Empty, Empty, 0u, 3u, true));
-        EXPECT_EQ(requests[1].answer, uint32_t(Timeout));
-        EXPECT_EQ(shape(requests[2]),
-                  std::make_tuple(Keys::DISPLAY_RED_PURITY_TEST, Keys::DISPLAY_GENERAL_PURITY_CHECK,
-                                  1u, 2u, false));
+        RecordingHost h(display);
+        h.setEventFilter(&spy);
+        row.script(h);
+        EXPECT_EQ(row.test.run(&h), row.result) << row.name;
+        EXPECT_EQ(h.requests().size(), row.requests) << row.name;
+        EXPECT_EQ(h.countProgress(100), 1) << row.name;
+        EXPECT_EQ(h.progressTexts().back(), row.report) << row.name;
+        EXPECT_EQ(h.messages(), row.report.empty() ? Strings{} : Strings{row.report}) << row.name;
     }
-}
-
-TEST_F(Flow, FailureThroughTheWrapperAddsTheDeviceHintOnce)
-{
-    TestWithDeviceHint<RedPurityTest> wrapped(Keys::STANDARD_DEVICE_HINT, ItemId(9, 1, 1));
-    wrapped.configure(QuickWindows, nullptr);
-    RecordingHost& h = host().answer(1).runWindow().answer(4);
-    EXPECT_EQ(wrapped.run(&h), Failed);
-    EXPECT_EQ(h.messages(),
-              (Strings{Keys::DISPLAY_ATTENDED_TEST_FAILED, Keys::STANDARD_DEVICE_HINT}));
-    EXPECT_EQ(h.countProgress(100), 2);
-}
-
-TEST_F(Flow, UnconfirmedStartShowsNoPattern)
-{
-    for (uint32_t answer : {0u, 2u, 3u, 4u}) {
-        RecordingHost& h = host().answer(answer);
-        EXPECT_EQ(red.run(&h), Aborted);
-        EXPECT_EQ(h.requests().size(), 1u);
-        EXPECT_EQ(h.progressPercents(), (std::vector<int>{0, 100}));
-        EXPECT_TRUE(h.messages().empty());
+    // Every window covered the display as it was when its run started.
+    for (const WindowSpy::Shown& shown : spy.shown) {
+        EXPECT_EQ(shown.geometry, QRect(0, 0, 1920, 1080));
+        if (shown.className == "DisplayInteractiveWidget") {
+            EXPECT_TRUE(shown.mode == 0xFFFFFFFF && shown.systemEventWord && !shown.hasTimeout);
+        }
     }
-}
-
-TEST_F(Flow, StopRequestsEndTheRunSilently)
-{
-    RecordingHost& early = host();
-    early.setStopRequested(true);
-    EXPECT_EQ(red.run(&early), Aborted);
-    EXPECT_EQ(early.progressPercents(), (std::vector<int>{0, 100}));
-    EXPECT_TRUE(early.requests().empty());
-
-    // Requested while a question or the window is open: the run ends right
-    // after it, and the window is gone with its run.
-    const RecordingHost::Action stop = [](RecordingHost& r) { r.setStopRequested(true); };
-    for (int step = 0; step < 3; ++step) {
-        RecordingHost& h = host();
-        h.answer(1, step == 0 ? stop : nullptr);
-        h.runWindow(step == 1 ? stop : nullptr);
-        h.answer(3, step == 2 ? stop : nullptr);
-        EXPECT_EQ(red.run(&h), Aborted) << step;
-        EXPECT_EQ(h.requests().size(), size_t(step + 1)) << step;
-        EXPECT_EQ(h.countProgress(100), 1) << step;
-        EXPECT_EQ(h.progressTexts().back(), Empty) << step;
-        EXPECT_TRUE(h.messages().empty()) << step;
-    }
+    // Without a feedback channel nothing at all can be sent.
+    RecordingHost deaf(display);
+    deaf.dropFeedbackChannel();
+    EXPECT_EQ(red.run(&deaf), NotRun);
+    EXPECT_TRUE(deaf.events().empty());
+    EXPECT_EQ(red.run(nullptr), NotRun);
+    EXPECT_EQ(interactive.run(nullptr), NotRun);
+    // A run stopped while its window was up leaves no window behind.
     for (QWidget* widget : QApplication::topLevelWidgets())
         EXPECT_EQ(qobject_cast<DisplayWidget*>(widget), nullptr);
 }
 
-TEST_F(Flow, OnlyMaskedSystemEventsAbort)
+TEST(AttendedFlow, WithoutAReadableModeThereIsNoWindow)
 {
-    const std::string& key =
-        Keys::TEST_ABORTED_BECAUSE_A_SYSTEM_EVENT_THAT_COULD_COMPROMISE_THE_OUTCOME_HAS_HAPPENED;
-    for (uint32_t quiet : {0x4u, 0x200u, 0xFFFFFE04u}) {
-        RecordingHost& h = host().answers({1, 0, 3});
-        h.setSystemEvent(quiet);
-        EXPECT_EQ(red.run(&h), Passed) << quiet;
-    }
-    for (int bit : {0, 1, 3, 4, 5, 6, 7, 8}) {
-        // The event arrives while the check question is open.
-        RecordingHost& h = host().answer(1).runWindow().answer(
-            3, [bit](RecordingHost& r) { r.setSystemEvent(0x200u | (1u << bit)); });
-        EXPECT_EQ(red.run(&h), Aborted) << bit;
-        EXPECT_EQ(h.messages(), Strings{key});
-        EXPECT_EQ(h.progressTexts().back(), key);
-        EXPECT_EQ(h.countProgress(100), 1);
-    }
-}
-
-TEST_F(Flow, UnrecognisedInputTypeIsNotPerformed)
-{
-    const std::string& key = Keys::
-        THIS_TEST_CANNOT_BE_PERFORMED_BECAUSE_THE_APPLICATION_COULD_NOT_RECOGNIZE_THE_INPUT_TYPE;
-    RecordingHost& h = host();
-    h.setInputTypeRecognized(false);
-    EXPECT_EQ(red.run(&h), NotPerformed);
-    EXPECT_EQ(h.messages(), Strings{key});
-    EXPECT_EQ(h.progressTexts(), (Strings{Empty, key}));
-    EXPECT_EQ(red.reason(), key);
-}
-
-TEST_F(Flow, WithoutADisplayModeTheQuestionFollowsDirectly)
-{
-    // No EDID and no readable mode on the panel; a component that is no
-    // display at all. A colour test runs on both, without a window.
-    OneDisplayDesk blind;
-    blind.panel.withoutEdid().withoutCurrentMode();
-    struct Other : SystemComponent
-    {
-        Other() : SystemComponent("x") {}
-        int32_t status(uint32_t) override { return 0; }
-        bool isPresent(uint32_t) override { return true; }
-        bool isEnabled(uint32_t) override { return true; }
-        void enable(uint32_t) override {}
-        bool isSupported(uint32_t) override { return true; }
-        void setOption(uint32_t) override {}
-    } other;
-    for (SystemComponent* component : {blind.start(), static_cast<SystemComponent*>(&other)}) {
-        RecordingHost& h = host().answers({1, 3});
-        h.setComponent(component);
-        EXPECT_EQ(red.run(&h), Passed);
-        ASSERT_EQ(h.requests().size(), 2u);
-        EXPECT_EQ(h.requests()[1].text, Keys::DISPLAY_GENERAL_PURITY_CHECK);
-        EXPECT_EQ(h.progressPercents(), (std::vector<int>{0, 50, 100}));
-    }
-}
-
-TEST_F(Flow, EscapeOnThePatternStillAsksTheQuestion)
-{
-    RedPurityTest slow(ItemId(9, 1, 1)); // 5 s: only Escape ends it quickly
-    spy.onShown = [](DisplayWidget* window) {
-        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-        QApplication::sendEvent(window, &escape);
-    };
-    RecordingHost& h = host().answer(1).runWindow().answer(3);
-    EXPECT_EQ(slow.run(&h), Passed);
-    ASSERT_EQ(h.requests().size(), 3u);
-    EXPECT_EQ(h.requests()[1].answer, uint32_t(Escape));
+    OneDisplayDesk desk;
+    desk.panel.withoutCurrentMode();
+    SystemComponent* display = desk.start();
+    RecordingHost colour(display), interactive(display);
+    // A colour test asks its question anyway; the interactive one has no verdict.
+    EXPECT_EQ(RedPurityTest(ItemId(9, 1, 1)).run(&colour.answer(1).answer(3)), Passed);
+    EXPECT_EQ(colour.requests().size(), 2u);
+    EXPECT_EQ(GeneralDisplayInteractiveTest(ItemId(9, 1, 11)).run(&interactive.answer(1)), Aborted);
+    EXPECT_EQ(interactive.requests().size(), 1u);
+    EXPECT_EQ(colour.countProgress(100) + interactive.countProgress(100), 2);
 }
