@@ -77,7 +77,6 @@ TEST(PatternPaint, EveryWindowPaintsItsFormulaAtEverySize)
         {"no colour", [](QSize s) { return render<DisplayPurityWindow>(s, 5); }, fill(background)},
         {"ramps", [](QSize s) { return render<DisplayColorTransitionWindow>(s, 0); }, colourRamps},
         {"mesh", [](QSize s) { return render<DisplayMeshWindow>(s, 0); }, mesh(false)},
-        {"mesh 2", [](QSize s) { return render<DisplayMeshWindow>(s, 2); }, mesh(false)},
         {"inverted mesh", [](QSize s) { return render<DisplayMeshWindow>(s, 1); }, mesh(true)},
         {"sharpness", [](QSize s) { return render<DisplayMemeWindow>(s, 0); },
          [](int x, int y, int, int) -> QRgb {
