@@ -12,7 +12,6 @@
 #include <vector>
 
 class QObject;
-class QWidget;
 
 // A host for the test suite: it is the run context, the message sink and the
 // feedback channel at once, records everything a test does in order, and
@@ -41,7 +40,6 @@ public:
     // Script.
     RecordingHost& answer(uint32_t code, Action before = {});
     RecordingHost& runWindow(Action before = {});
-    RecordingHost& answers(std::initializer_list<uint32_t> codes);
 
     // Configuration of the context.
     RecordingHost& setComponent(SystemComponent* component)
@@ -64,11 +62,14 @@ public:
         m_inputTypeRecognized = recognized;
         return *this;
     }
-    void setWindowParent(QWidget* parent) { m_windowParent = parent; }
     void setEventFilter(QObject* filter) { m_eventFilter = filter; }
     // Leave out parts of the context to make it incomplete.
     void dropMessageSink() { m_hasMessageSink = false; }
-    void dropFeedbackChannel() { m_hasFeedbackChannel = false; }
+    RecordingHost& dropFeedbackChannel()
+    {
+        m_hasFeedbackChannel = false;
+        return *this;
+    }
     void dropSystemEventWord() { m_hasSystemEventWord = false; }
 
     // What was recorded.
@@ -108,7 +109,6 @@ private:
     bool m_hasMessageSink = true;
     bool m_hasFeedbackChannel = true;
     bool m_hasSystemEventWord = true;
-    QWidget* m_windowParent = nullptr;
     QObject* m_eventFilter = nullptr;
     std::deque<Answer> m_script;
     std::vector<HostEvent> m_events;

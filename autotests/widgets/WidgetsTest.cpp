@@ -1,6 +1,7 @@
-// How the test windows behave around their painting: flags and placement, the
-// ways they end and the result each leaves, the debug lines of a run, the
-// interactive window's turns and answers, and a misbehaving host.
+// The test windows: the pixels each pattern paints, compared with its
+// definition at the sizes real and odd displays have; flags and placement,
+// the ways a window ends and the result each leaves, the debug lines of a
+// run, the interactive window's turns and answers, and a misbehaving host.
 
 #include "autotests/support/WindowSpy.h"
 #include "module/SystemEventMask.h"
@@ -12,16 +13,19 @@
 #include "widgets/DisplayWidgetWrapper.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 
 namespace {
 const uint32_t Quiet = 0;
+constexpr QRgb Black = 0xFF000000, White = 0xFFFFFFFF;
 QStringList debugLines;
 
 // A window at (-5, 7), 30x40.
@@ -62,6 +66,44 @@ int endWith(std::function<void(DisplayWidget&)> action)
     QTimer::singleShot(0, w.get(), [&w, action] { action(*w); });
     return w->exec();
 }
+using Expected = std::function<QRgb(int x, int y, int width, int height)>;
+
+// The first full paint of a new window, into an image no pattern would leave.
+template <typename Window> QImage render(QSize size, uint32_t mode)
+{
+    Window window(nullptr, nullptr, 0, 0, size.width(), size.height(), mode, nullptr, 5);
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(0xFF123456);
+    window.render(&image);
+    return image;
+}
+
+// The sharpness tile as drawn: '#' is a black dot.
+const char* const Tile[18] = {
+    ".#.##.....#####...", "#.#..#...#........", "#.#..#....#####...", "#.#..#...#........",
+    "#.#..#...#........", "#.#..#....#####...", "..................", "..................",
+    "..................", "#####....#..#.#...", ".....#...#..#.#...", ".....#...#..#.#...",
+    "#####....#..#.#...", ".....#...#..#.#...", "#####.....##.#....", "..................",
+    "..................", "..................",
+};
+
+QRgb colourRamps(int x, int y, int w, int h)
+{
+    const int gap = h / 10;
+    const int band = (h - 5 * gap) / 4;
+    const int b = y < gap || band == 0 ? 4 : (y - gap) / (gap + band);
+    if (b > 3 || y - gap - b * (gap + band) >= band)
+        return Black;
+    // The last step drawn over x wins: steps overlap by one pixel.
+    int step = -1;
+    for (int i = 0; i < 32; ++i) {
+        const int left = int(double(w) * i / 32) - 1;
+        if (x >= left && x < left + w / 32 + 1)
+            step = i;
+    }
+    const int v = step < 0 ? 0 : 8 * (step + 1) - 1;
+    return qRgb(b == 0 || b == 3 ? v : 0, b == 1 || b == 3 ? v : 0, b == 2 || b == 3 ? v : 0);
+}
 } // namespace
 
 TEST(WindowBehaviour, FlagsPlacementAndTimers)
@@ -78,8 +120,7 @@ TEST(WindowBehaviour, FlagsPlacementAndTimers)
         // Only the interactive window shows the arrow and waits without a time-out.
         const bool isInteractive = qobject_cast<DisplayInteractiveWidget*>(w.get());
         EXPECT_STREQ(w->metaObject()->className(), name);
-        EXPECT_EQ(int(w->windowFlags()), 0xC03) << name;
-        EXPECT_TRUE(w->windowModality() == Qt::ApplicationModal &&
+        EXPECT_TRUE(int(w->windowFlags()) == 0xC03 && w->windowModality() == Qt::ApplicationModal &&
                     w->focusPolicy() == Qt::NoFocus && !w->testAttribute(Qt::WA_DeleteOnClose) &&
                     w->result() == Timeout && w->geometry() == QRect(-5, 7, 30, 40));
         EXPECT_EQ(w->cursor().shape(), isInteractive ? Qt::ArrowCursor : Qt::BlankCursor);
@@ -90,7 +131,7 @@ TEST(WindowBehaviour, FlagsPlacementAndTimers)
         EXPECT_TRUE(timers[0]->isActive() && timers[0]->interval() == 1000);
     }
     // Seconds x 1000 modulo 2^32, read as signed: negative means no time-out.
-    EXPECT_FALSE(window(0xFFFFFFFFu)->hasTimeout());                    // -1000 ms
+    EXPECT_FALSE(window(0xFFFFFFFFu)->hasTimeout());                         // -1000 ms
     EXPECT_FALSE(window(2147484u)->hasTimeout());                       // 2147484000 > INT_MAX
     EXPECT_TRUE(window(4294968u)->hasTimeout());                        // wraps to 704 ms
     EXPECT_TRUE(window(1, nullptr)->findChildren<QTimer*>().isEmpty()); // nothing to poll
@@ -121,7 +162,6 @@ TEST(WindowBehaviour, WaysToEndTheResultEachLeavesAndAMisbehavingHost)
     EXPECT_EQ(window(60, &suspended)->exec(), int(SystemEvent));
 
     // A host's run writes these lines; key code 9 is Escape.
-    debugLines.clear();
     const QtMessageHandler previous =
         qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& line) {
             if (type == QtDebugMsg)
@@ -165,9 +205,9 @@ TEST(WindowBehaviour, InteractiveLayoutTurnsAndAnswers)
     auto w = interactive();
     const auto labels = w->findChildren<QLabel*>();
     ASSERT_EQ(labels.size(), 2);
-    EXPECT_EQ(labels[0]->font().pixelSize(), 490);
+    EXPECT_EQ(std::make_pair(labels[0]->font().pixelSize(), labels[1]->font().pixelSize()),
+              std::make_pair(490, 32));
     EXPECT_EQ(labels[1]->text(), "DISPLAY_GENERAL_DISPLAY_INTERACTIVE_INSTRUCTIONS");
-    EXPECT_EQ(labels[1]->font().pixelSize(), 32);
     for (QPushButton* b : buttons(*w))
         EXPECT_TRUE(b->styleSheet() == ".QPushButton{font-size: 56px;}" &&
                     b->focusPolicy() == Qt::NoFocus);
@@ -179,8 +219,8 @@ TEST(WindowBehaviour, InteractiveLayoutTurnsAndAnswers)
     EXPECT_EQ(image.pixel(945, 27), QColor(Qt::gray).rgb());
     QMetaObject::invokeMethod(w.get(), "interact_wrong");
     w->render(&image);
-    EXPECT_EQ(image.pixel(945, 27), QColor(Qt::red).rgb());
-    EXPECT_EQ(image.pixel(975, 27), QColor(Qt::gray).rgb());
+    EXPECT_EQ(std::make_pair(image.pixel(945, 27), image.pixel(975, 27)),
+              std::make_pair(QColor(Qt::red).rgb(), QColor(Qt::gray).rgb()));
 
     // Every turn shows the digit on exactly one of digitCount (1..9) buttons.
     for (int count : {-3, 0, 1, 3, 9, 12}) {
@@ -222,14 +262,12 @@ TEST(WindowBehaviour, InteractiveLayoutTurnsAndAnswers)
         auto w = interactive(), twice = interactive();
         give(*w, 2);
         give(*w, 1);
-        EXPECT_EQ(w->wrongCount(), 1);
-        EXPECT_TRUE(w->isVisible());
+        EXPECT_TRUE(w->wrongCount() == 1 && w->isVisible());
         give(*w, 0);
         EXPECT_EQ(w->result(), int(Correct));
         give(*twice, 1);
         give(*twice, 1);
-        EXPECT_EQ(twice->result(), int(Wrong));
-        EXPECT_FALSE(twice->isVisible());
+        EXPECT_TRUE(twice->result() == Wrong && !twice->isVisible());
     }
     // Typed text decides, not the key.
     w = interactive();
@@ -248,4 +286,62 @@ TEST(WindowBehaviour, InteractiveLayoutTurnsAndAnswers)
     auto escaped = interactive();
     QTest::keyClick(escaped.get(), Qt::Key_Escape);
     EXPECT_EQ(escaped->result(), int(Escape));
+}
+
+TEST(PatternPaint, EveryWindowPaintsItsFormulaAtEverySize)
+{
+    const QRgb background = QPalette().window().color().rgb();
+    const auto fill = [](QRgb colour) { return [colour](int, int, int, int) { return colour; }; };
+    const Expected mesh = [](int x, int y, int, int) { return (x + y) % 2 ? Black : White; };
+    const Expected inverted = [&](int x, int y, int, int) { return y ? mesh(x, y, 0, 0) : Black; };
+    const struct
+    {
+        const char* name;
+        std::function<QImage(QSize)> render;
+        Expected expected;
+    } rows[] = {
+        {"black", [](QSize s) { return render<DisplayPurityWindow>(s, 0); }, fill(Black)},
+        {"white", [](QSize s) { return render<DisplayPurityWindow>(s, 1); }, fill(White)},
+        {"red", [](QSize s) { return render<DisplayPurityWindow>(s, 2); }, fill(0xFFFF0000)},
+        {"green", [](QSize s) { return render<DisplayPurityWindow>(s, 3); }, fill(0xFF00FF00)},
+        {"blue", [](QSize s) { return render<DisplayPurityWindow>(s, 4); }, fill(0xFF0000FF)},
+        {"no colour", [](QSize s) { return render<DisplayPurityWindow>(s, 5); }, fill(background)},
+        {"ramps", [](QSize s) { return render<DisplayColorTransitionWindow>(s, 0); }, colourRamps},
+        {"mesh", [](QSize s) { return render<DisplayMeshWindow>(s, 0); }, mesh},
+        {"inverted mesh", [](QSize s) { return render<DisplayMeshWindow>(s, 1); }, inverted},
+        {"sharpness", [](QSize s) { return render<DisplayMemeWindow>(s, 0); },
+         [](int x, int y, int, int) -> QRgb {
+             return Tile[y % 18][x % 18] == '#' ? Black : White;
+         }},
+    };
+    // Full HD, a laptop, 10 pixels high, narrower than a sharpness tile, one pixel.
+    for (QSize size :
+         {QSize(1920, 1080), QSize(1366, 768), QSize(40, 10), QSize(17, 30), QSize(1, 1)}) {
+        for (const auto& row : rows) {
+            const QImage image = row.render(size);
+            int wrong = 0;
+            for (int y = 0; y < size.height() && !wrong; ++y)
+                for (int x = 0; x < size.width() && !wrong; ++x)
+                    wrong = image.pixel(x, y) != row.expected(x, y, size.width(), size.height());
+            EXPECT_EQ(wrong, 0) << row.name << " " << size.width() << "x" << size.height();
+        }
+    }
+    // Figures a user can measure, independent of the formula above.
+    const QImage hd = render<DisplayColorTransitionWindow>(QSize(1920, 1080), 0);
+    EXPECT_EQ(hd.pixel(59, 242), qRgb(15, 0, 0));
+    EXPECT_EQ(hd.pixel(1919, 108 + 3 * 243), qRgb(255, 255, 255));
+
+    // Windows without an area are shown and run without painting anything.
+    for (QSize size : {QSize(0, 0), QSize(0, 1080), QSize(1920, 0)}) {
+        const auto run = [size](auto&& wrapper) {
+            wrapper.width = size.width();
+            wrapper.height = size.height();
+            return wrapper.run(nullptr, nullptr);
+        };
+        EXPECT_EQ((std::vector<int>{run(DisplayWidgetWrapper<DisplayMeshWindow>()),
+                                    run(DisplayWidgetWrapper<DisplayMemeWindow>()),
+                                    run(DisplayWidgetWrapper<DisplayColorTransitionWindow>()),
+                                    run(DisplayWidgetWrapper<DisplayPurityWindow>())}),
+                  std::vector<int>(4, Timeout));
+    }
 }
