@@ -223,14 +223,6 @@ TEST(DisplayResourceTest, NumberedTexts)
     EXPECT_TRUE(resource.numberedTexts().empty());
 }
 
-TEST(DisplayResourceTest, TheGraphHandsTheResourceItsTable)
-{
-    Resource* resource = GetModuleInterfaceInstance()->resource();
-    const Resource::NumberedTexts expected = {{0, "0 - 2"}, {1, ""}, {2, ""}};
-    EXPECT_EQ(resource->numberedTexts(), expected);
-    ReleaseModuleInterfaceInstance();
-}
-
 TEST(StoiConversionTest, FollowsTheStandardRule)
 {
     const std::vector<std::pair<const char*, int>> valid = {
