@@ -8,6 +8,7 @@
 #include "module/TestResult.h"
 #include "module/TimeoutSettings.h"
 #include "tests/AnswerCode.h"
+#include "tests/AttendedSteps.h"
 #include "tests/InputRequest.h"
 
 AbstractAttendedDisplayTest::AbstractAttendedDisplayTest(const ItemId& id) : Test(id) {}
@@ -16,11 +17,8 @@ AbstractAttendedDisplayTest::~AbstractAttendedDisplayTest() = default;
 
 uint32_t AbstractAttendedDisplayTest::run(RunContext* context)
 {
-    if (!hasCompleteContext(context)) {
-        if (context && context->feedbackChannel())
-            context->feedbackChannel()->progress(100, std::string());
-        return NotRun;
-    }
+    if (!hasCompleteContext(context))
+        return AttendedSteps::endIncomplete(context);
     FeedbackChannel* feedback = context->feedbackChannel();
     feedback->progress(0, std::string());
 
@@ -105,36 +103,17 @@ bool AbstractAttendedDisplayTest::configureTimeout(const SettingsMap& settings,
 
 bool AbstractAttendedDisplayTest::checkPreconditions(RunContext* context)
 {
-    if (!context->feedbackChannel()->inputTypeRecognized()) {
-        m_reason = Keys::
-            THIS_TEST_CANNOT_BE_PERFORMED_BECAUSE_THE_APPLICATION_COULD_NOT_RECOGNIZE_THE_INPUT_TYPE;
-        return false;
-    }
-    if (!supportsComponent(context->component())) {
-        m_reason = Keys::
-            THIS_TEST_CANNOT_BE_PERFORMED_BECAUSE_THE_DEVICE_COULD_NOT_BE_IDENTIFIED_OR_HAS_BEEN_DISCONNECTED;
-        return false;
-    }
-    return true;
+    return AttendedSteps::checkPreconditions(
+        context, [&] { return supportsComponent(context->component()); }, m_reason);
 }
 
 bool AbstractAttendedDisplayTest::shouldStop(RunContext* context)
 {
-    FeedbackChannel* feedback = context->feedbackChannel();
-    if (context->stopRequested()) {
-        feedback->progress(100, std::string());
+    if (AttendedSteps::stopOrSystemEvent(
+            context, [this](uint32_t code) { return isCompromisingEvent(code); }))
         return true;
-    }
-    const uint32_t* word = context->systemEventWord();
-    if (word && isCompromisingEvent(readSystemEventWord(word))) {
-        const std::string& key = Keys::
-            TEST_ABORTED_BECAUSE_A_SYSTEM_EVENT_THAT_COULD_COMPROMISE_THE_OUTCOME_HAS_HAPPENED;
-        feedback->progress(100, key);
-        context->messageSink()->report(key, nullptr, 0);
-        return true;
-    }
     if (!checkPreconditions(context)) {
-        feedback->progress(100, std::string()); // the new reason is kept, not reported
+        context->feedbackChannel()->progress(100, std::string()); // the new reason is not reported
         return true;
     }
     return false;

@@ -3,7 +3,10 @@
 #include "display/DisplayInterfaceComponent.h"
 #include "display/DisplayMode.h"
 #include "module/FeedbackChannel.h"
+#include "module/Keys.h"
+#include "module/MessageSink.h"
 #include "module/SystemEventMask.h"
+#include "module/TestResult.h"
 #include "tests/InputRequest.h"
 
 bool AttendedSteps::displayRectangle(RunContext* context, int32_t& x, int32_t& y, int32_t& width,
@@ -48,4 +51,47 @@ bool AttendedSteps::hasCompleteContext(RunContext* context)
 bool AttendedSteps::isCompromisingEvent(uint32_t code)
 {
     return (code & SystemEventMask) != 0;
+}
+
+uint32_t AttendedSteps::endIncomplete(RunContext* context)
+{
+    if (context && context->feedbackChannel())
+        context->feedbackChannel()->progress(100, std::string());
+    return NotRun;
+}
+
+bool AttendedSteps::checkPreconditions(RunContext* context,
+                                       const std::function<bool()>& supportsComponent,
+                                       std::string& reason)
+{
+    if (!context->feedbackChannel()->inputTypeRecognized()) {
+        reason = Keys::
+            THIS_TEST_CANNOT_BE_PERFORMED_BECAUSE_THE_APPLICATION_COULD_NOT_RECOGNIZE_THE_INPUT_TYPE;
+        return false;
+    }
+    if (!supportsComponent()) {
+        reason = Keys::
+            THIS_TEST_CANNOT_BE_PERFORMED_BECAUSE_THE_DEVICE_COULD_NOT_BE_IDENTIFIED_OR_HAS_BEEN_DISCONNECTED;
+        return false;
+    }
+    return true;
+}
+
+bool AttendedSteps::stopOrSystemEvent(RunContext* context,
+                                      const std::function<bool(uint32_t)>& isCompromisingEvent)
+{
+    FeedbackChannel* feedback = context->feedbackChannel();
+    if (context->stopRequested()) {
+        feedback->progress(100, std::string());
+        return true;
+    }
+    const uint32_t* word = context->systemEventWord();
+    if (word && isCompromisingEvent(readSystemEventWord(word))) {
+        const std::string& key = Keys::
+            TEST_ABORTED_BECAUSE_A_SYSTEM_EVENT_THAT_COULD_COMPROMISE_THE_OUTCOME_HAS_HAPPENED;
+        feedback->progress(100, key);
+        context->messageSink()->report(key, nullptr, 0);
+        return true;
+    }
+    return false;
 }

@@ -4,11 +4,12 @@
 #include "widgets/DisplayWidgetWrapper.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class FeedbackChannel;
 
-// Steps shared by the attended tests: the requests they hand to the host (the
+// Steps shared by the module's tests: the requests they hand to the host (the
 // text questions and the window request that carries a test window to the
 // display under test) and the checks made between the steps.
 namespace AttendedSteps {
@@ -29,7 +30,22 @@ uint32_t send(RunContext* context, AbstractWidgetWrapper& wrapper);
 uint32_t ask(RunContext* context, const std::string& title, const std::string& text,
              uint32_t answerSet);
 
-// The checks shared by every attended test.
+// The checks shared by the module's tests.
 bool hasCompleteContext(RunContext* context);
 bool isCompromisingEvent(uint32_t code);
+
+// The exit for an incomplete context: a last progress report when there is a
+// feedback channel to take it, and NotRun.
+uint32_t endIncomplete(RunContext* context);
+
+// The input-type and component preconditions, in that order (the component
+// check may read the display, so it runs only when input can be taken). On
+// failure reason names the one that failed.
+bool checkPreconditions(RunContext* context, const std::function<bool()>& supportsComponent,
+                        std::string& reason);
+
+// The first two checks between steps: a stop request ends the run with a
+// bare progress 100; a compromising system event also reports why.
+bool stopOrSystemEvent(RunContext* context,
+                       const std::function<bool(uint32_t)>& isCompromisingEvent);
 } // namespace AttendedSteps

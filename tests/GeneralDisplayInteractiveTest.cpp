@@ -34,11 +34,8 @@ bool GeneralDisplayInteractiveTest::supportsComponent(SystemComponent*)
 
 uint32_t GeneralDisplayInteractiveTest::run(RunContext* context)
 {
-    if (!hasCompleteContext(context)) {
-        if (context && context->feedbackChannel())
-            context->feedbackChannel()->progress(100, std::string());
-        return NotRun;
-    }
+    if (!hasCompleteContext(context))
+        return AttendedSteps::endIncomplete(context);
     FeedbackChannel* feedback = context->feedbackChannel();
     feedback->progress(0, std::string());
 
@@ -118,36 +115,17 @@ uint32_t GeneralDisplayInteractiveTest::showInteractiveWindow(RunContext* contex
 
 bool GeneralDisplayInteractiveTest::checkPreconditions(RunContext* context)
 {
-    if (!context->feedbackChannel()->inputTypeRecognized()) {
-        m_reason = Keys::
-            THIS_TEST_CANNOT_BE_PERFORMED_BECAUSE_THE_APPLICATION_COULD_NOT_RECOGNIZE_THE_INPUT_TYPE;
-        return false;
-    }
-    if (!supportsComponent(context->component())) {
-        m_reason = Keys::
-            THIS_TEST_CANNOT_BE_PERFORMED_BECAUSE_THE_DEVICE_COULD_NOT_BE_IDENTIFIED_OR_HAS_BEEN_DISCONNECTED;
-        return false;
-    }
-    return true;
+    return AttendedSteps::checkPreconditions(
+        context, [&] { return supportsComponent(context->component()); }, m_reason);
 }
 
 bool GeneralDisplayInteractiveTest::shouldStop(RunContext* context)
 {
-    FeedbackChannel* feedback = context->feedbackChannel();
-    if (context->stopRequested()) {
-        feedback->progress(100, std::string());
+    if (AttendedSteps::stopOrSystemEvent(
+            context, [this](uint32_t code) { return isCompromisingEvent(code); }))
         return true;
-    }
-    const uint32_t* word = context->systemEventWord();
-    if (word && isCompromisingEvent(readSystemEventWord(word))) {
-        const std::string& key = Keys::
-            TEST_ABORTED_BECAUSE_A_SYSTEM_EVENT_THAT_COULD_COMPROMISE_THE_OUTCOME_HAS_HAPPENED;
-        feedback->progress(100, key);
-        context->messageSink()->report(key, nullptr, 0);
-        return true;
-    }
     if (!checkPreconditions(context)) {
-        feedback->progress(100, std::string());
+        context->feedbackChannel()->progress(100, std::string()); // the new reason is not reported
         return true;
     }
     return false;

@@ -9,6 +9,7 @@
 #include "module/RunContext.h"
 #include "module/SystemEventMask.h"
 #include "module/TestResult.h"
+#include "tests/AttendedSteps.h"
 
 #include <chrono>
 #include <ctime>
@@ -40,24 +41,13 @@ bool ResolutionFittingTest::isCompromisingEvent(uint32_t code)
 
 bool ResolutionFittingTest::hasCompleteContext(RunContext* context)
 {
-    return context && context->feedbackChannel() && context->messageSink() &&
-           context->systemEventWord() && context->component();
+    return AttendedSteps::hasCompleteContext(context);
 }
 
 bool ResolutionFittingTest::shouldStop(RunContext* context)
 {
-    if (context->stopRequested()) {
-        context->feedbackChannel()->progress(100, std::string());
-        return true;
-    }
-    if (isCompromisingEvent(readSystemEventWord(context->systemEventWord()))) {
-        const std::string& key = Keys::
-            TEST_ABORTED_BECAUSE_A_SYSTEM_EVENT_THAT_COULD_COMPROMISE_THE_OUTCOME_HAS_HAPPENED;
-        context->feedbackChannel()->progress(100, key);
-        context->messageSink()->report(key, nullptr, 0);
-        return true;
-    }
-    return false;
+    return AttendedSteps::stopOrSystemEvent(
+        context, [this](uint32_t code) { return isCompromisingEvent(code); });
 }
 
 // The check between two steps: a stop ends the run with one more final
@@ -87,11 +77,8 @@ uint32_t ResolutionFittingTest::reportInternalError(RunContext* context)
 
 uint32_t ResolutionFittingTest::run(RunContext* context)
 {
-    if (!hasCompleteContext(context)) {
-        if (context && context->feedbackChannel())
-            context->feedbackChannel()->progress(100, std::string());
-        return NotRun;
-    }
+    if (!hasCompleteContext(context))
+        return AttendedSteps::endIncomplete(context);
     FeedbackChannel* feedback = context->feedbackChannel();
     feedback->progress(0, std::string());
 

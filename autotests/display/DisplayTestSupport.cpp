@@ -2,60 +2,8 @@
 
 #include "display/platform/DisplayPlatform.h"
 
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
+#include <algorithm>
 #include <memory>
-
-std::vector<uint8_t> fromHex(const std::string& hex)
-{
-    std::vector<uint8_t> bytes;
-    std::string digits;
-    for (char c : hex) {
-        if (!std::isspace(static_cast<unsigned char>(c)))
-            digits += c;
-    }
-    for (size_t i = 0; i + 1 < digits.size(); i += 2)
-        bytes.push_back(uint8_t(std::stoul(digits.substr(i, 2), nullptr, 16)));
-    return bytes;
-}
-
-std::string latin1(const QString& text)
-{
-    const QByteArray bytes = text.toLatin1();
-    return std::string(bytes.constData(), size_t(bytes.size()));
-}
-
-std::vector<EdidSample> loadEdidSamples()
-{
-    std::vector<EdidSample> samples;
-    const char* path = std::getenv("EDID_SAMPLES");
-    QFile file(QString::fromLocal8Bit(path ? path : ""));
-    if (!path || !file.open(QIODevice::ReadOnly)) {
-        ADD_FAILURE() << "EDID_SAMPLES does not name a readable file";
-        return samples;
-    }
-    while (!file.atEnd()) {
-        const QByteArray line = file.readLine().trimmed();
-        if (line.isEmpty())
-            continue;
-        QJsonParseError error;
-        const QJsonObject record = QJsonDocument::fromJson(line, &error).object();
-        if (error.error != QJsonParseError::NoError) {
-            ADD_FAILURE() << "bad sample line: " << error.errorString().toStdString();
-            continue;
-        }
-        samples.push_back({record.value("source").toString().toStdString(),
-                           fromHex(record.value("base_hex").toString().toStdString()),
-                           fromHex(record.value("full_hex").toString().toStdString()),
-                           record.value("expected").toObject()});
-    }
-    return samples;
-}
 
 EdidBlock::EdidBlock() : bytes(128, 0)
 {

@@ -8,23 +8,36 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+
 namespace {
 
-using Percents = std::vector<int>;
 using Texts = std::vector<std::string>;
 
-// A host that raises the stop flag from the given call of stopRequested on.
-class StoppingHost : public RecordingHost
+// A host whose stop flag turns on at call stopAt of stopRequested (0:
+// never), and whose system-event word becomes word at call eventAt (0: before
+// the run). The test asks between its steps and during its wait.
+class InterruptingHost : public RecordingHost
 {
 public:
-    StoppingHost(SystemComponent* component, int stopAtCall)
-        : RecordingHost(component), m_stopAtCall(stopAtCall)
-    {}
-    bool stopRequested() override { return ++m_calls >= m_stopAtCall; }
+    InterruptingHost(SystemComponent* component, int stopAt, int eventAt, uint32_t word)
+        : RecordingHost(component), m_stopAt(stopAt), m_eventAt(eventAt), m_word(word)
+    {
+        if (eventAt == 0)
+            setSystemEvent(word);
+    }
+    bool stopRequested() override
+    {
+        if (++m_calls == m_eventAt)
+            setSystemEvent(m_word);
+        return m_stopAt != 0 && m_calls >= m_stopAt;
+    }
 
 private:
+    int m_stopAt, m_eventAt;
+    uint32_t m_word;
     int m_calls = 0;
-    int m_stopAtCall;
 };
 
 class NotADisplay : public SystemComponent
@@ -39,134 +52,80 @@ public:
     void setOption(uint32_t) override {}
 };
 
-class ResolutionFitting : public ::testing::Test
+const std::string& Can = Keys::YOUR_SYSTEM_CAN_TAKE_FULL_ADVANTAGE_OF_YOUR_DISPLAY_RESOLUTION;
+const std::string& Cant = Keys::YOUR_SYSTEM_CANT_REACH_THE_MAXIMUM_RESOLUTION_OF_YOUR_DISPLAY;
+const std::string& Event =
+    Keys::TEST_ABORTED_BECAUSE_A_SYSTEM_EVENT_THAT_COULD_COMPROMISE_THE_OUTCOME_HAS_HAPPENED;
+const std::string& Internal = Keys::AN_INTERNAL_ERROR_OCCURRED;
+const std::string& Unidentified = Keys::
+    THIS_TEST_CANNOT_BE_PERFORMED_BECAUSE_THE_DEVICE_COULD_NOT_BE_IDENTIFIED_OR_HAS_BEEN_DISCONNECTED;
+
+// The whole run of the test per case, on one desk: dpy1 a 1920x1080 panel
+// offered 1920x1080 (at 16 bits, 30 Hz), dpy2 the same panel on an output
+// that reaches only 1680x1050, dpy3 a 1080x1920 portrait EDID on an output
+// listing 1920x1080, dpy4 a monitor without an "EDID" value. Only the
+// internal error waits (about two seconds); a stop or a system event ends
+// the wait at once.
+TEST(ResolutionFitting, RunsOnTheSimulatedDesk)
 {
-protected:
-    // dpy1: a 1920x1080 panel offered 1920x1080; dpy2: the same panel whose
-    // output reaches only 1680x1050; dpy3: a 1080x1920 portrait EDID on an
-    // output listing 1920x1080.
-    void SetUp() override
-    {
-        SimulatedDesk desk;
-        desk.display("DP-1").withEdid(EdidBlock().bytes).mode(1280, 720).mode(1920, 1080, 16, 30);
-        desk.display("DP-2")
-            .at(1920, 0)
-            .withEdid(EdidBlock().bytes)
-            .modelCode("LOW0001")
-            .mode(1680, 1050)
-            .mode(1280, 720)
-            .current(0);
-        EdidBlock portrait;
-        portrait.set(56, 0x38).set(58, 0x40).set(59, 0x80).set(61, 0x70).fixChecksum();
-        desk.display("DP-3")
-            .at(3600, 0)
-            .withEdid(portrait.bytes)
-            .modelCode("POR0001")
-            .mode(1920, 1080)
-            .current(0);
-        m_installed = std::make_unique<InstalledDesk>(desk);
-        m_manager.refresh();
-        ASSERT_EQ(m_manager.componentCount(), 3u);
-    }
-    void TearDown() override { m_installed.reset(); }
+    SimulatedDesk desk;
+    desk.display("DP-1").withEdid(EdidBlock().bytes).mode(1280, 720).mode(1920, 1080, 16, 30);
+    desk.display("DP-2").at(1920, 0).withEdid(EdidBlock().bytes).mode(1680, 1050);
+    EdidBlock portrait;
+    portrait.set(56, 0x38).set(58, 0x40).set(59, 0x80).set(61, 0x70).fixChecksum();
+    desk.display("DP-3").at(3600, 0).withEdid(portrait.bytes).modelCode("POR0001").mode(1920, 1080);
+    desk.display("DP-4").at(4680, 0).mode(1920, 1080).current(0);
+    InstalledDesk installed(desk);
+    DisplayInterfaceComponentManagerWindows manager{ItemId(9, 0, 0)};
+    manager.refresh();
+    ASSERT_EQ(manager.componentCount(), 4u);
+    NotADisplay keyboard;
 
-    SystemComponent* display(uint32_t index) { return m_manager.componentAt(index); }
-
-    ResolutionFittingTest m_test{ItemId(9, 1, 10)};
-    DisplayInterfaceComponentManagerWindows m_manager{ItemId(9, 0, 0)};
-    std::unique_ptr<InstalledDesk> m_installed;
-};
-
-TEST_F(ResolutionFitting, Conclusions)
-{
+    SystemComponent* components[] = {manager.componentAt(0), manager.componentAt(1),
+                                     manager.componentAt(2), manager.componentAt(3), &keyboard};
     const struct
     {
-        uint32_t display;
-        const std::string& conclusion;
+        const char* what;
+        int component, stopAt, eventAt;
+        uint32_t word;
+        uint32_t result;
+        std::vector<int> percents;
+        Texts messages;
+        bool waits;
     } cases[] = {
-        {0, Keys::YOUR_SYSTEM_CAN_TAKE_FULL_ADVANTAGE_OF_YOUR_DISPLAY_RESOLUTION},
-        {1, Keys::YOUR_SYSTEM_CANT_REACH_THE_MAXIMUM_RESOLUTION_OF_YOUR_DISPLAY},
-        {2, Keys::YOUR_SYSTEM_CAN_TAKE_FULL_ADVANTAGE_OF_YOUR_DISPLAY_RESOLUTION},
+        {"fits", 0, 0, 0, 0, Passed, {0, 30, 100}, {Can}, false},
+        {"does not fit", 1, 0, 0, 0, Passed, {0, 30, 100}, {Cant}, false},
+        {"rotated panel", 2, 0, 0, 0, Passed, {0, 30, 100}, {Can}, false},
+        {"not a display", 4, 0, 0, 0, NotPerformed, {0, 100}, {Unidentified}, false},
+        // stopRequested follows readEdid, checksum, width, height and modes.
+        {"stop while listing modes", 0, 5, 0, 0, Aborted, {0, 100, 100}, {}, false},
+        {"harmless event (bit 2)", 0, 0, 0, 4, Passed, {0, 30, 100}, {Can}, false},
+        {"compromising event (bit 0)", 0, 0, 0, 1, Aborted, {0, 100, 100}, {Event}, false},
+        {"no EDID", 3, 0, 0, 0, Aborted, {0, 100}, {Internal}, true},
+        {"stop during the wait", 3, 5, 0, 0, Aborted, {0, 100}, {}, false},
+        {"event during the wait", 3, 0, 5, 8, Aborted, {0, 100}, {Event}, false},
     };
     for (const auto& c : cases) {
-        RecordingHost host(display(c.display));
-        EXPECT_EQ(m_test.run(&host), Passed) << c.display;
-        EXPECT_EQ(host.progressPercents(), Percents({0, 30, 100})) << c.display;
-        EXPECT_EQ(host.progressTexts(), Texts({"", "", c.conclusion})) << c.display;
-        EXPECT_EQ(host.messages(), Texts({c.conclusion})) << c.display;
+        SCOPED_TRACE(c.what);
+        InterruptingHost host(components[c.component], c.stopAt, c.eventAt, c.word);
+        ResolutionFittingTest test(ItemId(9, 1, 10));
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(test.run(&host), c.result);
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(host.progressPercents(), c.percents);
+        EXPECT_EQ(host.messages(), c.messages);
+        // Each message is also shown with the progress.
+        const Texts texts = host.progressTexts();
+        for (const std::string& message : c.messages)
+            EXPECT_NE(std::find(texts.begin(), texts.end(), message), texts.end());
+        EXPECT_EQ(took.count() >= 0.95, c.waits) << took.count();
     }
-}
-
-TEST_F(ResolutionFitting, RejectsAComponentThatIsNoDisplay)
-{
-    NotADisplay keyboard;
-    RecordingHost host(&keyboard);
-    const std::string& reason = Keys::
-        THIS_TEST_CANNOT_BE_PERFORMED_BECAUSE_THE_DEVICE_COULD_NOT_BE_IDENTIFIED_OR_HAS_BEEN_DISCONNECTED;
-    EXPECT_EQ(m_test.run(&host), NotPerformed);
-    EXPECT_EQ(host.progressPercents(), Percents({0, 100}));
-    EXPECT_EQ(host.progressTexts(), Texts({"", reason}));
-    EXPECT_EQ(host.messages(), Texts({reason}));
-    EXPECT_EQ(m_test.reason(), reason);
-}
-
-TEST_F(ResolutionFitting, IncompleteContextIsNotRun)
-{
-    EXPECT_EQ(m_test.run(nullptr), NotRun);
-
-    RecordingHost noSink(display(0));
+    // Without a message sink nothing runs.
+    InterruptingHost noSink(manager.componentAt(0), 0, 0, 0);
     noSink.dropMessageSink();
-    EXPECT_EQ(m_test.run(&noSink), NotRun);
-    EXPECT_EQ(noSink.progressPercents(), Percents({100}));
-    EXPECT_TRUE(noSink.messages().empty());
-
-    RecordingHost noComponent;
-    EXPECT_EQ(m_test.run(&noComponent), NotRun);
-    RecordingHost noWord(display(0));
-    noWord.dropSystemEventWord();
-    EXPECT_EQ(m_test.run(&noWord), NotRun);
-    RecordingHost noChannel(display(0));
-    noChannel.dropFeedbackChannel();
-    EXPECT_EQ(m_test.run(&noChannel), NotRun);
-    EXPECT_TRUE(noChannel.events().empty());
-}
-
-TEST_F(ResolutionFitting, StopWhileModesAreListedEndsBeforeProgress30)
-{
-    // stopRequested is asked after readEdid, the checksum, the width, the
-    // height and then the modes: the fifth call.
-    StoppingHost host(display(0), 5);
-    EXPECT_EQ(m_test.run(&host), Aborted);
-    EXPECT_EQ(host.progressPercents(), Percents({0, 100, 100}));
-    EXPECT_TRUE(host.messages().empty());
-}
-
-TEST_F(ResolutionFitting, OnlyCompromisingSystemEventsStop)
-{
-    RecordingHost harmless(display(0));
-    harmless.setSystemEvent(4);
-    EXPECT_EQ(m_test.run(&harmless), Passed);
-
-    RecordingHost compromised(display(0));
-    compromised.setSystemEvent(1);
-    const std::string& key =
-        Keys::TEST_ABORTED_BECAUSE_A_SYSTEM_EVENT_THAT_COULD_COMPROMISE_THE_OUTCOME_HAS_HAPPENED;
-    EXPECT_EQ(m_test.run(&compromised), Aborted);
-    EXPECT_EQ(compromised.progressPercents(), Percents({0, 100, 100}));
-    EXPECT_EQ(compromised.progressTexts(), Texts({"", key, ""}));
-    EXPECT_EQ(compromised.messages(), Texts({key}));
-}
-
-TEST(ResolutionFittingSlots, FixedAnswers)
-{
-    ResolutionFittingTest test(ItemId(9, 1, 10));
-    EXPECT_FALSE(test.isAttended());
-    EXPECT_TRUE(test.isUnattendedCapable());
-    EXPECT_TRUE(test.configure(SettingsMap(), nullptr));
-    for (uint32_t code : {1u, 2u, 8u, 0x100u, 0xFFFFFFFFu})
-        EXPECT_TRUE(test.isCompromisingEvent(code)) << code;
-    for (uint32_t code : {0u, 4u, 0x200u, 0xFFFFFE04u})
-        EXPECT_FALSE(test.isCompromisingEvent(code)) << code;
+    EXPECT_EQ(ResolutionFittingTest(ItemId(9, 1, 10)).run(&noSink), NotRun);
+    EXPECT_EQ(noSink.progressPercents(), std::vector<int>({100}));
+    EXPECT_EQ(ResolutionFittingTest(ItemId(9, 1, 10)).run(nullptr), NotRun);
 }
 
 } // namespace

@@ -1,204 +1,296 @@
-// The command-line host against the fake module: syntax, documents, exit
-// statuses and errors, independent of real displays.
-#include "CliProcess.h"
+// The command-line host as users and CI jobs run it: the display module
+// loaded from the build, on the example desks. One row per command line.
+#include "host/runtime/JsonReport.h"
+#include "host/runtime/KeyTranslator.h"
 
+#include <QDir>
 #include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QtTest>
 
-#include <gtest/gtest.h>
+#include <csignal>
 
 namespace {
-CliProcess fake(QStringList arguments, int timeoutMs = 60000)
+struct Cli
 {
-    arguments.prepend(fakeModuleOption());
-    return CliProcess::run(arguments, timeoutMs);
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+QString sourcePath(const QString& relative)
+{
+    return qEnvironmentVariable("MODULE_DISPLAY_SOURCE_DIR") + "/" + relative;
 }
 
-QStringList resultNames(const QJsonObject& document)
+// Runs the CLI; with a marker, presses Ctrl+C once the output shows it.
+Cli runCli(const QStringList& arguments, const QByteArray& marker = {})
 {
-    QStringList names;
-    for (const QJsonValue& run : document["runs"].toArray())
-        names << run.toObject()["device"].toString() + ":" +
-                     run.toObject()["shortName"].toString() + "=" +
-                     run.toObject()["resultName"].toString();
-    return names;
+    QProcess process;
+    process.start(qEnvironmentVariable("HOST_CLI"), arguments);
+    process.waitForStarted();
+    Cli cli;
+    for (int i = 0; i < 300 && !marker.isEmpty() && !(cli.out + cli.err).contains(marker); ++i) {
+        process.waitForReadyRead(100);
+        cli.out += process.readAllStandardOutput();
+        cli.err += process.readAllStandardError();
+    }
+    if (!marker.isEmpty())
+        kill(pid_t(process.processId()), SIGINT);
+    if (!process.waitForFinished(60000))
+        process.kill();
+    process.waitForFinished();
+    cli.out += process.readAllStandardOutput();
+    cli.err += process.readAllStandardError();
+    cli.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return cli;
 }
+
+QJsonObject parse(const QByteArray& text)
+{
+    QJsonParseError error;
+    const QJsonObject object = QJsonDocument::fromJson(text, &error).object();
+    // Records the failure; the caller goes on with an empty object.
+    [&]() { QVERIFY2(error.error == QJsonParseError::NoError, text.constData()); }();
+    return object;
+}
+
+void row(const char* name, const QStringList& arguments, int status, const QByteArray& expected,
+         const QByteArray& absent = "\x01", const QByteArray& marker = {})
+{
+    QTest::newRow(name) << arguments << status << expected << absent << marker;
+}
+
+// Pattern windows end as soon as they show.
+const QStringList Shown = {"-Mdisplay", "--set", "CSAT.CSAT_TEST_TIMEOUT=0"};
 } // namespace
 
-TEST(Cli, ModuleHelpIsPrintedByteForByte)
+class CliTest : public QObject
 {
-    for (const char* option : {"--help", "-h"}) {
-        const CliProcess cli = fake({"-Mfake", option});
-        EXPECT_EQ(cli.exitCode, 0) << cli.describe().toStdString();
-        EXPECT_EQ(cli.out, QByteArray("Fake Module help:\n\t\"quoted\" \\ tab\t\n\n"));
-    }
-    const CliProcess bare = fake({"--help"});
-    EXPECT_EQ(bare.exitCode, 0);
-    EXPECT_TRUE(bare.out.contains("Available modules: fake\n")) << bare.out.toStdString();
-    EXPECT_TRUE(bare.out.startsWith("Usage: OrvaneDiagnosticsCLI"));
-}
+    Q_OBJECT
 
-TEST(Cli, ListDocumentKeepsKeysOrderAndEveryByte)
-{
-    const CliProcess cli = fake({"--list", "--json"});
-    ASSERT_EQ(cli.exitCode, 0) << cli.describe().toStdString();
-    const QJsonArray devices = cli.json()["devices"].toArray();
-    ASSERT_EQ(devices.size(), 2);
-    const QJsonObject first = devices[0].toObject();
-    EXPECT_EQ(first["id"].toString(), "dpy1");
-    EXPECT_EQ(first["name"].toString().toLatin1(), QByteArray("Caf\xe9\x01 \"Panel\"\\"));
-    const QJsonArray properties = first["properties"].toArray();
-    ASSERT_EQ(properties.size(), 3);
-    EXPECT_EQ(properties[0].toObject()["key"].toString(), "UDI");
-    EXPECT_EQ(properties[2].toObject()["value"].toString(), "DIGITAL");
-    EXPECT_EQ(devices[1].toObject()["name"].toString(), "GENERIC_DISPLAY");
-
-    const CliProcess human = fake({"--list"});
-    EXPECT_EQ(human.exitCode, 0);
-    EXPECT_TRUE(human.out.contains("dpy2: Generic display\n")) << human.out.toStdString();
-    EXPECT_TRUE(human.out.contains("    Identifier: dpy2\n"));
-    EXPECT_TRUE(human.out.contains("    Input type: Digital\n"));
-}
-
-TEST(Cli, RunDocumentRecordsEveryReportInOrder)
-{
-    const CliProcess cli = fake({"-Mfake", "-Q\"p,s\"", "--json"});
-    EXPECT_EQ(cli.exitCode, 1) << "dpy2 fails the passing test";
-    const QJsonObject document = cli.json();
-    EXPECT_EQ(resultNames(document),
-              QStringList({"dpy1:p=Passed", "dpy1:s=Passed", "dpy2:p=Failed", "dpy2:s=Passed"}));
-    const QJsonObject first = document["runs"].toArray()[0].toObject();
-    EXPECT_EQ(first["test"].toString(), "passing");
-    EXPECT_EQ(first["itemId"].toArray(), QJsonArray({7, 1, 1}));
-    EXPECT_EQ(first["result"].toInt(), 0);
-    const QJsonArray progress = first["progress"].toArray();
-    ASSERT_EQ(progress.size(), 3);
-    EXPECT_EQ(progress[1].toObject()["percent"].toInt(), 50);
-    EXPECT_EQ(progress[1].toObject()["text"].toString(), "FAKE_HALF_WAY");
-    EXPECT_EQ(first["messages"].toArray(), QJsonArray({"FAKE_PASSED."}));
-}
-
-TEST(Cli, SelectionSyntaxAndExitStatuses)
-{
-    const struct
+private slots:
+    void commandLine_data()
     {
-        QStringList arguments;
-        int status;
-        QStringList results;
-    } rows[] = {
-        {{"-Q\"p\"", "dpy1"}, 0, {"dpy1:p=Passed"}},
-        {{"--quick=passing", "dpy1"}, 0, {"dpy1:p=Passed"}},
-        {{"--quick=\"s,passing\"", "dpy2", "dpy1"},
-         1,
-         {"dpy1:p=Passed", "dpy1:s=Passed", "dpy2:p=Failed", "dpy2:s=Passed"}},
-        {{"-Qp", "0"}, 1, {"dpy1:p=Passed", "dpy2:p=Failed"}},
-        // Attended tests are not performed without scripted answers.
-        {{"-Qa,p", "dpy1"}, 3, {"dpy1:p=Passed", "dpy1:a=NotPerformed"}},
-        {{"-Qa", "dpy1", "--answers=continue,yes"}, 0, {"dpy1:a=Passed"}},
-        {{"-Qa", "dpy1", "--answers", "1,4"}, 1, {"dpy1:a=Failed"}},
-        {{"-Qa", "dpy1", "--answers=cancel"}, 3, {"dpy1:a=Aborted"}},
-        // No answers left: cancel.
-        {{"-Qa", "--answers=continue,yes"}, 3, {"dpy1:a=Passed", "dpy2:a=Aborted"}},
-    };
-    for (const auto& row : rows) {
-        QStringList arguments = row.arguments;
-        arguments << "-Mfake"
-                  << "--json";
-        const CliProcess cli = fake(arguments);
-        EXPECT_EQ(cli.exitCode, row.status) << row.arguments.join(' ').toStdString() << "\n"
-                                            << cli.describe().toStdString();
-        EXPECT_EQ(resultNames(cli.json()), row.results) << row.arguments.join(' ').toStdString();
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("expected"); // on stdout, or stderr for status 2
+        QTest::addColumn<QByteArray>("absent");   // from stdout
+        QTest::addColumn<QByteArray>("marker");   // Ctrl+C when the output shows it
+        row("list json", {"--list", "--json"}, 0,
+            "\"id\": \"dpy1\",\n      \"name\": \"DELLAW2518HF\",\n      \"properties\": [\n"
+            "        {\"key\": \"UDI\", \"value\": \"dpy1\"},\n"
+            "        {\"key\": \"DISPLAY_INDEX\", \"value\": \"1\"},");
+        row("list", {"--list"}, 0, "dpy2: E19-7\n    Identifier: dpy2\n    Display index: 2\n",
+            "_");
+        row("modules", {"--help"}, 0, "Available modules: display\n");
+        row("run json", {"-Mdisplay", "-Q\"f\"", "--json"}, 0,
+            "\"device\": \"dpy2\",\n      \"test\": \"resolution_fitting\",\n"
+            "      \"shortName\": \"f\",\n      \"itemId\": [9, 1, 10],\n      \"result\": 0,\n"
+            "      \"resultName\": \"Passed\",\n      \"progress\": [\n"
+            "        {\"percent\": 0, \"text\": \"\"},");
+        row("long name, one display", {"-Mdisplay", "--quick=resolution_fitting", "dpy2"}, 0,
+            "dpy2  Resolution fitting test: Passed\n"
+            "    Your system can take full advantage of your display resolution.\n",
+            "dpy1");
+        row("all displays", {"-Mdisplay", "-Qf", "0"}, 0, "dpy2  Resolution fitting test: Passed");
+        row("unattended", {"-Mdisplay", "-Qr", "dpy1"}, 3,
+            "dpy1  Red purity test: Not performed\n    This test cannot be performed because the "
+            "application could not recognize the input type.\n");
+        row("answered yes", Shown + QStringList{"-Qr", "dpy1", "--answers=continue,yes", "--json"},
+            0, "\"resultName\": \"Passed\"");
+        row("answered no", Shown + QStringList{"-Qr", "dpy1", "--answers", "1,4", "--json"}, 1,
+            "\"messages\": [\n        \"DISPLAY_ATTENDED_TEST_FAILED\",\n"
+            "        \"POSSIBLE_DEFECTIVE_COMPONENTS: CABLES, SCREEN, CONNECTOR\"\n      ]");
+        row("answers run out", Shown + QStringList{"-Q\"r,f\"", "0", "--answers=continue,yes"}, 3,
+            "dpy2  Red purity test: Aborted");
+        row("interactive ends by Escape", Shown + QStringList{"-Qn", "dpy1", "--answers=continue"},
+            3, "dpy1  Display interactive test: Aborted");
+        row("sample settings",
+            {"-Mdisplay", "-Q", "--settings", "@src/examples/settings/display.ini"}, 3,
+            "dpy2  Resolution fitting test: Passed");
+        row("Ctrl+C", {"-Mdisplay", "-Q\"r,f\"", "--json", "--verbose", "--answers=continue,yes"},
+            3, "\"resultName\": \"Aborted\"", "resolution_fitting", "dpy1: red_purity");
+        row("--set after --settings",
+            Shown + QStringList{"-Qr", "dpy1", "--settings=@file:[CSAT]\nCSAT_TEST_TIMEOUT=x\n",
+                                "--set", "CSAT.CSAT_TEST_TIMEOUT=0", "--answers=continue,yes"},
+            0, "Passed");
+        // Settings that make configure throw: key, value and error, nothing run.
+        row("bad --set", {"-Mdisplay", "-Qr", "--set", "CSAT.CSAT_TEST_TIMEOUT=abc", "--json"}, 2,
+            "The setting CSAT.CSAT_TEST_TIMEOUT=\"abc\" cannot be used by the test red_purity: "
+            "invalid stoi argument.");
+        row("bad settings file",
+            {"-Mdisplay", "-Q", "--settings",
+             "@file:\xEF\xBB\xBF; note\r\n[CSAT]\r\n"
+             "CSAT_TEST_TIMEOUT_DISPLAY_RED_PURITY_TEST = \"99999999999\"\r\n"},
+            2,
+            "CSAT.CSAT_TEST_TIMEOUT_DISPLAY_RED_PURITY_TEST=\"99999999999\" cannot be used by the "
+            "test red_purity: stoi argument out of range.");
+        row("malformed settings", {"-Mdisplay", "-Qf", "--settings=@file:KEY=1\n"}, 2,
+            "the key KEY outside any section on line 1");
+        row("unknown option", {"-Mdisplay", "--bogus", "--json"}, 2,
+            "Unknown option \"--bogus\"; the options are: -M<module>, --help (-h), --list");
+        row("unknown module", {"-Mnope", "-Q"}, 2,
+            "Unknown module \"nope\"; the available modules are: display");
+        row("no module", {"-Q"}, 2, "Choose a module with -M<module> (available: display)");
+        row("unknown test", {"-Mdisplay", "-Q\"f,zz\"", "--json"}, 2,
+            "Unknown test \"zz\"; the tests of --quick are: r (red_purity), g (green_purity)");
+        row("unknown display", {"-Mdisplay", "-Qf", "dpy9"}, 2,
+            "\"dpy9\"; the displays are: 0 (all), dpy1, dpy2");
+        row("nothing to run", {"-Mdisplay"}, 2, "Nothing to run");
+        row("bad answers", {"-Mdisplay", "-Qf", "--answers=perhaps"}, 2, "\"perhaps\"");
+        row("unknown platform", {"-Mdisplay", "-Qf", "--platform=vga"}, 2,
+            "Unknown platform \"vga\"; choose auto, x11");
+        row("desk path missing", {"-Mdisplay", "-Qf", "--platform=sim:"}, 2,
+            "needs the path of a desk file");
+        row("missing desk", {"--list", "--platform=sim:/nonexistent/desk.json", "--json"}, 2,
+            "/nonexistent/desk.json");
+        row("broken desk", {"--list", "--platform=sim:@file:{\"displays\": [ {\"output\": 5 "}, 2,
+            "JSON syntax error: unterminated object.");
+        row("option without value", {"-Mdisplay", "-Qf", "--settings"}, 2,
+            "The option --settings needs a value");
+        row("missing settings", {"-Mdisplay", "-Qf", "--settings=/nonexistent.ini"}, 2,
+            "/nonexistent.ini cannot be read");
+        row("bad --set form", {"-Mdisplay", "-Qf", "--set", "CSAT=1"}, 2,
+            "is not of the form SECTION.KEY=VALUE");
+        row("list with tests", {"--list", "-Qf"}, 2, "--list takes no tests or devices");
+        row("missing module", {"--module-path=/nonexistent/libm.so", "--list", "--json"}, 2,
+            "/nonexistent/libm.so does not exist");
+        row("not a module", {"--module-path=@platformlib", "--list"}, 2,
+            "does not export the symbol GetModuleInterfaceInstance.");
     }
 
-    const CliProcess human = fake({"-Mfake", "-Qa", "dpy1"});
-    EXPECT_EQ(human.exitCode, 3);
-    EXPECT_TRUE(human.out.contains(
-        "dpy1  FAKE_TEST_2: Not performed\n    This test cannot be performed because the "
-        "application could not recognize the input type.\n"))
-        << human.out.toStdString();
-}
-
-TEST(Cli, UsageErrorsNameTheValidChoicesAndRunNothing)
-{
-    const struct
+    void commandLine()
     {
-        QStringList arguments;
-        const char* expected;
-    } rows[] = {
-        {{"-Mfake", "--bogus"}, "--bogus\"; the options are: -M<module>"},
-        {{"-Mfake", "-X"}, "-Q, --quick"},
-        {{"-Mnope", "-Q"}, "Unknown module \"nope\"; the available modules are: fake"},
-        {{"-Q"}, "Choose a module with -M<module> (available: fake)"},
-        {{"-Mfake", "-Q\"p,zz\""},
-         "\"zz\"; the tests of --quick are: p (passing), a (attended), "
-         "s (strict), w (waiting)"},
-        {{"-Mfake", "-Qp", "dpy9"}, "\"dpy9\"; the displays are: 0 (all), dpy1, dpy2"},
-        {{"-Mfake"}, "Nothing to run"},
-        {{"-Mfake", "-Qp", "--answers=perhaps"}, "\"perhaps\""},
-        {{"-Mfake", "-Qp", "--platform=vga"}, "Unknown platform \"vga\"; choose auto, x11"},
-        {{"-Mfake", "-Qp", "--platform=sim:"}, "needs the path of a desk file"},
-        {{"-Mfake", "-Qp", "--settings"}, "The option --settings needs a value"},
-        {{"-Mfake", "-Qp", "--settings=/nonexistent.ini"}, "/nonexistent.ini cannot be read"},
-        {{"-Mfake", "-Qp", "--set", "CSAT=1"}, "is not of the form SECTION.KEY=VALUE"},
-        {{"--list", "-Qp"}, "--list takes no tests or devices"},
-    };
-    for (const auto& row : rows) {
-        QStringList arguments = row.arguments;
-        arguments << "--json";
-        const CliProcess cli = fake(arguments);
-        EXPECT_EQ(cli.exitCode, 2) << cli.describe().toStdString();
-        EXPECT_TRUE(cli.err.contains(row.expected)) << cli.describe().toStdString();
-        EXPECT_EQ(cli.err.count('\n'), 1) << "one sentence: " << cli.err.toStdString();
-        EXPECT_TRUE(cli.json().contains("error")) << "stdout stays valid JSON";
-        EXPECT_FALSE(cli.json().contains("runs"));
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QByteArray, expected);
+        QFETCH(QByteArray, absent);
+        QFETCH(QByteArray, marker);
+        QTemporaryDir dir;
+        for (QString& argument : arguments) {
+            argument.replace("@src/", sourcePath(""));
+            argument.replace("@platformlib", qEnvironmentVariable("HOST_PLATFORM_LIBRARY"));
+            const int at = argument.indexOf("@file:");
+            if (at >= 0) {
+                QFile file(dir.filePath("file"));
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                file.write(argument.mid(at + 6).toUtf8());
+                argument = argument.left(at) + file.fileName();
+            }
+        }
+        if (!arguments.join(' ').contains("--platform"))
+            arguments << "--platform=sim:" + sourcePath("examples/desks/office.json");
+        const Cli cli = runCli(arguments, marker);
+        const QByteArray report = "\nstdout:\n" + cli.out + "\nstderr:\n" + cli.err;
+        QVERIFY2(cli.status == status, report.constData());
+        QVERIFY2((status == 2 ? cli.err : cli.out).contains(expected), report.constData());
+        QVERIFY2(!cli.out.contains(absent), report.constData());
+        const bool json = arguments.contains("--json");
+        if (json)
+            parse(cli.out);
+        if (status == 2) {
+            QCOMPARE(cli.err.count('\n'), 1);
+            QCOMPARE(json ? parse(cli.out).keys() : QStringList(),
+                     json ? QStringList{"error"} : QStringList());
+            QVERIFY(json || cli.out.isEmpty());
+        }
     }
-    const CliProcess missing = CliProcess::run({"--module-path=/nonexistent/libm.so", "--list"});
-    EXPECT_EQ(missing.exitCode, 2);
-    EXPECT_TRUE(missing.err.contains("/nonexistent/libm.so does not exist"));
-}
 
-TEST(Cli, SettingsThatMakeConfigureThrowStopTheWholeRun)
-{
-    QTemporaryDir dir;
-    const QString ini = dir.filePath("settings.ini");
-    QFile file(ini);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("[CSAT]\nCSAT_TEST_TIMEOUT=20\nFAKE_LIMIT=twelve\n");
-    file.close();
+    void helpIsTheModulesTextByteForByte()
+    {
+        QFile file(sourcePath("autotests/host/data/display-help.txt"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray expected = file.readAll();
+        for (const char* option : {"--help", "-h"}) {
+            const Cli cli = runCli({"-Mdisplay", option});
+            QCOMPARE(cli.status, 0);
+            QCOMPARE(cli.out, expected);
+        }
+    }
 
-    const CliProcess fromFile = fake({"-Mfake", "-Q\"p,s\"", "--settings", ini});
-    EXPECT_EQ(fromFile.exitCode, 2);
-    EXPECT_TRUE(fromFile.err.contains(
-        "CSAT.FAKE_LIMIT=\"twelve\" cannot be used by the test strict: invalid stoi argument"))
-        << fromFile.describe().toStdString();
-    EXPECT_TRUE(fromFile.out.isEmpty()) << "nothing ran";
+    void everyExampleDeskListsAndRuns()
+    {
+        const QDir desks(sourcePath("examples/desks"));
+        const QStringList files = desks.entryList({"*.json"}, QDir::Files);
+        QVERIFY(files.size() >= 5);
+        for (const QString& file : files) {
+            const QString platform = "--platform=sim:" + desks.filePath(file);
+            const Cli list = runCli({"--list", "--json", platform});
+            QCOMPARE(list.status, 0);
+            const Cli all = runCli({"-Mdisplay", "-Q", "--json", platform});
+            QVERIFY2(all.status == 0 || all.status == 1 || all.status == 3, all.err.constData());
+            QCOMPARE(parse(all.out)["runs"].toArray().size(),
+                     parse(list.out)["devices"].toArray().size() * 11);
+        }
+    }
 
-    // --set comes after the file and replaces its value.
-    const CliProcess fixed =
-        fake({"-Mfake", "-Qs", "--settings=" + ini, "--set", "CSAT.FAKE_LIMIT=12", "--json"});
-    EXPECT_EQ(fixed.exitCode, 0) << fixed.describe().toStdString();
-    const CliProcess range = fake({"-Mfake", "-Qs", "--set=CSAT.FAKE_LIMIT=99999999999"});
-    EXPECT_EQ(range.exitCode, 2);
-    EXPECT_TRUE(range.err.contains("\"99999999999\"") &&
-                range.err.contains("stoi argument out of range"))
-        << range.describe().toStdString();
-}
+    // Texts are byte strings: every byte maps to the character with its code.
+    void jsonKeepsEveryByte()
+    {
+        std::string bytes;
+        for (int b = 0; b < 256; ++b)
+            bytes += char(b);
+        const QByteArray document =
+            QByteArray::fromStdString("{\"v\": " + JsonReport::quoted(bytes) + "}");
+        QVERIFY(!document.contains('\n') && !document.contains('\x01'));
+        QCOMPARE(parse(document)["v"].toString().toLatin1().toStdString(), bytes);
+    }
 
-TEST(Cli, CtrlCStopsTheRunningTestAndASecondOneQuitsAtOnce)
-{
-    const CliProcess once = CliProcess::interrupt(
-        {fakeModuleOption(), "-Mfake", "-Q\"w,p\"", "--json", "--verbose"}, "dpy1: waiting");
-    EXPECT_EQ(once.exitCode, 3) << once.describe().toStdString();
-    const QJsonObject document = once.json();
-    EXPECT_EQ(resultNames(document), QStringList({"dpy1:p=Passed", "dpy1:w=Aborted"}))
-        << "no test starts after the stop";
-    EXPECT_EQ(document["runs"].toArray()[1].toObject()["messages"].toArray(),
-              QJsonArray({"FAKE_STOPPED"}));
+    // Every text key of the module's catalogue, read from its source so that a
+    // key added there without a translation fails here.
+    void everyKeyHasAnEnglishText()
+    {
+        KeyTranslator translator;
+        QVERIFY(translator.load());
+        QFile file(sourcePath("module/Keys.cpp"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QString source = QString::fromUtf8(file.readAll());
+        source.remove(QRegularExpression("^#include[^\n]*", QRegularExpression::MultilineOption));
+        int count = 0;
+        for (const QString& statement : source.split(';')) {
+            QString key; // adjacent literals are one text
+            for (auto match = QRegularExpression("\"([^\"]*)\"").globalMatch(statement);
+                 match.hasNext();)
+                key += match.next().captured(1);
+            // Configuration keys are read, not shown; ": " and ", " are glue.
+            if (key.startsWith("CSAT") || !key.contains(QRegularExpression("[A-Z]")))
+                continue;
+            ++count;
+            QVERIFY2(translator.hasTranslation(key.toStdString()), qPrintable(key));
+            QVERIFY2(!translator.text(key.toStdString()).contains(QRegularExpression("[A-Z]{2,}_")),
+                     qPrintable(key));
+        }
+        QVERIFY(count >= 60);
+        QCOMPARE(translator.text("AN_INTERNAL_ERROR_OCCURRED._|THIS_DOES_NOT_INDICATE_A_FAILURE._|"
+                                 "PLEASE_TRY_AGAIN."),
+                 QString("An internal error occurred. This does not indicate a failure. Please "
+                         "try again."));
+    }
 
-    // A test that does not honour the stop: only the second Ctrl+C ends it.
-    const CliProcess twice = CliProcess::interrupt(
-        {fakeModuleOption(), "-Mfake", "-Qw", "--verbose", "--json", "--set=FAKE.IGNORE_STOP=1"},
-        "dpy1: waiting", 2);
-    EXPECT_EQ(twice.exitCode, 130) << twice.describe().toStdString();
-    EXPECT_TRUE(twice.json()["runs"].toArray().isEmpty()) << "standard output stays valid JSON";
-}
+    // On the real X server of scripts/integration.sh: displays from RandR and
+    // the pattern window shown on the first one.
+    void onXServer()
+    {
+        if (!qEnvironmentVariableIsSet("HOST_ON_X_SERVER") ||
+            qEnvironmentVariableIsEmpty("DISPLAY"))
+            QSKIP("runs through scripts/integration.sh");
+        const Cli list = runCli({"--platform=x11", "--list", "--json", "--verbose"});
+        QCOMPARE(list.status, 0);
+        QVERIFY(list.err.contains("display backend x11"));
+        const int devices = parse(list.out)["devices"].toArray().size();
+        QVERIFY(devices >= 1);
+        const Cli fitting = runCli({"--platform=x11", "-Mdisplay", "-Qf", "--json"});
+        QCOMPARE(parse(fitting.out)["runs"].toArray().size(), devices);
+        const Cli red = runCli({"--platform=x11", "-Mdisplay", "-Qr", "dpy1", "--set",
+                                "CSAT.CSAT_TEST_TIMEOUT=1", "--answers=continue,yes"});
+        QVERIFY2(red.status == 0, red.err.constData());
+    }
+};
+
+QTEST_MAIN(CliTest)
+#include "CliTest.moc"

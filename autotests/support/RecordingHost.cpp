@@ -15,13 +15,6 @@ RecordingHost& RecordingHost::runWindow(Action before)
     return *this;
 }
 
-RecordingHost& RecordingHost::answers(std::initializer_list<uint32_t> codes)
-{
-    for (uint32_t code : codes)
-        answer(code);
-    return *this;
-}
-
 std::vector<int> RecordingHost::progressPercents() const
 {
     std::vector<int> percents;
@@ -101,7 +94,7 @@ void RecordingHost::request(InputRequest& request)
         step.before(*this);
 
     if (step.runWindow && request.widget)
-        request.answer = static_cast<uint32_t>(request.widget->run(m_windowParent, m_eventFilter));
+        request.answer = static_cast<uint32_t>(request.widget->run(nullptr, m_eventFilter));
     else
         request.answer = step.code;
 

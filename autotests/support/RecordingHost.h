@@ -12,7 +12,6 @@
 #include <vector>
 
 class QObject;
-class QWidget;
 
 // A host for the test suite: it is the run context, the message sink and the
 // feedback channel at once, records everything a test does in order, and
@@ -41,18 +40,36 @@ public:
     // Script.
     RecordingHost& answer(uint32_t code, Action before = {});
     RecordingHost& runWindow(Action before = {});
-    RecordingHost& answers(std::initializer_list<uint32_t> codes);
 
     // Configuration of the context.
-    void setComponent(SystemComponent* component) { m_component = component; }
-    void setStopRequested(bool stop) { m_stop = stop; }
-    void setSystemEvent(uint32_t word) { m_systemEventWord = word; }
-    void setInputTypeRecognized(bool recognized) { m_inputTypeRecognized = recognized; }
-    void setWindowParent(QWidget* parent) { m_windowParent = parent; }
+    RecordingHost& setComponent(SystemComponent* component)
+    {
+        m_component = component;
+        return *this;
+    }
+    RecordingHost& setStopRequested(bool stop)
+    {
+        m_stop = stop;
+        return *this;
+    }
+    RecordingHost& setSystemEvent(uint32_t word)
+    {
+        m_systemEventWord = word;
+        return *this;
+    }
+    RecordingHost& setInputTypeRecognized(bool recognized)
+    {
+        m_inputTypeRecognized = recognized;
+        return *this;
+    }
     void setEventFilter(QObject* filter) { m_eventFilter = filter; }
     // Leave out parts of the context to make it incomplete.
     void dropMessageSink() { m_hasMessageSink = false; }
-    void dropFeedbackChannel() { m_hasFeedbackChannel = false; }
+    RecordingHost& dropFeedbackChannel()
+    {
+        m_hasFeedbackChannel = false;
+        return *this;
+    }
     void dropSystemEventWord() { m_hasSystemEventWord = false; }
 
     // What was recorded.
@@ -92,7 +109,6 @@ private:
     bool m_hasMessageSink = true;
     bool m_hasFeedbackChannel = true;
     bool m_hasSystemEventWord = true;
-    QWidget* m_windowParent = nullptr;
     QObject* m_eventFilter = nullptr;
     std::deque<Answer> m_script;
     std::vector<HostEvent> m_events;

@@ -24,7 +24,6 @@ public:
         QRect geometry;
         uint32_t mode = 0;
         const uint32_t* systemEventWord = nullptr;
-        uint32_t timeoutSeconds = 0;
         bool hasTimeout = false;
     };
 
@@ -38,7 +37,7 @@ public:
         if (window && event->type() == QEvent::Show) {
             shown.push_back({QString::fromLatin1(window->metaObject()->className()),
                              window->geometry(), window->mode(), window->systemEventWord(),
-                             window->timeoutSeconds(), window->hasTimeout()});
+                             window->hasTimeout()});
             if (onShown) {
                 QPointer<DisplayWidget> guard(window);
                 QTimer::singleShot(0, this, [this, guard] {

@@ -1,0 +1,218 @@
+// The desktop front end with the display module on the office desk: a whole
+// run on the offscreen platform with its dialogs answered by clicking, and,
+// under Xvfb, a screenshot for a person to look at and real key presses.
+#include "host/gui/MainWindow.h"
+#include "host/runtime/BackendSelection.h"
+#include "host/runtime/KeyTranslator.h"
+#include "host/runtime/ModuleLoader.h"
+#include "host/runtime/TestRunner.h"
+#include "host/runtime/WindowEventFilter.h"
+
+#include <QDialog>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+// Clicks the named button ("acceptButton" or "declineButton") of each dialog
+// that comes up, in order, and keeps its title, text and button labels.
+class DialogClicker : public QObject
+{
+public:
+    explicit DialogClicker(QStringList buttons) : m_buttons(std::move(buttons))
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this]() {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible() || box == m_last)
+                return;
+            m_last = box;
+            seen << box->windowTitle() + "|" + box->text() + "|" +
+                        box->findChild<QPushButton*>("acceptButton")->text() + "/" +
+                        box->findChild<QPushButton*>("declineButton")->text();
+            const QString name = m_buttons.isEmpty() ? "declineButton" : m_buttons.takeFirst();
+            QTimer::singleShot(0, box,
+                               [box, name]() { box->findChild<QPushButton*>(name)->click(); });
+        });
+        m_timer.start(20);
+    }
+    QStringList seen;
+
+private:
+    QStringList m_buttons;
+    QTimer m_timer;
+    QPointer<QMessageBox> m_last;
+};
+
+// Stands in for a test window: records what reaches its KeyPressed slot and
+// which keys its own handler still sees.
+class KeyRecordingWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    QList<int> forwarded;
+    QList<int> ownKeys;
+
+public slots:
+    void KeyPressed(int keycode) { forwarded << keycode; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override { ownKeys << event->key(); }
+};
+} // namespace
+
+class GuiTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_translator.load());
+        std::string error;
+        const QString desk =
+            qEnvironmentVariable("MODULE_DISPLAY_SOURCE_DIR") + "/examples/desks/office.json";
+        QVERIFY2(m_loader.load(qEnvironmentVariable("MODULE_DISPLAY_BINARY_DIR").toStdString() +
+                                   "/lib/libmodule_display.so",
+                               &error),
+                 error.c_str());
+        QVERIFY2(BackendSelection::install("sim:" + desk.toStdString(), nullptr, &error),
+                 error.c_str());
+        m_catalogue = std::make_unique<ModuleCatalogue>(m_loader.instance());
+    }
+
+    void wholeRunWithScriptedDialogs()
+    {
+        MainWindow window(m_catalogue.get(), &m_translator,
+                          {{"CSAT", {{"CSAT_TEST_TIMEOUT", "0"}}}});
+        window.show();
+        QCOMPARE(int(window.devices().size()), 2);
+        QCOMPARE(window.findChild<QTreeWidget*>("deviceTree")->topLevelItem(1)->child(8)->text(1),
+                 QString("Analog"));
+        window.selectTests({"r", "f"});
+        DialogClicker clicker({"acceptButton", "acceptButton", "acceptButton", "declineButton"});
+        QSignalSpy finished(&window, &MainWindow::runFinished);
+        QTest::mouseClick(window.findChild<QPushButton*>("runButton"), Qt::LeftButton);
+        QVERIFY(finished.wait(60000));
+        const auto& records = window.runner()->records();
+        QCOMPARE(int(records.size()), 4);
+        QCOMPARE(records[0].result, 0u); // red purity on dpy1: continue, yes
+        QCOMPARE(records[2].result, 1u); // red purity on dpy2: continue, no
+        QCOMPARE(
+            clicker.seen.mid(0, 2),
+            QStringList({"Red purity test|" + m_translator.text("DISPLAY_RED_PURITY_DESCRIPTION") +
+                             "|Continue/Cancel",
+                         "Red purity test|" + m_translator.text("DISPLAY_GENERAL_PURITY_CHECK") +
+                             "|Yes/No"}));
+        QCOMPARE(window.findChild<QTreeWidget*>("results")->topLevelItem(2)->text(3),
+                 QString("Failed"));
+
+        QTemporaryDir dir;
+        QVERIFY(window.exportJson(dir.filePath("results.json")));
+        QFile json(dir.filePath("results.json"));
+        QVERIFY(json.open(QIODevice::ReadOnly));
+        const QJsonArray runs = QJsonDocument::fromJson(json.readAll()).object()["runs"].toArray();
+        QCOMPARE(runs.size(), 4);
+        QCOMPARE(runs[2].toObject()["resultName"].toString(), QString("Failed"));
+        QVERIFY(window.saveLog(dir.filePath("log.txt")));
+        QVERIFY(window.logText().contains("dpy2: Red purity test: Failed"));
+    }
+
+    // Stop ends the pattern window's wait and starts no further test.
+    void stopEndsTheRun()
+    {
+        MainWindow window(m_catalogue.get(), &m_translator,
+                          {{"CSAT", {{"CSAT_TEST_TIMEOUT", "30"}}}});
+        window.show();
+        window.selectTests({"r"});
+        DialogClicker accept({"acceptButton"});
+        QSignalSpy finished(&window, &MainWindow::runFinished);
+        QVERIFY(window.startRun());
+        QTimer::singleShot(1000, &window, [&window]() { window.stopRun(); });
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(int(window.runner()->records().size()), 1);
+        QCOMPARE(window.runner()->records()[0].result, 4u);
+    }
+
+    void settingsErrorsRunNothing()
+    {
+        MainWindow window(m_catalogue.get(), &m_translator,
+                          {{"CSAT", {{"CSAT_TEST_TIMEOUT", "x"}}}});
+        window.selectTests({"r"});
+        QTimer::singleShot(100, []() {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                box->accept();
+        });
+        QVERIFY(!window.startRun());
+        QVERIFY(window.logText().contains("CSAT.CSAT_TEST_TIMEOUT=\"x\""));
+        QVERIFY(window.logText().contains("invalid stoi argument"));
+        QVERIFY(!window.runner()->isRunning());
+    }
+
+    void screenshotIsNotBlank()
+    {
+        const QString path = qEnvironmentVariable("HOST_SCREENSHOT");
+        if (path.isEmpty())
+            QSKIP("runs on a real X server");
+        MainWindow window(m_catalogue.get(), &m_translator, {});
+        window.move(0, 0);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.selectTests({"f"});
+        QSignalSpy finished(&window, &MainWindow::runFinished);
+        QVERIFY(window.startRun());
+        QVERIFY(finished.wait(30000));
+        QTest::qWait(500);
+        const QImage image = QGuiApplication::primaryScreen()->grabWindow(window.winId()).toImage();
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QVERIFY(image.save(path));
+        qInfo("screenshot saved to %s", qPrintable(path));
+        QSet<QRgb> colours;
+        for (int y = 0; y < image.height(); y += 4) {
+            for (int x = 0; x < image.width(); x += 4)
+                colours.insert(image.pixel(x, y));
+        }
+        QVERIFY2(colours.size() > 8, "the window is blank");
+    }
+
+    void keyPressesReachTheWindowWithTheirXKeyCodes()
+    {
+        if (qEnvironmentVariableIsEmpty("HOST_SCREENSHOT") ||
+            QProcess::execute("xdotool", {"version"}) != 0)
+            QSKIP("needs a real X server and xdotool");
+        KeyRecordingWindow window;
+        WindowEventFilter filter;
+        window.installEventFilter(&filter);
+        window.resize(300, 200);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // No window manager runs there: focus the window directly, then type.
+        const QString id = QString::number(window.winId());
+        QCOMPARE(QProcess::execute("xdotool", {"windowfocus", "--sync", id}), 0);
+        QCOMPARE(QProcess::execute("xdotool", {"key", "5", "Escape"}), 0);
+        QTRY_COMPARE(window.forwarded, QList<int>({14, 9}));
+        // Escape is handled through the slot alone; the digit also reaches the
+        // window's own key handling.
+        QCOMPARE(window.ownKeys, QList<int>({Qt::Key_5}));
+        QVERIFY(filter.sendEscape());
+        QCOMPARE(window.forwarded.last(), 9);
+    }
+
+private:
+    KeyTranslator m_translator;
+    ModuleLoader m_loader;
+    std::unique_ptr<ModuleCatalogue> m_catalogue;
+};
+
+QTEST_MAIN(GuiTest)
+#include "GuiTest.moc"

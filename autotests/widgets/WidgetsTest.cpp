@@ -1,0 +1,347 @@
+// The test windows: the pixels each pattern paints, compared with its
+// definition at the sizes real and odd displays have; flags and placement,
+// the ways a window ends and the result each leaves, the debug lines of a
+// run, the interactive window's turns and answers, and a misbehaving host.
+
+#include "autotests/support/WindowSpy.h"
+#include "module/SystemEventMask.h"
+#include "widgets/DisplayColorTransitionWindow.h"
+#include "widgets/DisplayInteractiveWidget.h"
+#include "widgets/DisplayMemeWindow.h"
+#include "widgets/DisplayMeshWindow.h"
+#include "widgets/DisplayPurityWindow.h"
+#include "widgets/DisplayWidgetWrapper.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+
+namespace {
+const uint32_t Quiet = 0;
+constexpr QRgb Black = 0xFF000000, White = 0xFFFFFFFF;
+QStringList debugLines;
+
+// A window at (-5, 7), 30x40.
+template <typename T = DisplayMeshWindow, typename... More>
+std::unique_ptr<T> window(uint32_t timeoutSeconds = 60, const uint32_t* word = &Quiet, More... more)
+{
+    return std::make_unique<T>(nullptr, nullptr, -5, 7, 30, 40, 0, word, timeoutSeconds, more...);
+}
+
+std::unique_ptr<DisplayInteractiveWidget> interactive(int digitCount = 3, int width = 1920)
+{
+    auto w = std::make_unique<DisplayInteractiveWidget>(nullptr, nullptr, 0, 0, width,
+                                                        width * 9 / 16, 0, nullptr, 0, digitCount);
+    w->show();
+    return w;
+}
+
+QList<QPushButton*> buttons(DisplayInteractiveWidget& w)
+{
+    QApplication::processEvents(); // replace the buttons of the last turn
+    return w.findChildren<QPushButton*>();
+}
+
+// The digit shown (0), one offered wrongly (1), one not offered at all (2).
+int digit(DisplayInteractiveWidget& w, int kind)
+{
+    const auto& wrong = w.wrongChoices();
+    for (int d = 0; d < 10 && kind == 2; ++d)
+        if (d != w.targetDigit() && std::find(wrong.begin(), wrong.end(), d) == wrong.end())
+            return d;
+    return kind == 0 ? w.targetDigit() : wrong.front();
+}
+
+// Runs a window's loop with an action queued inside it.
+int endWith(std::function<void(DisplayWidget&)> action)
+{
+    auto w = window();
+    QTimer::singleShot(0, w.get(), [&w, action] { action(*w); });
+    return w->exec();
+}
+using Expected = std::function<QRgb(int x, int y, int width, int height)>;
+
+// The first full paint of a new window, into an image no pattern would leave.
+template <typename Window> QImage render(QSize size, uint32_t mode)
+{
+    Window window(nullptr, nullptr, 0, 0, size.width(), size.height(), mode, nullptr, 5);
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(0xFF123456);
+    window.render(&image);
+    return image;
+}
+
+// The sharpness tile as drawn: '#' is a black dot.
+const char* const Tile[18] = {
+    ".#.##.....#####...", "#.#..#...#........", "#.#..#....#####...", "#.#..#...#........",
+    "#.#..#...#........", "#.#..#....#####...", "..................", "..................",
+    "..................", "#####....#..#.#...", ".....#...#..#.#...", ".....#...#..#.#...",
+    "#####....#..#.#...", ".....#...#..#.#...", "#####.....##.#....", "..................",
+    "..................", "..................",
+};
+
+QRgb colourRamps(int x, int y, int w, int h)
+{
+    const int gap = h / 10;
+    const int band = (h - 5 * gap) / 4;
+    const int b = y < gap || band == 0 ? 4 : (y - gap) / (gap + band);
+    if (b > 3 || y - gap - b * (gap + band) >= band)
+        return Black;
+    // The last step drawn over x wins: steps overlap by one pixel.
+    int step = -1;
+    for (int i = 0; i < 32; ++i) {
+        const int left = int(double(w) * i / 32) - 1;
+        if (x >= left && x < left + w / 32 + 1)
+            step = i;
+    }
+    const int v = step < 0 ? 0 : 8 * (step + 1) - 1;
+    return qRgb(b == 0 || b == 3 ? v : 0, b == 1 || b == 3 ? v : 0, b == 2 || b == 3 ? v : 0);
+}
+} // namespace
+
+TEST(WindowBehaviour, FlagsPlacementAndTimers)
+{
+    EXPECT_STREQ(InputDialog(nullptr, nullptr).metaObject()->className(), "InputDialog");
+    const std::pair<std::unique_ptr<DisplayWidget>, const char*> rows[] = {
+        {window<DisplayPurityWindow>(1), "DisplayWidget"},
+        {window<DisplayColorTransitionWindow>(1), "DisplayColorTransitionWindow"},
+        {window<DisplayMeshWindow>(1), "DisplayWidget"},
+        {window<DisplayMemeWindow>(1), "DisplayWidget"},
+        {window<DisplayInteractiveWidget>(1, &Quiet, 3), "DisplayInteractiveWidget"},
+    };
+    for (const auto& [w, name] : rows) {
+        // Only the interactive window shows the arrow and waits without a time-out.
+        const bool isInteractive = qobject_cast<DisplayInteractiveWidget*>(w.get());
+        EXPECT_STREQ(w->metaObject()->className(), name);
+        EXPECT_TRUE(int(w->windowFlags()) == 0xC03 && w->windowModality() == Qt::ApplicationModal &&
+                    w->focusPolicy() == Qt::NoFocus && !w->testAttribute(Qt::WA_DeleteOnClose) &&
+                    w->result() == Timeout && w->geometry() == QRect(-5, 7, 30, 40));
+        EXPECT_EQ(w->cursor().shape(), isInteractive ? Qt::ArrowCursor : Qt::BlankCursor);
+        EXPECT_EQ(w->hasTimeout(), !isInteractive) << name;
+        // The system-event poll runs once a second from construction on.
+        const auto timers = w->findChildren<QTimer*>();
+        ASSERT_EQ(timers.size(), 1);
+        EXPECT_TRUE(timers[0]->isActive() && timers[0]->interval() == 1000);
+    }
+    // Seconds x 1000 modulo 2^32, read as signed: negative means no time-out.
+    EXPECT_FALSE(window(0xFFFFFFFFu)->hasTimeout());                         // -1000 ms
+    EXPECT_FALSE(window(2147484u)->hasTimeout());                       // 2147484000 > INT_MAX
+    EXPECT_TRUE(window(4294968u)->hasTimeout());                        // wraps to 704 ms
+    EXPECT_TRUE(window(1, nullptr)->findChildren<QTimer*>().isEmpty()); // nothing to poll
+}
+
+TEST(WindowBehaviour, WaysToEndTheResultEachLeavesAndAMisbehavingHost)
+{
+    // Other keys do not end a window; Escape does.
+    EXPECT_EQ(endWith([](DisplayWidget& w) {
+                  QTest::keyClick(&w, Qt::Key_Return);
+                  QTest::keyClick(&w, Qt::Key_Escape);
+              }),
+              int(Escape));
+    EXPECT_EQ(endWith([](DisplayWidget& w) { w.close(); }), int(Timeout));
+    EXPECT_EQ(endWith([](DisplayWidget& w) { w.reject(); }), int(Timeout));
+    EXPECT_EQ(endWith([](DisplayWidget& w) { w.setResult(Escape), w.accept(); }), int(Escape));
+    EXPECT_EQ(endWith([](DisplayWidget& w) { QMetaObject::invokeMethod(&w, "TimedOut"); }),
+              int(Timeout));
+    // Only the bits of the mask end a window; the poll also fires by itself.
+    for (int bit = 0; bit < 32; ++bit) {
+        uint32_t word = 0;
+        auto w = window(60, &word);
+        word = 1u << bit;
+        QMetaObject::invokeMethod(w.get(), "SystemEventCheck");
+        EXPECT_EQ(w->result(), (SystemEventMask >> bit) & 1 ? int(SystemEvent) : int(Timeout));
+    }
+    const uint32_t suspended = 0x100;
+    EXPECT_EQ(window(60, &suspended)->exec(), int(SystemEvent));
+
+    // A host's run writes these lines; key code 9 is Escape.
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& line) {
+            if (type == QtDebugMsg)
+                debugLines << line;
+        });
+    DisplayWidgetWrapper<DisplayPurityWindow> wrapper;
+    wrapper.timeoutSeconds = 60;
+    WindowSpy spy;
+    spy.onShown = [](DisplayWidget* w) {
+        QMetaObject::invokeMethod(w, "KeyPressed", Q_ARG(int, 9));
+    };
+    EXPECT_EQ(wrapper.run(nullptr, &spy), int(Escape));
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(debugLines, (QStringList{"exec filter installed", "Before show: 1", "Before loop: 1",
+                                       "After the event loop: 2"}));
+
+    // A host that destroys the parent while the window is up, a system-event
+    // word that changes every millisecond, a foreign result: no crash, no
+    // window left, always a window result.
+    auto* parent = new QWidget;
+    spy.onShown = [&parent](DisplayWidget*) { delete parent, parent = nullptr; };
+    EXPECT_EQ(wrapper.run(parent, &spy), int(Timeout));
+    uint32_t word = 0;
+    QTimer flicker;
+    QObject::connect(&flicker, &QTimer::timeout, [&word] { word = word ? 0 : 0x5; });
+    flicker.start(1);
+    wrapper.systemEventWord = &word;
+    wrapper.timeoutSeconds = 2;
+    const int result = wrapper.run(nullptr, nullptr);
+    EXPECT_TRUE(result == int(SystemEvent) || result == int(Timeout)) << result;
+    spy.onShown = [](DisplayWidget* w) { w->done(42); };
+    wrapper.systemEventWord = nullptr;
+    wrapper.timeoutSeconds = 60;
+    EXPECT_EQ(wrapper.run(nullptr, &spy), int(Timeout));
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        EXPECT_EQ(qobject_cast<DisplayWidget*>(widget), nullptr);
+}
+
+TEST(WindowBehaviour, InteractiveLayoutTurnsAndAnswers)
+{
+    auto w = interactive();
+    const auto labels = w->findChildren<QLabel*>();
+    ASSERT_EQ(labels.size(), 2);
+    EXPECT_EQ(std::make_pair(labels[0]->font().pixelSize(), labels[1]->font().pixelSize()),
+              std::make_pair(490, 32));
+    EXPECT_EQ(labels[1]->text(), "DISPLAY_GENERAL_DISPLAY_INTERACTIVE_INSTRUCTIONS");
+    for (QPushButton* b : buttons(*w))
+        EXPECT_TRUE(b->styleSheet() == ".QPushButton{font-size: 56px;}" &&
+                    b->focusPolicy() == Qt::NoFocus);
+    EXPECT_EQ(std::make_pair(w->markerDiameter(), w->markerLeft()), std::make_pair(15, 938));
+    // Grey markers turn red one by one with wrong answers.
+    QImage image(w->size(), QImage::Format_RGB32);
+    w->render(&image);
+    EXPECT_EQ(image.pixel(5, 5), qRgb(219, 219, 219));
+    EXPECT_EQ(image.pixel(945, 27), QColor(Qt::gray).rgb());
+    QMetaObject::invokeMethod(w.get(), "interact_wrong");
+    w->render(&image);
+    EXPECT_EQ(std::make_pair(image.pixel(945, 27), image.pixel(975, 27)),
+              std::make_pair(QColor(Qt::red).rgb(), QColor(Qt::gray).rgb()));
+
+    // Every turn shows the digit on exactly one of digitCount (1..9) buttons.
+    for (int count : {-3, 0, 1, 3, 9, 12}) {
+        for (int turn = 0; turn < 10; ++turn) {
+            auto w = interactive(count, 200);
+            std::multiset<int> shown, offered(w->wrongChoices().begin(), w->wrongChoices().end());
+            for (QPushButton* b : buttons(*w))
+                shown.insert(b->text().toInt());
+            offered.insert(w->targetDigit());
+            EXPECT_EQ(int(std::set<int>(shown.begin(), shown.end()).size()),
+                      std::clamp(count, 1, 9));
+            EXPECT_EQ(shown, offered);
+            EXPECT_EQ(w->findChild<QLabel*>()->text(), QString::number(w->targetDigit()));
+        }
+    }
+    EXPECT_EQ(interactive(3, 0)->markerDiameter(), 0);
+    const int keypad[] = {90, 87, 88, 89, 83, 84, 85, 79, 80, 81};
+    const int digitRow[] = {19, 10, 11, 12, 13, 14, 15, 16, 17, 18};
+    const auto code = [](const int* table) {
+        return [table](DisplayInteractiveWidget& w, int kind) {
+            QMetaObject::invokeMethod(&w, "keyPressed", Q_ARG(int, table[digit(w, kind)]));
+        };
+    };
+    const auto type = [](Qt::KeyboardModifiers modifiers) {
+        return [modifiers](DisplayInteractiveWidget& w, int kind) {
+            QTest::keyClick(&w, Qt::Key(Qt::Key_0 + digit(w, kind)), modifiers);
+        };
+    };
+    const auto click = [](DisplayInteractiveWidget& w, int kind) {
+        const int d = digit(w, kind);
+        for (QPushButton* b : buttons(w))
+            if (b->text().toInt() == d)
+                QTest::mouseClick(b, Qt::LeftButton);
+    };
+    const std::function<void(DisplayInteractiveWidget&, int)> ways[] = {
+        click, code(keypad), code(digitRow), type(Qt::NoModifier), type(Qt::KeypadModifier)};
+    for (const auto& give : ways) {
+        // A digit not offered is ignored, a wrong one counted, two end with Wrong.
+        auto w = interactive(), twice = interactive();
+        give(*w, 2);
+        give(*w, 1);
+        EXPECT_TRUE(w->wrongCount() == 1 && w->isVisible());
+        give(*w, 0);
+        EXPECT_EQ(w->result(), int(Correct));
+        give(*twice, 1);
+        give(*twice, 1);
+        EXPECT_TRUE(twice->result() == Wrong && !twice->isVisible());
+    }
+    // Typed text decides, not the key.
+    w = interactive();
+    QTest::sendKeyEvent(QTest::Press, w.get(), Qt::Key_F1, QString::number(w->targetDigit()), {});
+    EXPECT_EQ(w->result(), int(Correct));
+    // Pressed on a button and released beside it still answers.
+    auto slipped = interactive();
+    const auto list = buttons(*slipped);
+    QPushButton* b = *std::find_if(list.begin(), list.end(), [&](QPushButton* x) {
+        return x->text().toInt() == slipped->targetDigit();
+    });
+    QTest::mousePress(b, Qt::LeftButton);
+    QMouseEvent away(QEvent::MouseMove, QPointF(-50, -50), Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(b, &away);
+    EXPECT_EQ(slipped->result(), int(Correct));
+    auto escaped = interactive();
+    QTest::keyClick(escaped.get(), Qt::Key_Escape);
+    EXPECT_EQ(escaped->result(), int(Escape));
+}
+
+TEST(PatternPaint, EveryWindowPaintsItsFormulaAtEverySize)
+{
+    const QRgb background = QPalette().window().color().rgb();
+    const auto fill = [](QRgb colour) { return [colour](int, int, int, int) { return colour; }; };
+    const Expected mesh = [](int x, int y, int, int) { return (x + y) % 2 ? Black : White; };
+    const Expected inverted = [&](int x, int y, int, int) { return y ? mesh(x, y, 0, 0) : Black; };
+    const struct
+    {
+        const char* name;
+        std::function<QImage(QSize)> render;
+        Expected expected;
+    } rows[] = {
+        {"black", [](QSize s) { return render<DisplayPurityWindow>(s, 0); }, fill(Black)},
+        {"white", [](QSize s) { return render<DisplayPurityWindow>(s, 1); }, fill(White)},
+        {"red", [](QSize s) { return render<DisplayPurityWindow>(s, 2); }, fill(0xFFFF0000)},
+        {"green", [](QSize s) { return render<DisplayPurityWindow>(s, 3); }, fill(0xFF00FF00)},
+        {"blue", [](QSize s) { return render<DisplayPurityWindow>(s, 4); }, fill(0xFF0000FF)},
+        {"no colour", [](QSize s) { return render<DisplayPurityWindow>(s, 5); }, fill(background)},
+        {"ramps", [](QSize s) { return render<DisplayColorTransitionWindow>(s, 0); }, colourRamps},
+        {"mesh", [](QSize s) { return render<DisplayMeshWindow>(s, 0); }, mesh},
+        {"inverted mesh", [](QSize s) { return render<DisplayMeshWindow>(s, 1); }, inverted},
+        {"sharpness", [](QSize s) { return render<DisplayMemeWindow>(s, 0); },
+         [](int x, int y, int, int) -> QRgb {
+             return Tile[y % 18][x % 18] == '#' ? Black : White;
+         }},
+    };
+    // Full HD, a laptop, 10 pixels high, narrower than a sharpness tile, one pixel.
+    for (QSize size :
+         {QSize(1920, 1080), QSize(1366, 768), QSize(40, 10), QSize(17, 30), QSize(1, 1)}) {
+        for (const auto& row : rows) {
+            const QImage image = row.render(size);
+            int wrong = 0;
+            for (int y = 0; y < size.height() && !wrong; ++y)
+                for (int x = 0; x < size.width() && !wrong; ++x)
+                    wrong = image.pixel(x, y) != row.expected(x, y, size.width(), size.height());
+            EXPECT_EQ(wrong, 0) << row.name << " " << size.width() << "x" << size.height();
+        }
+    }
+    // Figures a user can measure, independent of the formula above.
+    const QImage hd = render<DisplayColorTransitionWindow>(QSize(1920, 1080), 0);
+    EXPECT_EQ(hd.pixel(59, 242), qRgb(15, 0, 0));
+    EXPECT_EQ(hd.pixel(1919, 108 + 3 * 243), qRgb(255, 255, 255));
+
+    // Windows without an area are shown and run without painting anything.
+    for (QSize size : {QSize(0, 0), QSize(0, 1080), QSize(1920, 0)}) {
+        const auto run = [size](auto&& wrapper) {
+            wrapper.width = size.width();
+            wrapper.height = size.height();
+            return wrapper.run(nullptr, nullptr);
+        };
+        EXPECT_EQ((std::vector<int>{run(DisplayWidgetWrapper<DisplayMeshWindow>()),
+                                    run(DisplayWidgetWrapper<DisplayMemeWindow>()),
+                                    run(DisplayWidgetWrapper<DisplayColorTransitionWindow>()),
+                                    run(DisplayWidgetWrapper<DisplayPurityWindow>())}),
+                  std::vector<int>(4, Timeout));
+    }
+}
