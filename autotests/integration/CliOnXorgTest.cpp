@@ -1,4 +1,4 @@
-#include "SampleEdids.h"
+#include "EdidSampleFile.h"
 #include "XorgDesk.h"
 
 #include <QJsonArray>
@@ -24,16 +24,15 @@ protected:
     // Runs the host with the X11 backend, and meanwhile what the test does
     // while it runs. Attended tests need real windows (this process itself
     // runs on the offscreen platform).
-    static QJsonObject cli(const QStringList& arguments,
-                           const std::function<void()>& meanwhile = {})
+    static QJsonObject cli(
+        const QStringList& arguments, const std::function<void()>& meanwhile = [] {})
     {
         qputenv("QT_QPA_PLATFORM", "xcb");
         QProcess process;
         process.start(qEnvironmentVariable("MODULE_DISPLAY_BINARY_DIR") +
                           "/bin/OrvaneDiagnosticsCLI",
                       QStringList{"--platform=x11", "--json"} + arguments);
-        if (meanwhile)
-            meanwhile();
+        meanwhile();
         EXPECT_TRUE(process.waitForFinished(60000));
         EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
         return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
@@ -97,29 +96,30 @@ TEST_F(CliOnXorg, ListsEnabledOutputsAsDpyNumbersWithTheirProperties)
     for (const auto& [arrange, second] : rows) {
         SCOPED_TRACE(arrange);
         ASSERT_EQ(run(arrange), 0);
-        ASSERT_TRUE(setProperty("DUMMY2", "EDID", sampleAt(Dell).full));
+        setProperty("DUMMY2", "EDID", EdidSampleFile::bySource(Dell).full);
         const QJsonArray devices = cli({"--list"}).value("devices").toArray();
         ASSERT_EQ(devices.size(), 2);
         for (int i = 0; i < 2; ++i) {
             Properties properties;
             for (const QJsonValue property : devices[i].toObject().value("properties").toArray())
-                properties.emplace_back(latin1(property.toObject().value("key").toString()),
-                                        latin1(property.toObject().value("value").toString()));
-            const std::string id = "dpy" + std::to_string(i + 1);
-            EXPECT_EQ(properties, i ? displayProperties(id, "1280x1024", second)
-                                    : displayProperties(id, "1920x1080", Eizo));
+                properties.emplace_back(
+                    property.toObject().value("key").toString().toLatin1().toStdString(),
+                    property.toObject().value("value").toString().toLatin1().toStdString());
+            EXPECT_EQ(properties, i ? displayProperties("dpy2", "1280x1024", second)
+                                    : displayProperties("dpy1", "1920x1080", Eizo));
         }
     }
 }
 
 TEST_F(CliOnXorg, ResolutionFittingGivesBothConclusions)
 {
-    ASSERT_TRUE(setProperty("DUMMY1", "EDID", sampleAt(Dell).full));
+    setProperty("DUMMY1", "EDID", EdidSampleFile::bySource(Dell).full);
     EXPECT_EQ(
         cli({"-Mdisplay", "-Qf", "dpy2"}).value("runs")[0]["messages"],
         QJsonValue(QJsonArray{"YOUR_SYSTEM_CAN'T_REACH_THE_MAXIMUM_RESOLUTION_OF_YOUR_DISPLAY."}));
-    run("xrandr --newmode md-1440 241.50 2560 2608 2640 2720 1440 1443 1448 1481");
-    ASSERT_EQ(run("xrandr --addmode DUMMY1 md-1440"), 0);
+    ASSERT_EQ(run("xrandr --newmode md-1440 241.50 2560 2608 2640 2720 1440 1443 1448 1481 &&"
+                  " xrandr --addmode DUMMY1 md-1440"),
+              0);
     EXPECT_EQ(
         cli({"-Mdisplay", "-Qf", "dpy2"}).value("runs")[0]["messages"],
         QJsonValue(QJsonArray{"YOUR_SYSTEM_CAN_TAKE_FULL_ADVANTAGE_OF_YOUR_DISPLAY_RESOLUTION."}));

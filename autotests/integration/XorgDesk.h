@@ -20,7 +20,7 @@ protected:
 
     // Sets (creates) an output property of 8-bit integers, or with the given
     // format and type for malformed ones.
-    bool setProperty(const std::string& output, const std::string& property,
+    void setProperty(const std::string& output, const std::string& property,
                      const std::vector<uint8_t>& bytes, int format = 8, bool integer = true);
     void deleteProperty(const std::string& output, const std::string& property);
 
