@@ -75,6 +75,10 @@ TEST(DeskLoader, RejectsMalformedDesksWithOneClearError)
         {"{\"displays\": [\n  {\"output\": \"DP-1\",, }]}", {"bad.json:2:", "syntax"}},
         {"{\"displays\": [{\"output\": \"A\",\n \"\\u006futput\": \"B\"}]}",
          {"bad.json:2:2", "\"output\" appears twice"}},
+        // Malformed strings never reach Qt's parser.
+        {"{\"displays\": [{\"output\": \"A\\0\"}]}", {"bad.json:1:29", "invalid escape"}},
+        {"{\"displays\": [{\"output\": \"\xC3(\"}]}", {"bad.json:1:27", "invalid UTF-8"}},
+        {"{\"displays\": [{\"output\": \"\\ud800\"}]}", {"bad.json:1", "lone surrogate"}},
         {R"({"displays": [{"output": "DP-1", "modes": []}]})",
          {"displays[0]", "missing \"position\""}},
         {second + R"(, "edid": "00f"}]})", {"displays[1] (output \"HDMI-1\")", "odd number"}},

@@ -1,5 +1,7 @@
 #include "display/platform/sim/DeskLoader.h"
 
+#include "display/platform/sim/StrictJsonCheck.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QJsonArray>
@@ -58,75 +60,6 @@ QString typeName(const QJsonValue& value)
     default:
         return QStringLiteral("undefined");
     }
-}
-
-// Finds the first key given twice in one object. Such a desk is ambiguous,
-// and the JSON parser would keep one of the values silently. The scan only
-// follows strings and nesting; on anything it cannot follow it stops, and the
-// parser reports the syntax error.
-bool findDuplicateKey(const QByteArray& text, int& offset, QString& duplicate)
-{
-    struct Frame
-    {
-        bool object = false;
-        bool expectKey = false;
-        QSet<QString> keys;
-    };
-    std::vector<Frame> frames;
-    const int size = text.size();
-    for (int i = 0; i < size; ++i) {
-        const char c = text[i];
-        if (c == '{' || c == '[') {
-            frames.push_back({c == '{', c == '{', {}});
-        } else if (c == '}' || c == ']') {
-            if (frames.empty() || frames.back().object != (c == '}'))
-                return false;
-            frames.pop_back();
-        } else if (c == ',' && !frames.empty() && frames.back().object) {
-            frames.back().expectKey = true;
-        } else if (c == '"') {
-            const int start = i;
-            QString value;
-            int run = i + 1; // start of the current run of plain bytes
-            for (++i; i < size && text[i] != '"'; ++i) {
-                if (text[i] != '\\')
-                    continue;
-                value += QString::fromUtf8(text.constData() + run, i - run);
-                if (i + 1 >= size)
-                    return false;
-                const char escape = text[++i];
-                if (escape == 'u') {
-                    bool ok = false;
-                    const ushort unit = text.mid(i + 1, 4).toUShort(&ok, 16);
-                    if (!ok || i + 4 >= size)
-                        return false;
-                    value += QChar(unit);
-                    i += 4;
-                } else {
-                    static const char plain[] = "\"\\/bfnrt";
-                    static const char meaning[] = "\"\\/\b\f\n\r\t";
-                    const char* found = std::strchr(plain, escape);
-                    if (!found || escape == '\0')
-                        return false;
-                    value += QLatin1Char(meaning[found - plain]);
-                }
-                run = i + 1;
-            }
-            if (i >= size)
-                return false;
-            value += QString::fromUtf8(text.constData() + run, i - run);
-            if (!frames.empty() && frames.back().object && frames.back().expectKey) {
-                if (frames.back().keys.contains(value)) {
-                    offset = start;
-                    duplicate = value;
-                    return true;
-                }
-                frames.back().keys.insert(value);
-                frames.back().expectKey = false;
-            }
-        }
-    }
-    return false;
 }
 
 // Reads one desk description. Every check that fails sets the one error
@@ -474,11 +407,13 @@ bool DeskParser::readDisplay(const QJsonObject& entry, int index, SimulatedDesk&
 
 bool DeskParser::parse(const QByteArray& text, SimulatedDesk& desk)
 {
+    // Qt's parser sees only strict JSON without repeated keys: a repeated key
+    // would be resolved silently, and some malformed texts make it keep memory.
     int offset = 0;
-    QString duplicate;
-    if (findDuplicateKey(text, offset, duplicate)) {
+    QString syntaxError;
+    if (!StrictJsonCheck::check(text, offset, syntaxError)) {
         m_error = m_source + QLatin1Char(':') + lineColumn(text, offset) +
-                  QStringLiteral(": key %1 appears twice in one object").arg(quoted(duplicate));
+                  QStringLiteral(": JSON syntax error: ") + syntaxError;
         return false;
     }
     QJsonParseError parseError;
