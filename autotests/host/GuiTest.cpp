@@ -8,18 +8,8 @@
 #include "host/runtime/TestRunner.h"
 #include "host/runtime/WindowEventFilter.h"
 
-#include <QDialog>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QMessageBox>
-#include <QProcess>
-#include <QPushButton>
-#include <QScreen>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTreeWidget>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <memory>
 
@@ -36,12 +26,13 @@ public:
             if (!box || !box->isVisible() || box == m_last)
                 return;
             m_last = box;
-            seen << box->windowTitle() + "|" + box->text() + "|" +
-                        box->findChild<QPushButton*>("acceptButton")->text() + "/" +
-                        box->findChild<QPushButton*>("declineButton")->text();
+            const auto button = [box](const QString& name) {
+                return box->findChild<QPushButton*>(name);
+            };
+            seen << box->windowTitle() + "|" + box->text() + "|" + button("acceptButton")->text() +
+                        "/" + button("declineButton")->text();
             const QString name = m_buttons.isEmpty() ? "declineButton" : m_buttons.takeFirst();
-            QTimer::singleShot(0, box,
-                               [box, name]() { box->findChild<QPushButton*>(name)->click(); });
+            QTimer::singleShot(0, box, [button, name]() { button(name)->click(); });
         });
         m_timer.start(20);
     }
@@ -79,14 +70,11 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_translator.load());
-        std::string error;
-        const QString desk =
-            qEnvironmentVariable("MODULE_DISPLAY_SOURCE_DIR") + "/examples/desks/office.json";
+        std::string error; // the tests run in the source folder
         QVERIFY2(m_loader.load(qEnvironmentVariable("MODULE_DISPLAY_BINARY_DIR").toStdString() +
                                    "/lib/libmodule_display.so",
-                               &error),
-                 error.c_str());
-        QVERIFY2(BackendSelection::install("sim:" + desk.toStdString(), nullptr, &error),
+                               &error) &&
+                     BackendSelection::install("sim:examples/desks/office.json", nullptr, &error),
                  error.c_str());
         m_catalogue = std::make_unique<ModuleCatalogue>(m_loader.instance());
     }
@@ -104,26 +92,22 @@ private slots:
         QSignalSpy finished(&window, &MainWindow::runFinished);
         QTest::mouseClick(window.findChild<QPushButton*>("runButton"), Qt::LeftButton);
         QVERIFY(finished.wait(60000));
-        const auto& records = window.runner()->records();
-        QCOMPARE(int(records.size()), 4);
-        QCOMPARE(records[0].result, 0u); // red purity on dpy1: continue, yes
-        QCOMPARE(records[2].result, 1u); // red purity on dpy2: continue, no
         QCOMPARE(
             clicker.seen.mid(0, 2),
             QStringList({"Red purity test|" + m_translator.text("DISPLAY_RED_PURITY_DESCRIPTION") +
                              "|Continue/Cancel",
                          "Red purity test|" + m_translator.text("DISPLAY_GENERAL_PURITY_CHECK") +
                              "|Yes/No"}));
+        // Red purity passes on dpy1 (continue, yes) and fails on dpy2 (continue, no).
         QCOMPARE(window.findChild<QTreeWidget*>("results")->topLevelItem(2)->text(3),
                  QString("Failed"));
-
         QTemporaryDir dir;
-        QVERIFY(window.exportJson(dir.filePath("results.json")));
         QFile json(dir.filePath("results.json"));
-        QVERIFY(json.open(QIODevice::ReadOnly));
-        const QJsonArray runs = QJsonDocument::fromJson(json.readAll()).object()["runs"].toArray();
-        QCOMPARE(runs.size(), 4);
-        QCOMPARE(runs[2].toObject()["resultName"].toString(), QString("Failed"));
+        QVERIFY(window.exportJson(json.fileName()) && json.open(QIODevice::ReadOnly));
+        QStringList results;
+        for (const QJsonValue run : QJsonDocument::fromJson(json.readAll())["runs"].toArray())
+            results << run["resultName"].toString();
+        QCOMPARE(results, QStringList({"Passed", "Passed", "Failed", "Passed"}));
         QVERIFY(window.saveLog(dir.filePath("log.txt")));
         QVERIFY(window.logText().contains("dpy2: Red purity test: Failed"));
     }
