@@ -34,11 +34,9 @@ EdidBlock& EdidBlock::fixChecksum()
     return *this;
 }
 
-InstalledDesk::InstalledDesk(const SimulatedDesk& desk)
+InstalledDesk::InstalledDesk(const SimulatedDesk& desk) : m_backend(new SimulatedBackend(desk))
 {
-    auto backend = std::make_unique<SimulatedBackend>(desk);
-    m_backend = backend.get();
-    DisplayPlatform::install(std::move(backend));
+    DisplayPlatform::install(std::unique_ptr<DisplayBackend>(m_backend));
 }
 
 InstalledDesk::~InstalledDesk()

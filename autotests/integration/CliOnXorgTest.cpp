@@ -101,10 +101,9 @@ TEST_F(CliOnXorg, ListsEnabledOutputsAsDpyNumbersWithTheirProperties)
         ASSERT_EQ(devices.size(), 2);
         for (int i = 0; i < 2; ++i) {
             Properties properties;
-            for (const QJsonValue property : devices[i].toObject().value("properties").toArray())
-                properties.emplace_back(
-                    property.toObject().value("key").toString().toLatin1().toStdString(),
-                    property.toObject().value("value").toString().toLatin1().toStdString());
+            for (const QJsonValue pair : devices[i]["properties"].toArray())
+                properties.emplace_back(pair["key"].toString().toLatin1().toStdString(),
+                                        pair["value"].toString().toLatin1().toStdString());
             EXPECT_EQ(properties, i ? displayProperties("dpy2", "1280x1024", second)
                                     : displayProperties("dpy1", "1920x1080", Eizo));
         }

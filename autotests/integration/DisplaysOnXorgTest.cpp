@@ -4,7 +4,6 @@
 #include "autotests/support/RecordingHost.h"
 #include "display/DisplayMode.h"
 #include "display/platform/DisplayPlatform.h"
-#include "module/ItemId.h"
 #include "module/Keys.h"
 #include "tests/ResolutionFittingTest.h"
 
@@ -30,10 +29,9 @@ TEST_F(XorgDesk, ACloneGivesTwoComponentsWithOneRectangle)
     manager->refresh();
     ASSERT_EQ(manager->componentCount(), 3u);
     EXPECT_EQ(propertiesOf(display(2)), displayProperties("dpy3", "1280x1024", Dell));
-    for (const auto& [i, left] : {std::pair{0u, 0}, {1u, 1920}, {2u, 1920}})
+    for (uint32_t i = 0; i < 3; ++i)
         EXPECT_EQ(std::make_pair(display(i)->monitorLeft(), display(i)->monitorTop()),
-                  std::make_pair(left, 0))
-            << i;
+                  std::make_pair(i ? 1920 : 0, 0));
 }
 
 // A malformed EDID property is no EDID: the display is a generic one.
