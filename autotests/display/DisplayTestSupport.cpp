@@ -7,33 +7,21 @@
 
 EdidBlock::EdidBlock() : bytes(128, 0)
 {
-    const uint8_t header[] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
-    std::copy(std::begin(header), std::end(header), bytes.begin());
+    std::fill(bytes.begin() + 1, bytes.begin() + 7, 0xFF); // the header
     set(8, 0x04).set(9, 0x43).set(10, 0x34).set(11, 0x12); // ABC, product 0x1234
     set(18, 1).set(19, 3).set(20, 0x80).set(21, 52).set(22, 29);
     // First descriptor: a 1920x1080 timing.
     set(54, 0x02).set(55, 0x3A).set(56, 0x80).set(57, 0x18).set(58, 0x71);
     set(59, 0x38).set(60, 0x2D).set(61, 0x40);
-    name(1, "TEST PANEL");
+    // Second descriptor: the product name.
+    const char name[] = "\0\0\0\xFC\0TEST PANEL\n  ";
+    std::copy(name, name + 18, bytes.begin() + 72);
     fixChecksum();
 }
 
 EdidBlock& EdidBlock::set(int offset, uint8_t value)
 {
     bytes[size_t(offset)] = value;
-    return *this;
-}
-
-EdidBlock& EdidBlock::name(int descriptor, const std::string& text)
-{
-    const size_t at = 54 + size_t(descriptor) * 18;
-    std::fill(bytes.begin() + long(at), bytes.begin() + long(at) + 18, 0x20);
-    bytes[at] = bytes[at + 1] = bytes[at + 2] = bytes[at + 4] = 0;
-    bytes[at + 3] = 0xFC;
-    for (size_t i = 0; i < text.size() && i < 13; ++i)
-        bytes[at + 5 + i] = uint8_t(text[i]);
-    if (text.size() < 13)
-        bytes[at + 5 + text.size()] = 0x0A;
     return *this;
 }
 
@@ -46,22 +34,12 @@ EdidBlock& EdidBlock::fixChecksum()
     return *this;
 }
 
-InstalledDesk::InstalledDesk(const SimulatedDesk& desk)
+InstalledDesk::InstalledDesk(const SimulatedDesk& desk) : m_backend(new SimulatedBackend(desk))
 {
-    auto backend = std::make_unique<SimulatedBackend>(desk);
-    m_backend = backend.get();
-    DisplayPlatform::install(std::move(backend));
+    DisplayPlatform::install(std::unique_ptr<DisplayBackend>(m_backend));
 }
 
 InstalledDesk::~InstalledDesk()
 {
     DisplayPlatform::reset();
-}
-
-std::vector<std::string> propertyKeys(const std::vector<Property>& properties)
-{
-    std::vector<std::string> keys;
-    for (const Property& property : properties)
-        keys.push_back(property.key);
-    return keys;
 }

@@ -2,7 +2,6 @@
 
 #include "display/platform/sim/SimulatedBackend.h"
 #include "display/platform/sim/SimulatedDesk.h"
-#include "module/Property.h"
 
 #include <cstdint>
 #include <string>
@@ -15,7 +14,6 @@ struct EdidBlock
 {
     EdidBlock();
     EdidBlock& set(int offset, uint8_t value);
-    EdidBlock& name(int descriptor, const std::string& text);
     EdidBlock& fixChecksum();
     std::vector<uint8_t> bytes;
 };
@@ -31,5 +29,3 @@ public:
 private:
     SimulatedBackend* m_backend;
 };
-
-std::vector<std::string> propertyKeys(const std::vector<Property>& properties);

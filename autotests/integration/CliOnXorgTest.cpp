@@ -101,28 +101,28 @@ TEST_F(CliOnXorg, ListsEnabledOutputsAsDpyNumbersWithTheirProperties)
         ASSERT_EQ(devices.size(), 2);
         for (int i = 0; i < 2; ++i) {
             Properties properties;
-            for (const QJsonValue property : devices[i].toObject().value("properties").toArray())
-                properties.emplace_back(
-                    property.toObject().value("key").toString().toLatin1().toStdString(),
-                    property.toObject().value("value").toString().toLatin1().toStdString());
+            for (const QJsonValue pair : devices[i]["properties"].toArray())
+                properties.emplace_back(pair["key"].toString().toLatin1().toStdString(),
+                                        pair["value"].toString().toLatin1().toStdString());
             EXPECT_EQ(properties, i ? displayProperties("dpy2", "1280x1024", second)
                                     : displayProperties("dpy1", "1920x1080", Eizo));
         }
     }
 }
 
+// Dell's 2560x1440 panel on DUMMY1: out of reach until that mode is offered.
 TEST_F(CliOnXorg, ResolutionFittingGivesBothConclusions)
 {
     setProperty("DUMMY1", "EDID", EdidSampleFile::bySource(Dell).full);
-    EXPECT_EQ(
-        cli({"-Mdisplay", "-Qf", "dpy2"}).value("runs")[0]["messages"],
-        QJsonValue(QJsonArray{"YOUR_SYSTEM_CAN'T_REACH_THE_MAXIMUM_RESOLUTION_OF_YOUR_DISPLAY."}));
-    ASSERT_EQ(run("xrandr --newmode md-1440 241.50 2560 2608 2640 2720 1440 1443 1448 1481 &&"
-                  " xrandr --addmode DUMMY1 md-1440"),
-              0);
-    EXPECT_EQ(
-        cli({"-Mdisplay", "-Qf", "dpy2"}).value("runs")[0]["messages"],
-        QJsonValue(QJsonArray{"YOUR_SYSTEM_CAN_TAKE_FULL_ADVANTAGE_OF_YOUR_DISPLAY_RESOLUTION."}));
+    for (const auto& [arrange, message] :
+         {std::pair{"true", "YOUR_SYSTEM_CAN'T_REACH_THE_MAXIMUM_RESOLUTION_OF_YOUR_DISPLAY."},
+          {"xrandr --newmode md-1440 241.50 2560 2608 2640 2720 1440 1443 1448 1481 &&"
+           " xrandr --addmode DUMMY1 md-1440",
+           "YOUR_SYSTEM_CAN_TAKE_FULL_ADVANTAGE_OF_YOUR_DISPLAY_RESOLUTION."}}) {
+        ASSERT_EQ(run(arrange), 0);
+        EXPECT_EQ(cli({"-Mdisplay", "-Qf", "dpy2"}).value("runs")[0]["messages"],
+                  QJsonValue(QJsonArray{message}));
+    }
 }
 
 // While each window is up: it lies exactly on dpy2's output, bypasses the

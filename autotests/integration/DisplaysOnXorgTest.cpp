@@ -2,59 +2,25 @@
 #include "XorgDesk.h"
 
 #include "autotests/support/RecordingHost.h"
-#include "display/DisplayInterfaceComponentManagerWindows.h"
-#include "display/DisplayInterfaceComponentWindows.h"
 #include "display/DisplayMode.h"
 #include "display/platform/DisplayPlatform.h"
-#include "display/platform/x11/XRandrBackend.h"
-#include "module/ItemId.h"
 #include "module/Keys.h"
 #include "tests/ResolutionFittingTest.h"
 
 namespace {
-// The module's own discovery on the desk: the RandR backend installed as the
-// platform, the component manager finding the displays.
-class DiscoveryOnXorg : public XorgDesk
+// The first mode of the display with that resolution.
+DisplayMode* listed(DisplayInterfaceComponent* component, const std::string& resolution)
 {
-protected:
-    void SetUp() override
-    {
-        XorgDesk::SetUp();
-        if (!m_display)
-            return;
-        std::string error;
-        auto backend = XRandrBackend::open(nullptr, &error);
-        ASSERT_TRUE(backend) << error;
-        DisplayPlatform::install(std::move(backend));
-        manager = std::make_unique<DisplayInterfaceComponentManagerWindows>(ItemId(9, 0, 0));
-        manager->refresh();
-    }
-    void TearDown() override
-    {
-        manager.reset();
-        DisplayPlatform::reset();
-        XorgDesk::TearDown();
-    }
-    DisplayInterfaceComponentWindows* display(uint32_t index)
-    {
-        return dynamic_cast<DisplayInterfaceComponentWindows*>(manager->componentAt(index));
-    }
-    // The first mode of the display with that resolution.
-    static DisplayMode* listed(DisplayInterfaceComponent* component, const std::string& resolution)
-    {
-        std::vector<DisplayMode*> modes;
-        component->modes(modes);
-        for (DisplayMode* mode : modes)
-            if (std::string text; mode->resolutionText(text) == 0 && text == resolution)
-                return mode;
-        return nullptr;
-    }
-
-    std::unique_ptr<DisplayInterfaceComponentManagerWindows> manager;
-};
+    std::vector<DisplayMode*> modes;
+    component->modes(modes);
+    for (DisplayMode* mode : modes)
+        if (std::string text; mode->resolutionText(text) == 0 && text == resolution)
+            return mode;
+    return nullptr;
+}
 } // namespace
 
-TEST_F(DiscoveryOnXorg, ACloneGivesTwoComponentsWithOneRectangle)
+TEST_F(XorgDesk, ACloneGivesTwoComponentsWithOneRectangle)
 {
     ASSERT_EQ(run("xrandr --addmode DUMMY2 1280x1024 && xrandr --output DUMMY2 --mode 1280x1024"
                   " --same-as DUMMY1 && xrandr -q"),
@@ -63,39 +29,35 @@ TEST_F(DiscoveryOnXorg, ACloneGivesTwoComponentsWithOneRectangle)
     manager->refresh();
     ASSERT_EQ(manager->componentCount(), 3u);
     EXPECT_EQ(propertiesOf(display(2)), displayProperties("dpy3", "1280x1024", Dell));
-    for (const auto& [i, left] : {std::pair{0u, 0}, {1u, 1920}, {2u, 1920}})
+    for (uint32_t i = 0; i < 3; ++i)
         EXPECT_EQ(std::make_pair(display(i)->monitorLeft(), display(i)->monitorTop()),
-                  std::make_pair(left, 0))
-            << i;
+                  std::make_pair(i ? 1920 : 0, 0));
 }
 
 // A malformed EDID property is no EDID: the display is a generic one.
-TEST_F(DiscoveryOnXorg, OnlyAWellFormedEdidPropertyNamesTheDisplay)
+TEST_F(XorgDesk, OnlyAWellFormedEdidPropertyNamesTheDisplay)
 {
     const auto& edid = EdidSampleFile::bySource(BenQ).full;
-    const struct
-    {
-        const char* property;
-        size_t bytes;
-        int format;
-        bool integer;
-        bool named;
-    } rows[] = {{"EDID", 128, 32, true, false},
-                {"EDID", 128, 8, false, false},
-                {"EDID", 40, 8, true, false},
-                {"EDID_DATA", 128, 8, true, true}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.property) + " format " + std::to_string(row.format));
-        deleteProperty("DUMMY1", "EDID");
-        setProperty("DUMMY1", row.property, {edid.begin(), edid.begin() + row.bytes}, row.format,
-                    row.integer);
+    // Property, bytes, format, integer type, and whether it names the display.
+    const std::tuple<const char*, size_t, int, bool, bool> rows[] = {
+        {"EDID", 128, 32, true, false},
+        {"EDID", 128, 8, false, false},
+        {"EDID", 40, 8, true, false},
+        {"EDID_DATA", 128, 8, true, true}};
+    for (const auto& [property, bytes, format, integer, named] : rows) {
+        SCOPED_TRACE(std::string(property) + " format " + std::to_string(format));
+        setProperty("DUMMY1", "EDID", {});
+        setProperty("DUMMY1", property, {edid.begin(), edid.begin() + bytes}, format, integer);
         manager->refresh();
         EXPECT_EQ(display(1)->info().name,
-                  row.named ? EdidSampleFile::bySource(BenQ).componentName : "GENERIC_DISPLAY");
+                  named ? EdidSampleFile::bySource(BenQ).componentName : "GENERIC_DISPLAY");
     }
 }
 
-TEST_F(DiscoveryOnXorg, ApplyChangesTheServersModeAndRestoreReturnsIt)
+// Restoring returns every output to the configuration the backend first
+// saw: the one switched to another mode and the one turned off after the
+// refresh, which ends the test in its internal-error answer without a crash.
+TEST_F(XorgDesk, ApplyAndAnOutputTurnedOffAfterRefreshAreRestored)
 {
     DisplayMode* mode = listed(display(0), "1600x1200");
     ASSERT_NE(mode, nullptr);
@@ -106,56 +68,42 @@ TEST_F(DiscoveryOnXorg, ApplyChangesTheServersModeAndRestoreReturnsIt)
     ASSERT_EQ(display(0)->currentMode(current), 0);
     EXPECT_TRUE(current->equals(mode));
 
-    EXPECT_FALSE(display(0)->restoreDisplaySettings());
+    ASSERT_EQ(run("xrandr --output DUMMY1 --off"), 0);
+    setProperty("DUMMY1", "EDID", {});
+    RecordingHost host(display(1));
+    EXPECT_EQ(ResolutionFittingTest(ItemId(9, 1, 10)).run(&host), 4u);
+    EXPECT_EQ(host.messages(), std::vector<std::string>{Keys::AN_INTERNAL_ERROR_OCCURRED});
+    EXPECT_EQ(display(1)->currentMode(current), 1);
+
+    EXPECT_FALSE(display(0)->restoreDisplaySettings() || display(1)->restoreDisplaySettings());
     EXPECT_EQ(layout(), "3200x1080 DUMMY0 1920x1080+0+0 DUMMY1 1280x1024+1920+0");
 }
 
 // A refused or failed switch leaves the outputs and the screen as they were.
-TEST_F(DiscoveryOnXorg, AFailedApplyChangesNothing)
+TEST_F(XorgDesk, AFailedApplyChangesNothing)
 {
-    const struct
-    {
-        const char* what;
-        const char* newMode; // added to DUMMY1 before the refresh
-        const char* resolution;
-        const char* afterRefresh;
-        int result;
-    } rows[] = {
+    // What, the mode added to DUMMY1 before the refresh, the resolution to
+    // apply, the command run after the refresh, and what apply gives.
+    const std::tuple<const char*, const char*, const char*, const char*, int> rows[] = {
         {"taken off after listing (no notification, so the screen grows first)",
          "md-gone 90.00 1000 1040 1120 1300 1300 1301 1304 1370", "1000x1300",
          "xrandr --delmode DUMMY1 md-gone", 1},
         {"beyond the largest screen", "md-wide 173.00 1920 2048 2248 2576 1080 1083 1088 1120",
          "1920x1080", "xrandr --output DUMMY1 --mode 1280x1024 --pos 31000x0", 2},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
-        ASSERT_EQ(run("xrandr --newmode " + std::string(row.newMode) +
-                      " && xrandr --addmode DUMMY1 " + std::string(row.newMode, 7)),
+    for (const auto& [what, newMode, resolution, afterRefresh, result] : rows) {
+        SCOPED_TRACE(what);
+        ASSERT_EQ(run("xrandr --newmode " + std::string(newMode) + " && xrandr --addmode DUMMY1 " +
+                      std::string(newMode, 7)),
                   0);
         manager->refresh();
-        DisplayMode* mode = listed(display(1), row.resolution);
+        DisplayMode* mode = listed(display(1), resolution);
         ASSERT_NE(mode, nullptr);
-        ASSERT_EQ(run(row.afterRefresh), 0);
+        ASSERT_EQ(run(afterRefresh), 0);
         const std::string before = layout();
-        EXPECT_EQ(mode->apply(), row.result);
+        EXPECT_EQ(mode->apply(), result);
         EXPECT_EQ(layout(), before);
     }
-}
-
-TEST_F(DiscoveryOnXorg, AnOutputTurnedOffAfterRefreshEndsTheTestWithoutCrash)
-{
-    ASSERT_EQ(run("xrandr --output DUMMY1 --off"), 0);
-    deleteProperty("DUMMY1", "EDID");
-    // Nothing to read any more: the test ends in its internal-error answer.
-    ResolutionFittingTest test(ItemId(9, 1, 10));
-    RecordingHost host(display(1));
-    EXPECT_EQ(test.run(&host), 4u);
-    EXPECT_EQ(host.messages(), std::vector<std::string>{Keys::AN_INTERNAL_ERROR_OCCURRED});
-    DisplayMode* current = nullptr;
-    EXPECT_EQ(display(1)->currentMode(current), 1);
-    // Restoring brings back the configuration the backend first saw.
-    EXPECT_FALSE(display(1)->restoreDisplaySettings());
-    EXPECT_EQ(layout(), "3200x1080 DUMMY0 1920x1080+0+0 DUMMY1 1280x1024+1920+0");
 }
 
 // With a server that opens and no Wayland session, the default is RandR.

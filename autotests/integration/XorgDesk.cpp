@@ -1,6 +1,8 @@
 #include "XorgDesk.h"
 
 #include "EdidSampleFile.h"
+#include "display/platform/DisplayPlatform.h"
+#include "display/platform/x11/XRandrBackend.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -19,10 +21,18 @@ void XorgDesk::SetUp()
     reset();
     setProperty("DUMMY0", "EDID", EdidSampleFile::bySource(Eizo).full);
     setProperty("DUMMY1", "EDID", EdidSampleFile::bySource(BenQ).full);
+    std::string error;
+    auto backend = XRandrBackend::open(nullptr, &error);
+    ASSERT_TRUE(backend) << error;
+    DisplayPlatform::install(std::move(backend));
+    manager = std::make_unique<DisplayInterfaceComponentManagerWindows>(ItemId(9, 0, 0));
+    manager->refresh();
 }
 
 void XorgDesk::TearDown()
 {
+    manager.reset();
+    DisplayPlatform::reset();
     if (m_display) {
         reset();
         XCloseDisplay(m_display);
@@ -40,7 +50,7 @@ void XorgDesk::reset()
         " done; xrandr -q");
     for (const char* output : {"DUMMY0", "DUMMY1", "DUMMY2"})
         for (const char* property : {"EDID", "EDID_DATA"})
-            deleteProperty(output, property);
+            setProperty(output, property, {});
 }
 
 int XorgDesk::run(const std::string& command, std::string* output)
@@ -74,16 +84,13 @@ void XorgDesk::setProperty(const std::string& output, const std::string& propert
     std::vector<long> wide(bytes.begin(), bytes.end()); // format 32 takes longs
     const unsigned char* data =
         format == 32 ? reinterpret_cast<const unsigned char*>(wide.data()) : bytes.data();
-    XRRChangeOutputProperty(
-        m_display, outputId(output), XInternAtom(m_display, property.c_str(), False),
-        integer ? XA_INTEGER : XA_CARDINAL, format, PropModeReplace, data, int(bytes.size()));
-    XSync(m_display, False);
-}
-
-void XorgDesk::deleteProperty(const std::string& output, const std::string& property)
-{
-    XRRDeleteOutputProperty(m_display, outputId(output),
-                            XInternAtom(m_display, property.c_str(), False));
+    const Atom atom = XInternAtom(m_display, property.c_str(), False);
+    if (bytes.empty())
+        XRRDeleteOutputProperty(m_display, outputId(output), atom);
+    else
+        XRRChangeOutputProperty(m_display, outputId(output), atom,
+                                integer ? XA_INTEGER : XA_CARDINAL, format, PropModeReplace, data,
+                                int(bytes.size()));
     XSync(m_display, False);
 }
 

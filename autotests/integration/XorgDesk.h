@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "display/DisplayInterfaceComponentManagerWindows.h"
+#include "display/DisplayInterfaceComponentWindows.h"
+
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,7 +15,8 @@ typedef struct _XDisplay Display;
 // The desk every test on the X server named by DISPLAY (Xorg with the dummy
 // driver) starts from and leaves behind: DUMMY0 1920x1080 at 0,0 (primary)
 // with the Eizo EDID, DUMMY1 1280x1024 right of it with the BenQ EDID, every
-// other output off. Skips when there is no server.
+// other output off; the module's discovery (the RandR backend installed as the
+// platform) refreshed on it. Skips when there is no server.
 class XorgDesk : public ::testing::Test
 {
 protected:
@@ -19,10 +24,13 @@ protected:
     void TearDown() override;
 
     // Sets (creates) an output property of 8-bit integers, or with the given
-    // format and type for malformed ones.
+    // format and type for malformed ones; no bytes delete it.
     void setProperty(const std::string& output, const std::string& property,
                      const std::vector<uint8_t>& bytes, int format = 8, bool integer = true);
-    void deleteProperty(const std::string& output, const std::string& property);
+    DisplayInterfaceComponentWindows* display(uint32_t index)
+    {
+        return dynamic_cast<DisplayInterfaceComponentWindows*>(manager->componentAt(index));
+    }
 
     // Runs a shell command; returns its exit status and, when asked, its output.
     static int run(const std::string& command, std::string* output = nullptr);
@@ -31,6 +39,7 @@ protected:
     static std::string layout();
 
     Display* m_display = nullptr;
+    std::unique_ptr<DisplayInterfaceComponentManagerWindows> manager;
 
 private:
     void reset();
