@@ -137,7 +137,14 @@ int CliHost::main(int argc, char** argv)
                 qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb;offscreen");
     verboseMessages = options.verbose;
     qInstallMessageHandler(messageHandler);
-    QApplication app(argc, argv);
+    // Listing, help and the version need no screen: a core application starts
+    // several times faster than one that connects to the display server.
+    const bool needsScreen = parsed && !options.list && !options.help && !options.version;
+    std::unique_ptr<QCoreApplication> app;
+    if (needsScreen)
+        app = std::make_unique<QApplication>(argc, argv);
+    else
+        app = std::make_unique<QCoreApplication>(argc, argv);
 
     struct sigaction action = {};
     action.sa_handler = onInterrupt;
