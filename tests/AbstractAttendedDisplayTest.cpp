@@ -109,12 +109,7 @@ bool AbstractAttendedDisplayTest::checkPreconditions(RunContext* context)
 
 bool AbstractAttendedDisplayTest::shouldStop(RunContext* context)
 {
-    if (AttendedSteps::stopOrSystemEvent(
-            context, [this](uint32_t code) { return isCompromisingEvent(code); }))
-        return true;
-    if (!checkPreconditions(context)) {
-        context->feedbackChannel()->progress(100, std::string()); // the new reason is not reported
-        return true;
-    }
-    return false;
+    return AttendedSteps::shouldStop(
+        context, [this](uint32_t code) { return isCompromisingEvent(code); },
+        [this, context] { return checkPreconditions(context); });
 }

@@ -95,3 +95,16 @@ bool AttendedSteps::stopOrSystemEvent(RunContext* context,
     }
     return false;
 }
+
+bool AttendedSteps::shouldStop(RunContext* context,
+                               const std::function<bool(uint32_t)>& isCompromisingEvent,
+                               const std::function<bool()>& checkPreconditions)
+{
+    if (stopOrSystemEvent(context, isCompromisingEvent))
+        return true;
+    if (!checkPreconditions()) {
+        context->feedbackChannel()->progress(100, std::string());
+        return true;
+    }
+    return false;
+}

@@ -48,4 +48,10 @@ bool checkPreconditions(RunContext* context, const std::function<bool()>& suppor
 // bare progress 100; a compromising system event also reports why.
 bool stopOrSystemEvent(RunContext* context,
                        const std::function<bool(uint32_t)>& isCompromisingEvent);
+
+// The check between the steps of an attended test: the two above, then the
+// preconditions again; a precondition that no longer holds ends the run with
+// a bare progress 100 and its reason is not reported.
+bool shouldStop(RunContext* context, const std::function<bool(uint32_t)>& isCompromisingEvent,
+                const std::function<bool()>& checkPreconditions);
 } // namespace AttendedSteps

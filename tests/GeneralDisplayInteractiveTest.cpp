@@ -121,12 +121,7 @@ bool GeneralDisplayInteractiveTest::checkPreconditions(RunContext* context)
 
 bool GeneralDisplayInteractiveTest::shouldStop(RunContext* context)
 {
-    if (AttendedSteps::stopOrSystemEvent(
-            context, [this](uint32_t code) { return isCompromisingEvent(code); }))
-        return true;
-    if (!checkPreconditions(context)) {
-        context->feedbackChannel()->progress(100, std::string()); // the new reason is not reported
-        return true;
-    }
-    return false;
+    return AttendedSteps::shouldStop(
+        context, [this](uint32_t code) { return isCompromisingEvent(code); },
+        [this, context] { return checkPreconditions(context); });
 }
