@@ -237,16 +237,11 @@ bool XRandrBackend::buildSnapshot()
     for (const Output& output : snapshot->outputs) {
         if (m_saved.count(output.id))
             continue;
-        SavedOutput saved;
+        CrtcSetting saved;
         auto crtc = snapshot->crtcs.find(output.crtc);
-        if (crtc != snapshot->crtcs.end()) {
-            saved.crtc = crtc->second.id;
-            saved.mode = crtc->second.mode;
-            saved.x = crtc->second.x;
-            saved.y = crtc->second.y;
-            saved.rotation = crtc->second.rotation;
-            saved.outputs = crtc->second.outputs;
-        }
+        if (crtc != snapshot->crtcs.end())
+            saved = {crtc->second.id, crtc->second.mode,     crtc->second.x,
+                     crtc->second.y,  crtc->second.rotation, crtc->second.outputs};
         m_saved[output.id] = saved;
     }
     m_snapshot = std::move(snapshot);
@@ -594,8 +589,8 @@ int32_t XRandrBackend::restore(Output& output)
     if (saved->second.crtc != None) {
         if (!m_snapshot->modes.count(saved->second.mode))
             return ChangeFailed;
-        CrtcSetting on{saved->second.crtc, saved->second.mode,     saved->second.x,
-                       saved->second.y,    saved->second.rotation, {}};
+        CrtcSetting on = saved->second;
+        on.outputs.clear();
         for (unsigned long id : saved->second.outputs)
             if (findOutput(id))
                 on.outputs.push_back(id);

@@ -88,17 +88,8 @@ private:
         unsigned long primary = 0;
         ~Snapshot();
     };
-    // How an output was driven when the backend first saw it.
-    struct SavedOutput
-    {
-        unsigned long crtc = 0;
-        unsigned long mode = 0;
-        int x = 0;
-        int y = 0;
-        unsigned short rotation = 1;
-        std::vector<unsigned long> outputs;
-    };
-    // One CRTC setting, for changing and for undoing.
+    // One CRTC setting: for changing, for undoing, and how an output was
+    // driven when the backend first saw it.
     struct CrtcSetting
     {
         unsigned long crtc = 0;
@@ -142,7 +133,7 @@ private:
     bool m_stale = true;
     bool m_fullQueryDone = false;
     std::unique_ptr<Snapshot> m_snapshot;
-    std::map<unsigned long, SavedOutput> m_saved;
+    std::map<unsigned long, CrtcSetting> m_saved;
     unsigned m_savedWidth = 0;
     unsigned m_savedHeight = 0;
     unsigned long m_edidAtoms[3] = {};
