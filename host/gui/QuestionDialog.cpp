@@ -58,7 +58,9 @@ QuestionDialog::QuestionDialog(Kind kind, const QString& title, const QString& d
         accept = buttons->addButton(tr("Continue"), QDialogButtonBox::AcceptRole);
         decline = buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);
     }
-    auto* stop = buttons->addButton(tr("Stop"), QDialogButtonBox::DestructiveRole);
+    // Stop stands apart from the answers, at the left.
+    auto* stop = new QPushButton(tr("Stop"), this);
+    stop->setAutoDefault(false);
     stop->setToolTip(tr("Stop the run: this test ends and no further test starts"));
     accept->setObjectName(QStringLiteral("acceptButton"));
     decline->setObjectName(QStringLiteral("declineButton"));
@@ -70,7 +72,11 @@ QuestionDialog::QuestionDialog(Kind kind, const QString& title, const QString& d
         m_stopChosen = true;
         done(0);
     });
-    layout->addWidget(buttons);
+    auto* row = new QHBoxLayout();
+    row->addWidget(stop);
+    row->addSpacing(24);
+    row->addWidget(buttons, 1);
+    layout->addLayout(row);
 }
 
 void QuestionDialog::placeAwayFrom(const QRect& underTest, const QWidget* near)
