@@ -3,6 +3,7 @@
 // the session report on the offscreen platform, and, under Xvfb, a
 // screenshot, real key presses and the Identify numbers read back by OCR.
 #include "host/gui/DeskView.h"
+#include "host/gui/IdentifyWindow.h"
 #include "host/gui/MainWindow.h"
 #include "host/runtime/BackendSelection.h"
 #include "host/runtime/KeyTranslator.h"
@@ -300,10 +301,59 @@ private slots:
         const QImage image = QGuiApplication::primaryScreen()->grabWindow(window.winId()).toImage();
         QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()) && image.save(path));
         qInfo("screenshot saved to %s", qPrintable(path));
+        // The report beside it, for a person to look at.
+        const QString folder = QFileInfo(path).absolutePath();
+        QVERIFY(window.saveReport(folder + "/report.html") &&
+                window.saveReport(folder + "/report.pdf"));
         QSet<QRgb> colours;
         for (int i = 0; i < image.width() * image.height(); i += 13)
             colours.insert(image.pixel(i % image.width(), i / image.width()));
         QVERIFY2(colours.size() > 8, "the window is blank");
+    }
+
+    // Identify shows each display's own number on that display: the screen
+    // is read back with OCR, display by display.
+    void identifyShowsEachNumberOnItsDisplay()
+    {
+        const QString path = qEnvironmentVariable("HOST_SCREENSHOT");
+        if (path.isEmpty() || QStandardPaths::findExecutable("tesseract").isEmpty())
+            QSKIP("needs a real X server and tesseract");
+        MainWindow window(m_catalogue.get(), &m_translator, {});
+        // Below the desk's displays, so that only the numbers show on them.
+        window.move(0, 1100);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.identify();
+        QList<QWidget*> shown;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->objectName() == "identifyWindow" && widget->isVisible())
+                shown << widget;
+        }
+        QCOMPARE(shown.size(), static_cast<int>(window.displays().size()));
+        for (QWidget* widget : shown)
+            QVERIFY(QTest::qWaitForWindowExposed(widget));
+        QTest::qWait(300);
+        const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+        QVERIFY(screen.save(QFileInfo(path).absolutePath() + "/identify.png"));
+        QTemporaryDir dir;
+        for (const DisplayEntry& display : window.displays()) {
+            QVERIFY(!display.geometry.isNull());
+            QImage part = screen.copy(display.geometry);
+            part.invertPixels(); // dark text on light reads best
+            const QString file = dir.filePath(display.id + ".png");
+            QVERIFY(part.save(file));
+            QProcess ocr;
+            ocr.start("tesseract", {file, "stdout"});
+            QVERIFY(ocr.waitForFinished(60000));
+            const QString text = QString::fromUtf8(ocr.readAllStandardOutput());
+            QVERIFY2(text.contains(display.id), qPrintable(display.id + " read as: " + text));
+            for (const DisplayEntry& other : window.displays())
+                QVERIFY2(other.id == display.id || !text.contains(other.id), qPrintable(text));
+        }
+        // The numbers go away by themselves.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            std::none_of(shown.begin(), shown.end(), [](QWidget* w) { return w->isVisible(); }),
+            IdentifyWindow::ShowMs + 3000);
     }
 
     void keyPressesReachTheWindowWithTheirXKeyCodes()
