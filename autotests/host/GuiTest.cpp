@@ -39,6 +39,7 @@ struct RunDriver : QObject
                 QTest::keyClick(modal, Qt::Key_Q, Qt::ControlModifier);
                 return;
             }
+            screens << modal->screen()->name();
             seen << modal->findChild<QLabel*>("displayLabel")->text() + "|" +
                         modal->findChild<QLabel*>("titleLabel")->text() + "|" +
                         modal->findChild<QLabel*>("textLabel")->text();
@@ -50,6 +51,7 @@ struct RunDriver : QObject
         m_timer.start(20);
     }
     QStringList seen;
+    QStringList screens; // the screen each question showed on
     QString m_script;
     QPointer<QWidget> m_last;
     QTimer m_timer;
@@ -285,6 +287,53 @@ private slots:
         QVERIFY(error.contains("missing/report.json"));
         window.clearReport();
         QVERIFY(window.report().isEmpty());
+    }
+
+    // On a real X server with two outputs, a question opens on the main
+    // window's screen unless that screen shows the display under test.
+    void questionsStayOffTheDisplayUnderTest_data()
+    {
+        QTest::addColumn<QString>("underTest");
+        QTest::addColumn<QString>("questionOn");
+        QTest::newRow("the other display") << "DUMMY1"
+                                           << "DUMMY0";
+        QTest::newRow("the main window's display") << "DUMMY0"
+                                                   << "DUMMY1";
+    }
+    void questionsStayOffTheDisplayUnderTest()
+    {
+        QFETCH(QString, underTest);
+        QFETCH(QString, questionOn);
+        if (!qEnvironmentVariableIsSet("HOST_ON_X_SERVER") ||
+            qEnvironmentVariableIsEmpty("DISPLAY"))
+            QSKIP("runs through scripts/integration.sh");
+        QCOMPARE(QProcess::execute(
+                     "sh", {"-c", "xrandr --addmode DUMMY1 1280x1024; xrandr --output DUMMY0 "
+                                  "--mode 1920x1080 --pos 0x0 --primary --output DUMMY1 --mode "
+                                  "1280x1024 --pos 1920x0 --fb 3200x1080; xrandr -q >/dev/null"}),
+                 0);
+        QTRY_COMPARE(QGuiApplication::screens().size(), 2);
+        std::string error;
+        QVERIFY2(BackendSelection::install("x11", nullptr, &error), error.c_str());
+        MainWindow window(m_catalogue.get(), &m_translator, {});
+        window.move(100, 100);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.screen()->name(), QString("DUMMY0"));
+        for (const DisplayEntry& display : window.displays()) {
+            if (display.connector == underTest)
+                window.selectDisplays({display.id});
+        }
+        QCOMPARE(window.selectedDisplays().size(), 1);
+        window.selectTests({"r"});
+        RunDriver driver("s");
+        QSignalSpy finished(&window, &MainWindow::runFinished);
+        QVERIFY(window.startRun());
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(driver.screens, QStringList({questionOn}));
+        QVERIFY(driver.seen[0].contains(underTest));
+        QVERIFY2(BackendSelection::install("sim:examples/desks/office.json", nullptr, &error),
+                 error.c_str());
     }
 
     void screenshotIsNotBlank()
