@@ -206,6 +206,33 @@ private slots:
         QVERIFY(!window.findChild<QPushButton*>("runButton")->isEnabled());
     }
 
+    // The details pane shows the platform's view of the display chosen in
+    // the list, and copies its whole EDID as the desk file gives it.
+    void detailsShowThePlatformView()
+    {
+        MainWindow window(m_catalogue.get(), &m_translator, {});
+        auto* list = window.findChild<QTreeWidget*>("displayList");
+        list->setCurrentItem(list->topLevelItem(1));
+        QCOMPARE(QStringList({list->topLevelItem(1)->text(1), list->topLevelItem(1)->text(3)}),
+                 QStringList({"VGA-1", "1920, 0"}));
+        QTreeWidgetItem* platform = window.findChild<QTreeWidget*>("details")->topLevelItem(1);
+        QStringList rows;
+        for (int i = 0; i < platform->childCount(); ++i)
+            rows << platform->child(i)->text(0) + ": " + platform->child(i)->text(1);
+        QCOMPARE(rows, QStringList({"Connector: VGA-1", "Position: 1920, 0", "Size: 1280x1024",
+                                    "Refresh rate: 60.00 Hz", "Serial number: YE5T102481",
+                                    "Product code: 0757", "Manufactured: week 48 of 2007",
+                                    "EDID: 128 byte(s)", "Modes: 4"}));
+        QTest::mouseClick(window.findChild<QPushButton*>("copyEdidButton"), Qt::LeftButton);
+        QFile desk("examples/desks/office.json");
+        QVERIFY(desk.open(QIODevice::ReadOnly));
+        const QString edid = QJsonDocument::fromJson(desk.readAll())["displays"][1]["edid"]
+                                 .toString()
+                                 .remove(QRegularExpression("\\s"))
+                                 .toLower();
+        QCOMPARE(QGuiApplication::clipboard()->text().remove('\n'), edid);
+    }
+
     // Stop from a question's Stop button or with Ctrl+Q in a test window:
     // the running test ends Aborted through its own checks and the tests
     // left out are recorded as not run.

@@ -387,7 +387,7 @@ void MainWindow::identify()
     for (const DisplayEntry& display : m_displays) {
         if (display.geometry.isNull())
             continue;
-        auto* window = new IdentifyWindow(display, display.geometry);
+        auto* window = new IdentifyWindow(display, display.geometry, this);
         window->show();
         ++shown;
     }
