@@ -111,7 +111,8 @@ QString SessionReport::html(const QDateTime& date) const
                                             .arg(failed)
                                             .arg(other));
     out += QStringLiteral("</table>\n<h2>Results</h2>\n<table>\n<tr><th>Display</th>"
-                          "<th>Connector</th><th>Model</th><th>Test</th><th>Result</th>"
+                          "<th>Connector</th><th>Model</th><th>Serial number</th><th>Test</th>"
+                          "<th>Result</th>"
                           "<th>Messages</th><th>Started</th><th>Ended</th></tr>\n");
     for (const Entry& entry : m_entries) {
         const uint32_t result = entry.record.result;
@@ -121,16 +122,21 @@ QString SessionReport::html(const QDateTime& date) const
         QStringList messages;
         for (const QString& message : entry.messages)
             messages << message.toHtmlEscaped();
-        QString model =
+        const QString model =
             entry.display.modelName.isEmpty() ? entry.display.name : entry.display.modelName;
-        if (!entry.display.serialNumber.isEmpty())
-            model += QStringLiteral(" (serial %1)").arg(entry.display.serialNumber);
-        out += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td>"
-                              "<td class=\"%5\">%6</td><td>%7</td><td>%8</td><td>%9</td></tr>\n")
-                   .arg(entry.display.id.toHtmlEscaped(), entry.display.connector.toHtmlEscaped(),
-                        model.toHtmlEscaped(), entry.testName.toHtmlEscaped(), cls,
-                        entry.resultName.toHtmlEscaped(), messages.join(QStringLiteral("<br>")),
-                        timeText(entry.started), timeText(entry.ended));
+        const QStringList cells{
+            entry.display.id,     entry.display.connector, model,     entry.display.serialNumber,
+            entry.testName,       entry.resultName,        QString(), timeText(entry.started),
+            timeText(entry.ended)};
+        out += QStringLiteral("<tr>");
+        for (int c = 0; c < cells.size(); ++c) {
+            // Column 5 is the result, coloured; column 6 the messages, a line each.
+            const QString cell =
+                c == 6 ? messages.join(QStringLiteral("<br>")) : cells[c].toHtmlEscaped();
+            out += c == 5 ? QStringLiteral("<td class=\"%1\">%2</td>").arg(cls, cell)
+                          : QStringLiteral("<td>%1</td>").arg(cell);
+        }
+        out += QStringLiteral("</tr>\n");
     }
     out += QStringLiteral("</table>\n</body></html>\n");
     return out;
