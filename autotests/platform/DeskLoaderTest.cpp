@@ -103,6 +103,8 @@ TEST(DeskLoader, RejectsMalformedDesksWithOneClearError)
         {"{\"displays\": [{\"output\": \"\xE2\x82", {"bad.json:1:27:", "invalid UTF-8"}},
         {"{\"displays\": [{\"output\": \"\\udc00\"}]}", {"bad.json:1", "lone surrogate"}},
         {"{\"displays\": [{\"output\": \"\\ud800\\u0041\"}]}", {"bad.json:1", "lone surrogate"}},
+        {"{\"displays\": [{\"output\": \"DP-1\",", {"bad.json:1:33:", "unterminated object"}},
+        {"{\"displays\": [", {"bad.json:1:15:", "unterminated array"}},
         // Nesting bombs stop at the first level too deep.
         {std::string(100000, '['), {"bad.json:1:17:", "nesting deeper than 16 levels"}},
         {[] {

@@ -108,6 +108,9 @@ public:
         if (lastRead == std::string::npos) {
             // A whole token that does not belong here: point at its start.
             offset = tokenStart(offset);
+            // The text stops inside an object or array: say which.
+            if (fault.rfind("unexpected end of input", 0) == 0 && !m_open.empty())
+                fault = m_open.back()->is_object() ? "unterminated object" : "unterminated array";
         } else {
             // The lexer stopped inside a token at the failing byte. What it
             // had read (which may be invalid UTF-8) is left out.
