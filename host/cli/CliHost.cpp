@@ -394,7 +394,7 @@ int CliHost::writeEdid(const std::vector<DeviceRecord>& devices)
         if (device.id != m_options.edid)
             continue;
         if (!device.platform || device.platform->edid.empty())
-            return fail(device.id + " has no EDID to write");
+            return fail("the display " + device.id + " has no EDID to write");
         const std::vector<uint8_t>& edid = device.platform->edid;
         std::fwrite(edid.data(), 1, edid.size(), stdout);
         std::fflush(stdout);
