@@ -3,6 +3,7 @@
 #include "host/runtime/BackendSelection.h"
 #include "host/runtime/JsonReport.h"
 #include "host/runtime/ModuleLoader.h"
+#include "host/runtime/PlatformSummary.h"
 #include "host/runtime/ScriptedRequestHandler.h"
 #include "host/runtime/SettingsLoader.h"
 #include "host/runtime/SystemEventMonitor.h"
@@ -139,7 +140,8 @@ int CliHost::main(int argc, char** argv)
     qInstallMessageHandler(messageHandler);
     // Listing, help and the version need no screen: a core application starts
     // several times faster than one that connects to the display server.
-    const bool needsScreen = parsed && !options.list && !options.help && !options.version;
+    const bool needsScreen =
+        parsed && !options.list && !options.help && !options.version && options.edid.empty();
     std::unique_ptr<QCoreApplication> app;
     if (needsScreen)
         app = std::make_unique<QApplication>(argc, argv);
@@ -224,15 +226,20 @@ int CliHost::run()
         std::fflush(stdout);
         return AllPassed;
     }
-    if (!m_options.list && m_options.module.empty())
+    if (!m_options.edid.empty() && m_options.json)
+        return fail("--edid writes the EDID's own bytes and cannot be combined with --json");
+    if (m_options.modes && !m_options.list)
+        return fail("--modes only goes with --list");
+    const bool edidOnly = !m_options.edid.empty() && !m_options.list;
+    if (!m_options.list && !edidOnly && m_options.module.empty())
         return fail("choose a module with -M<module> (available: " + modules +
                     "), or use --list or --help");
 
     Selection selection;
-    if (m_options.list) {
+    if (m_options.list || edidOnly) {
         if (!m_options.rest.empty())
-            return fail("--list takes no tests or devices, but got \"" + m_options.rest.front() +
-                        "\"");
+            return fail(std::string(edidOnly ? "--edid" : "--list") +
+                        " takes no tests or devices, but got \"" + m_options.rest.front() + "\"");
     } else if (!select(catalogue, selection)) {
         return UsageError;
     }
@@ -254,6 +261,8 @@ int CliHost::run()
         std::fprintf(stderr, "%s: display backend %s\n", ProgramName, description.c_str());
 
     const std::vector<DeviceRecord> devices = catalogue.refresh();
+    if (edidOnly)
+        return writeEdid(devices);
     if (m_options.list) {
         printList(devices);
         return AllPassed;
@@ -369,8 +378,29 @@ void CliHost::printList(const std::vector<DeviceRecord>& devices)
         for (const Property& property : device.properties)
             writeBytes("    " + m_translator.bytes(property.key) + ": " +
                        m_translator.bytes(property.value) + "\n");
+        for (const std::string& line : PlatformSummary(device).textLines(m_options.modes))
+            writeBytes("    " + line + "\n");
     }
     std::fflush(stdout);
+}
+
+int CliHost::writeEdid(const std::vector<DeviceRecord>& devices)
+{
+    if (devices.empty())
+        return fail("no displays were found", NoDisplay);
+    std::vector<std::string> ids;
+    for (const DeviceRecord& device : devices) {
+        ids.push_back(device.id);
+        if (device.id != m_options.edid)
+            continue;
+        if (!device.platform || device.platform->edid.empty())
+            return fail("the display " + device.id + " has no EDID to write");
+        const std::vector<uint8_t>& edid = device.platform->edid;
+        std::fwrite(edid.data(), 1, edid.size(), stdout);
+        std::fflush(stdout);
+        return AllPassed;
+    }
+    return fail("unknown device \"" + m_options.edid + "\"; the displays are: " + joined(ids));
 }
 
 int CliHost::runTests(ModuleLoader&, const std::vector<DeviceRecord>& devices,
@@ -451,6 +481,7 @@ int CliHost::runTests(ModuleLoader&, const std::vector<DeviceRecord>& devices,
             record.progress = progress[index];
             record.messages = messages[index];
             finished.push_back(record);
+            PlatformSummary::describeRuns(finished, devices);
             publishInterruptDocument(JsonReport::runs(finished));
         }
         if (!human)
@@ -479,7 +510,8 @@ int CliHost::runTests(ModuleLoader&, const std::vector<DeviceRecord>& devices,
     runner.waitForFinished();
     interruptPoll.stop();
 
-    const std::vector<RunRecord>& records = runner.records();
+    std::vector<RunRecord> records = runner.records();
+    PlatformSummary::describeRuns(records, devices);
     interruptDocument.store(nullptr);
     if (m_options.json)
         writeBytes(JsonReport::runs(records));

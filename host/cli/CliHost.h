@@ -23,6 +23,7 @@ public:
         SomeFailed = 1,
         UsageError = 2,
         SomeNotCompleted = 3,
+        NoDisplay = 4,
         Interrupted = 130,
     };
 
@@ -48,6 +49,8 @@ private:
     int fail(const std::string& sentence, int status = UsageError);
     bool select(const ModuleCatalogue& catalogue, Selection& selection);
     void printList(const std::vector<DeviceRecord>& devices);
+    // --edid: the raw bytes of one display's EDID on standard output.
+    int writeEdid(const std::vector<DeviceRecord>& devices);
     int runTests(ModuleLoader& loader, const std::vector<DeviceRecord>& devices,
                  const Selection& selection, const SettingsMap& settings);
 

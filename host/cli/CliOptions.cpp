@@ -77,6 +77,12 @@ bool CliOptions::parse(const std::vector<std::string>& arguments, std::string* e
                 return missing("--answers");
             scripted = true;
             answers = value;
+        } else if (argument == "--modes") {
+            modes = true;
+        } else if (valueOption(arguments, i, "--edid", &value, &malformed)) {
+            if (malformed || value.empty())
+                return missing("--edid");
+            edid = value;
         } else {
             rest.push_back(argument);
         }
@@ -88,7 +94,7 @@ std::string CliOptions::hostOptionNames()
 {
     return "-M<module>, --help (-h), --list, --json, --platform=auto|x11|drm|sim:FILE, "
            "--module-path=FILE, --settings=FILE, --set SECTION.KEY=VALUE, --answers=LIST, "
-           "--verbose, --version";
+           "--verbose, --version, --modes, --edid=DEVICE";
 }
 
 std::string CliOptions::usage()
@@ -96,6 +102,7 @@ std::string CliOptions::usage()
     return "Usage: OrvaneDiagnosticsCLI -M<module> [diagnostic]\"[test(s)]\" [device id(s)] "
            "[options]\n"
            "       OrvaneDiagnosticsCLI --list [options]\n"
+           "       OrvaneDiagnosticsCLI --edid=DEVICE [options] > FILE\n"
            "       OrvaneDiagnosticsCLI -M<module> --help\n"
            "\n"
            "Options:\n"
@@ -103,6 +110,8 @@ std::string CliOptions::usage()
            "  -h, --help                 this text; with -M<module>, the module's help\n"
            "  --list                     list the displays with their properties\n"
            "  --json                     print one JSON document instead of text\n"
+           "  --modes                    with --list, every mode of each display\n"
+           "  --edid=DEVICE              write the display's raw EDID to standard output\n"
            "  --platform=NAME            auto (default), x11, drm or sim:FILE (a JSON desk)\n"
            "  --module-path=FILE         the module library to load\n"
            "  --settings=FILE            settings for the tests, as an INI file\n"
