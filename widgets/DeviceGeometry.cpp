@@ -11,6 +11,7 @@
 #include <xcb/xcb.h>
 #endif
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -18,7 +19,11 @@ namespace {
 // product), or when no length does, the shortest that covers them.
 int logicalLength(int device, qreal scale)
 {
-    const int guess = int(std::floor(device / scale));
+    // Far beyond any screen the search is pointless and could overflow.
+    const double exact = device / scale;
+    if (std::abs(exact) > double(1 << 28))
+        return int(std::clamp(exact, -double(1 << 29), double(1 << 29)));
+    const int guess = int(std::floor(exact));
     for (int k = guess - 1; k <= guess + 2; ++k)
         if (qRound(k * scale) == device)
             return k;
