@@ -62,6 +62,11 @@ DisplayBackend& DisplayPlatform::backend()
     return *backend;
 }
 
+DisplayBackend* DisplayPlatform::current()
+{
+    return installed().get();
+}
+
 void DisplayPlatform::install(std::unique_ptr<DisplayBackend> backend)
 {
     installed() = std::move(backend);

@@ -14,6 +14,9 @@ public:
     // The backend in use; creates the default one on first use.
     static DisplayBackend& backend();
 
+    // The backend installed or created so far; null before the first.
+    static DisplayBackend* current();
+
     // Replaces the backend in use. Components made from the previous backend
     // must not be used afterwards.
     static void install(std::unique_ptr<DisplayBackend> backend);

@@ -32,7 +32,7 @@ int main(int argc, char** argv)
     parser.setApplicationDescription(QStringLiteral("Display diagnostics"));
     parser.addHelpOption();
     const QCommandLineOption platform(QStringLiteral("platform"),
-                                      QStringLiteral("auto, x11, drm or sim:FILE."),
+                                      QStringLiteral("auto, x11, gnome, drm or sim:FILE."),
                                       QStringLiteral("name"), QStringLiteral("auto"));
     const QCommandLineOption modulePath(QStringLiteral("module-path"),
                                         QStringLiteral("The module library to load."),

@@ -1,5 +1,8 @@
 #include "host/runtime/SystemEventMonitor.h"
 
+#include "display/platform/DisplayChangeNotifier.h"
+#include "display/platform/DisplayPlatform.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -19,6 +22,20 @@ SystemEventMonitor::SystemEventMonitor(QObject* parent) : QObject(parent)
             watch(screen);
     }
     watchSession();
+    watchDisplayBackend();
+}
+
+SystemEventMonitor::~SystemEventMonitor()
+{
+    if (auto* notifier = dynamic_cast<DisplayChangeNotifier*>(DisplayPlatform::current()))
+        notifier->setChangeHandler({});
+}
+
+void SystemEventMonitor::watchDisplayBackend()
+{
+    // The notifier's bits are the word's own.
+    if (auto* notifier = dynamic_cast<DisplayChangeNotifier*>(DisplayPlatform::current()))
+        notifier->setChangeHandler([this](uint32_t changes) { raise(changes); });
 }
 
 uint32_t SystemEventMonitor::value() const
