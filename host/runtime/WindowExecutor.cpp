@@ -4,7 +4,10 @@
 #include "widgets/AbstractWidgetWrapper.h"
 
 #include <QElapsedTimer>
+#include <QScreen>
 #include <QTimer>
+#include <QWidget>
+#include <QWindow>
 
 int WindowExecutor::run(AbstractWidgetWrapper* wrapper, QWidget* parent, int limitMs,
                         const std::atomic<bool>* stop)
@@ -18,7 +21,19 @@ int WindowExecutor::run(AbstractWidgetWrapper* wrapper, QWidget* parent, int lim
     // only until run() returns.
     QTimer watchdog;
     watchdog.setInterval(100);
+    bool reported = false;
     QObject::connect(&watchdog, &QTimer::timeout, [&]() {
+        // Where the window system put the window, as it says after showing it.
+        QWidget* window = filter.window();
+        if (!reported && window && window->windowHandle() && window->windowHandle()->isExposed()) {
+            reported = true;
+            const QWindow* handle = window->windowHandle();
+            const QSize size = handle->size() * handle->devicePixelRatio();
+            qInfo("test window on screen %s: %dx%d device pixels%s",
+                  qPrintable(handle->screen() ? handle->screen()->name() : QString()), size.width(),
+                  size.height(),
+                  handle->windowStates() & Qt::WindowFullScreen ? ", full screen" : "");
+        }
         const bool stopping = stop && stop->load();
         const bool expired = limitMs >= 0 && clock.elapsed() >= limitMs;
         if ((stopping || expired) && filter.sendEscape())
