@@ -10,18 +10,14 @@ bool ScreenPlacement::windowsPlaceThemselves()
     return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
-QRect ScreenPlacement::deviceRect(const QScreen* screen)
-{
-    const QRect geometry = screen->geometry();
-    return {geometry.topLeft(), geometry.size() * screen->devicePixelRatio()};
-}
-
 QScreen* ScreenPlacement::screenShowing(const QRect& deviceRect)
 {
-    const QPoint centre(deviceRect.x() + deviceRect.width() / 2,
-                        deviceRect.y() + deviceRect.height() / 2);
-    for (QScreen* screen : QGuiApplication::screens())
-        if (ScreenPlacement::deviceRect(screen).contains(centre))
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    for (QScreen* screen : screens)
+        if (screen->geometry() == deviceRect)
+            return screen;
+    for (QScreen* screen : screens)
+        if (screen->geometry().contains(deviceRect.center()))
             return screen;
     return nullptr;
 }

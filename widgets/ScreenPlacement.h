@@ -14,13 +14,11 @@ public:
     // True when Qt's platform lets a window choose its own position.
     static bool windowsPlaceThemselves();
 
-    // The screen whose device-pixel rectangle holds the centre of rect; null
-    // when none does.
+    // The screen placed exactly at deviceRect, else the one holding its
+    // centre; null when none does. Compositors announce each output at the
+    // place and size the display service reports for it, so the screen's
+    // geometry is compared as it is.
     static QScreen* screenShowing(const QRect& deviceRect);
-
-    // The screen's rectangle in device pixels: its place on the desktop and
-    // its size times its pixel ratio.
-    static QRect deviceRect(const QScreen* screen);
 
     // Asks for window full-screen on the screen showing deviceRect, when
     // windows do not place themselves. False when it left window alone.

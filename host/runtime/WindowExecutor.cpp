@@ -21,18 +21,23 @@ int WindowExecutor::run(AbstractWidgetWrapper* wrapper, QWidget* parent, int lim
     // only until run() returns.
     QTimer watchdog;
     watchdog.setInterval(100);
-    bool reported = false;
+    QString placement;
     QObject::connect(&watchdog, &QTimer::timeout, [&]() {
-        // Where the window system put the window, as it says after showing it.
-        QWidget* window = filter.window();
-        if (!reported && window && window->windowHandle() && window->windowHandle()->isExposed()) {
-            reported = true;
-            const QWindow* handle = window->windowHandle();
+        // Where the window system put the window, each time that changes.
+        const QWidget* window = filter.window();
+        const QWindow* handle = window ? window->windowHandle() : nullptr;
+        if (handle && handle->isExposed()) {
             const QSize size = handle->size() * handle->devicePixelRatio();
-            qInfo("test window on screen %s: %dx%d device pixels%s",
-                  qPrintable(handle->screen() ? handle->screen()->name() : QString()), size.width(),
-                  size.height(),
-                  handle->windowStates() & Qt::WindowFullScreen ? ", full screen" : "");
+            const QString now = QStringLiteral("test window on screen %1: %2x%3 device pixels%4")
+                                    .arg(handle->screen() ? handle->screen()->name() : QString())
+                                    .arg(size.width())
+                                    .arg(size.height())
+                                    .arg(handle->windowStates() & Qt::WindowFullScreen
+                                             ? QStringLiteral(", full screen")
+                                             : QString());
+            if (now != placement)
+                qInfo("%s", qPrintable(now));
+            placement = now;
         }
         const bool stopping = stop && stop->load();
         const bool expired = limitMs >= 0 && clock.elapsed() >= limitMs;
