@@ -11,7 +11,7 @@
 #include "display/platform/gnome/GnomeBackend.h"
 #endif
 #ifdef DISPLAY_PLATFORM_HAS_KDE
-#include "display/platform/kde/KWinBackend.h"
+#include "display/platform/kde/KdeBackend.h"
 #endif
 
 #include <cstdlib>
@@ -22,6 +22,12 @@ std::unique_ptr<DisplayBackend>& installed()
 {
     static std::unique_ptr<DisplayBackend> backend;
     return backend;
+}
+
+DisplayBackend::ChangeCallback& changeCallback()
+{
+    static DisplayBackend::ChangeCallback callback;
+    return callback;
 }
 
 std::string join(const std::vector<std::string>& parts)
@@ -57,19 +63,26 @@ bool isWaylandSession(std::string* why)
 DisplayBackend& DisplayPlatform::backend()
 {
     auto& backend = installed();
-    if (!backend)
+    if (!backend) {
         backend = createDefault();
+        if (changeCallback())
+            backend->setChangeCallback(changeCallback());
+    }
     return *backend;
-}
-
-DisplayBackend* DisplayPlatform::current()
-{
-    return installed().get();
 }
 
 void DisplayPlatform::install(std::unique_ptr<DisplayBackend> backend)
 {
     installed() = std::move(backend);
+    if (installed() && changeCallback())
+        installed()->setChangeCallback(changeCallback());
+}
+
+void DisplayPlatform::setChangeCallback(DisplayBackend::ChangeCallback callback)
+{
+    changeCallback() = std::move(callback);
+    if (installed())
+        installed()->setChangeCallback(changeCallback());
 }
 
 void DisplayPlatform::reset()
@@ -105,7 +118,7 @@ std::unique_ptr<DisplayBackend> DisplayPlatform::createDefault(std::string* reas
 #endif
 #ifdef DISPLAY_PLATFORM_HAS_KDE
         std::string kdeError;
-        if (auto kde = KWinBackend::open(&kdeError)) {
+        if (auto kde = KdeBackend::open(nullptr, &kdeError)) {
             why.push_back(kde->description());
             return chosen(std::move(kde));
         }
