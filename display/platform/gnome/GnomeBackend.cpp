@@ -50,6 +50,7 @@ std::unique_ptr<GnomeBackend> GnomeBackend::open(std::string* error, std::string
     std::unique_ptr<GnomeBackend> backend(
         new GnomeBackend(std::move(sysfsRoot), std::move(deviceRoot)));
     std::string failure;
+    backend->m_stale.store(false);
     if (!backend->m_client.currentState(backend->m_state, &failure)) {
         if (error)
             *error = "GNOME's display service does not answer (" + failure + ")";
@@ -63,9 +64,24 @@ std::unique_ptr<GnomeBackend> GnomeBackend::open(std::string* error, std::string
 
 GnomeBackend::GnomeBackend(std::string sysfsRoot, std::string deviceRoot)
     : m_sysfsRoot(std::move(sysfsRoot)), m_deviceRoot(std::move(deviceRoot))
-{}
+{
+    if (!m_client.isConnected(nullptr))
+        return;
+    m_watcher = new DisplayConfigWatcher(&m_stale);
+    m_watcher->moveToThread(&m_thread);
+    m_thread.setObjectName(QStringLiteral("gnome-display-config"));
+    m_thread.start();
+    // Subscribed before the first answer is read, so no change slips between.
+    QMetaObject::invokeMethod(m_watcher, "start", Qt::BlockingQueuedConnection,
+                              Q_RETURN_ARG(bool, m_listening));
+}
 
-GnomeBackend::~GnomeBackend() = default;
+GnomeBackend::~GnomeBackend()
+{
+    m_thread.quit();
+    m_thread.wait();
+    delete m_watcher;
+}
 
 std::string GnomeBackend::description() const
 {
@@ -76,15 +92,20 @@ std::string GnomeBackend::description() const
 
 void GnomeBackend::setChangeCallback(ChangeCallback callback)
 {
-    m_watcher.reset();
-    if (callback)
-        m_watcher = std::make_unique<DisplayConfigWatcher>(std::move(callback));
+    if (m_watcher)
+        m_watcher->setChangeCallback(std::move(callback), m_state);
 }
 
-bool GnomeBackend::update()
+bool GnomeBackend::update(bool force)
 {
+    if (!force && m_valid && m_listening && !m_stale.load())
+        return true;
+    // Cleared before asking: a change announced meanwhile asks again next time.
+    m_stale.store(false);
     DisplayConfigState state;
     m_valid = m_client.currentState(state, nullptr);
+    if (!m_valid)
+        m_stale.store(true);
     m_state = m_valid ? std::move(state) : DisplayConfigState();
     m_layout = DisplayConfigLayout(m_state);
     return m_valid;
@@ -224,7 +245,7 @@ int32_t GnomeBackend::switchMode(const std::string& output, const ModeRecord& mo
         return ChangeBadMode;
 
     // The change is made against the service's latest state and serial.
-    if (!update())
+    if (!update(true))
         return ChangeFailed;
     monitor = m_layout.find(output);
     if (!monitor)
@@ -251,13 +272,13 @@ int32_t GnomeBackend::switchMode(const std::string& output, const ModeRecord& mo
     }
     const bool applied = m_client.applyMonitorsConfig(
         m_state.serial, DisplayConfigClient::Temporary, assignments, nullptr);
-    update();
+    update(true);
     return applied ? ChangeSuccessful : ChangeFailed;
 }
 
 int32_t GnomeBackend::restoreFirstSeen()
 {
-    if (!m_firstSeen || !update())
+    if (!m_firstSeen || !update(true))
         return ChangeFailed;
     // Monitors unplugged since are left out; a region without any goes.
     QList<DisplayConfigLogicalMonitorAssignment> wanted;
@@ -277,7 +298,7 @@ int32_t GnomeBackend::restoreFirstSeen()
         return ChangeSuccessful;
     const bool applied = m_client.applyMonitorsConfig(
         m_state.serial, DisplayConfigClient::Temporary, wanted, nullptr);
-    update();
+    update(true);
     return applied ? ChangeSuccessful : ChangeFailed;
 }
 

@@ -4,6 +4,9 @@
 #include "display/platform/gnome/DisplayConfigClient.h"
 #include "display/platform/gnome/DisplayConfigLayout.h"
 
+#include <QThread>
+
+#include <atomic>
 #include <map>
 #include <memory>
 #include <optional>
@@ -38,8 +41,8 @@ public:
     bool presentMonitorDevices(std::vector<MonitorDevice>& devices) override;
     bool monitorClassDevices(std::vector<MonitorClassDevice>& devices) override;
 
-    // MonitorsChanged, compared with the layout before, on the event loop of
-    // the thread that sets the callback.
+    // MonitorsChanged, compared with the layout before, from the backend's
+    // own listening thread.
     void setChangeCallback(ChangeCallback callback) override;
 
     // "GNOME display service on the session bus, 2 monitor(s), physical
@@ -53,9 +56,10 @@ public:
 private:
     GnomeBackend(std::string sysfsRoot, std::string deviceRoot);
 
-    // Reads the service's state again; false (keeping nothing) when it does
-    // not answer.
-    bool update();
+    // Reads the service's state again when a change was announced since the
+    // last answer (always when nothing listens, or when forced); false
+    // (keeping nothing) when the service does not answer.
+    bool update(bool force = false);
     int32_t switchMode(const std::string& output, const ModeRecord& mode);
     int32_t restoreFirstSeen();
     const std::vector<uint8_t>& edidOf(const DisplayConfigLayout::Monitor& monitor);
@@ -68,5 +72,10 @@ private:
     std::optional<DisplayConfigState> m_firstSeen;
     bool m_valid = false;
     std::map<std::string, std::vector<uint8_t>> m_edids; // by monitor identity
-    std::unique_ptr<DisplayConfigWatcher> m_watcher;
+    // MonitorsChanged and owner changes arrive on their own thread, so a
+    // refresh costs one call after a change and none while nothing changed.
+    std::atomic<bool> m_stale{true};
+    bool m_listening = false;
+    QThread m_thread;
+    DisplayConfigWatcher* m_watcher = nullptr; // lives on m_thread
 };
