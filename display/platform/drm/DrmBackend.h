@@ -1,7 +1,7 @@
 #pragma once
 
 #include "display/platform/DisplayBackend.h"
-#include "display/platform/drm/DrmSysfs.h"
+#include "display/platform/sysfs/SysfsReader.h"
 
 #include <map>
 #include <optional>
@@ -36,7 +36,7 @@ public:
 private:
     struct Connector
     {
-        DrmSysfs::Connector sysfs;
+        SysfsReader::Connector sysfs;
         std::vector<ModeRecord> modes;
         std::optional<ModeRecord> current;
         std::optional<Rect> placed; // where the kernel scans it out, when known
