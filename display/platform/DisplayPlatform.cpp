@@ -11,7 +11,7 @@
 #include "display/platform/gnome/GnomeBackend.h"
 #endif
 #ifdef DISPLAY_PLATFORM_HAS_KDE
-#include "display/platform/kde/KWinBackend.h"
+#include "display/platform/kde/KdeBackend.h"
 #endif
 
 #include <cstdlib>
@@ -100,7 +100,7 @@ std::unique_ptr<DisplayBackend> DisplayPlatform::createDefault(std::string* reas
 #endif
 #ifdef DISPLAY_PLATFORM_HAS_KDE
         std::string kdeError;
-        if (auto kde = KWinBackend::open(&kdeError)) {
+        if (auto kde = KdeBackend::open(nullptr, &kdeError)) {
             why.push_back(kde->description());
             return chosen(std::move(kde));
         }

@@ -1,8 +1,8 @@
 #include "display/platform/kde/KdeBackend.h"
 
 #include "display/platform/MonitorIdentity.h"
-#include "display/platform/drm/DrmSysfs.h"
 #include "display/platform/kde/KdeCompositor.h"
+#include "display/platform/sysfs/SysfsReader.h"
 
 #include <cmath>
 
@@ -212,7 +212,7 @@ void KdeBackend::readSysfs()
 {
     m_sysfsEdids.clear();
     m_cards.clear();
-    for (DrmSysfs::Connector& connector : DrmSysfs::connectors(m_sysfsRoot)) {
+    for (SysfsReader::Connector& connector : SysfsReader::connectors(m_sysfsRoot)) {
         const std::string name = connectorOf(connector.name, connector.card);
         m_cards[name] = connector.card;
         if (connector.edid.size() >= 128)
@@ -260,11 +260,10 @@ bool KdeBackend::monitorClassDevices(std::vector<MonitorClassDevice>& devices)
         if (card != m_cards.end()) {
             auto known = m_driverVersions.find(card->second);
             if (known == m_driverVersions.end())
-                known =
-                    m_driverVersions
-                        .emplace(card->second,
-                                 DrmSysfs::driverVersion(m_sysfsRoot, m_deviceRoot, card->second))
-                        .first;
+                known = m_driverVersions
+                            .emplace(card->second, SysfsReader::driverVersion(
+                                                       m_sysfsRoot, m_deviceRoot, card->second))
+                            .first;
             version = known->second;
         }
         devices.push_back({MonitorIdentity::hardwareId(model), version});
