@@ -1,0 +1,87 @@
+#include "KwinDesk.h"
+
+#include "display/platform/DisplayPlatform.h"
+#include "display/platform/kde/KdeBackend.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+void KwinDesk::SetUp()
+{
+    if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        GTEST_SKIP() << "no Wayland compositor (run through scripts/with-kwin.sh)";
+    reset();
+    install();
+}
+
+void KwinDesk::TearDown()
+{
+    manager.reset();
+    DisplayPlatform::reset();
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        reset();
+}
+
+void KwinDesk::install(const std::string& sysfsRoot)
+{
+    manager.reset();
+    std::string error;
+    std::unique_ptr<KdeBackend> backend = KdeBackend::open(nullptr, &error, sysfsRoot);
+    ASSERT_TRUE(backend) << error;
+    DisplayPlatform::install(std::move(backend));
+    manager = std::make_unique<DisplayInterfaceComponentManagerWindows>(ItemId(9, 0, 0));
+    manager->refresh();
+}
+
+void KwinDesk::reset()
+{
+    doctor("output.Virtual-0.enable output.Virtual-1.enable");
+    doctor("output.Virtual-0.rotation.none output.Virtual-0.scale.1 output.Virtual-0.position.0,0"
+           " output.Virtual-1.rotation.none output.Virtual-1.scale.1"
+           " output.Virtual-1.position.1920,0");
+}
+
+int KwinDesk::doctor(const std::string& arguments)
+{
+    return run("QT_QPA_PLATFORM=wayland kscreen-doctor " + arguments);
+}
+
+int KwinDesk::run(const std::string& command, std::string* output)
+{
+    QProcess process;
+    if (!output)
+        process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start("sh", {"-c", QString::fromStdString(command)});
+    process.waitForFinished(60000);
+    if (output)
+        *output = process.readAllStandardOutput().toStdString();
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+std::string KwinDesk::layout()
+{
+    std::string json;
+    run("QT_QPA_PLATFORM=wayland kscreen-doctor -j", &json);
+    std::string text;
+    for (const QJsonValue output :
+         QJsonDocument::fromJson(QByteArray::fromStdString(json))["outputs"].toArray()) {
+        text += text.empty() ? "" : ", ";
+        text += output["name"].toString().toStdString();
+        if (!output["enabled"].toBool()) {
+            text += " off";
+            continue;
+        }
+        text += QString(" %1x%2+%3+%4 r%5 s%6")
+                    .arg(output["size"]["width"].toInt())
+                    .arg(output["size"]["height"].toInt())
+                    .arg(output["pos"]["x"].toInt())
+                    .arg(output["pos"]["y"].toInt())
+                    .arg(output["rotation"].toInt())
+                    .arg(output["scale"].toDouble())
+                    .toStdString();
+    }
+    return text;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "display/DisplayInterfaceComponentManagerWindows.h"
+#include "display/DisplayInterfaceComponentWindows.h"
+
+#include <memory>
+#include <string>
+
+class KdeBackend;
+
+// The desk every test on the KWin named by WAYLAND_DISPLAY (its virtual
+// backend, started by scripts/with-kwin.sh) starts from and leaves behind:
+// Virtual-0 at 0,0 and Virtual-1 at 1920,0, both enabled, 1920x1080,
+// unturned, at scale 1; the module's discovery (the KDE backend installed as
+// the platform) refreshed on it. Skips when there is no compositor.
+class KwinDesk : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Opens the KDE backend (EDIDs looked up under sysfsRoot) and installs it.
+    void install(const std::string& sysfsRoot = "/nonexistent");
+    DisplayInterfaceComponentWindows* display(uint32_t index)
+    {
+        return dynamic_cast<DisplayInterfaceComponentWindows*>(manager->componentAt(index));
+    }
+
+    // Runs kscreen-doctor with these arguments, as another client would.
+    static int doctor(const std::string& arguments);
+    // Runs a shell command; returns its exit status and, when asked, its output.
+    static int run(const std::string& command, std::string* output = nullptr);
+    // The outputs as kscreen-doctor reads them, in order:
+    // "Virtual-0 1920x1080+0+0 r1 s1, Virtual-1 off" (r: kscreen's rotation,
+    // 1 none, 2 left; s: scale).
+    static std::string layout();
+    static void reset();
+
+    std::unique_ptr<DisplayInterfaceComponentManagerWindows> manager;
+};
+
+// What the desk shows before any test changes it.
+inline const std::string InitialLayout =
+    "Virtual-0 1920x1080+0+0 r1 s1, Virtual-1 1920x1080+1920+0 r1 s1";
