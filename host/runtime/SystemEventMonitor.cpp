@@ -10,9 +10,10 @@
 #include <QFileInfo>
 #endif
 
-static_assert(SystemEventMonitor::ScreenAdded == DisplayBackend::DisplayAdded &&
-                  SystemEventMonitor::ScreenRemoved == DisplayBackend::DisplayRemoved &&
-                  SystemEventMonitor::ScreenGeometry == DisplayBackend::DisplayReconfigured,
+static_assert(uint32_t(SystemEventMonitor::ScreenAdded) == DisplayBackend::DisplayAdded &&
+                  uint32_t(SystemEventMonitor::ScreenRemoved) == DisplayBackend::DisplayRemoved &&
+                  uint32_t(SystemEventMonitor::ScreenGeometry) ==
+                      DisplayBackend::DisplayReconfigured,
               "backends report display changes with the hosts' bits");
 
 SystemEventMonitor::SystemEventMonitor(QObject* parent) : QObject(parent)
