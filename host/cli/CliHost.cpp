@@ -3,6 +3,7 @@
 #include "host/runtime/BackendSelection.h"
 #include "host/runtime/JsonReport.h"
 #include "host/runtime/ModuleLoader.h"
+#include "host/runtime/QtPlatformChoice.h"
 #include "host/runtime/ScriptedRequestHandler.h"
 #include "host/runtime/SettingsLoader.h"
 #include "host/runtime/SystemEventMonitor.h"
@@ -68,6 +69,11 @@ bool verboseMessages = false;
 // environment; a command-line user only wants those when asking for detail.
 void messageHandler(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
+    if (QtPlatformChoice::isConnectionLoss(message)) {
+        std::fprintf(stderr, "%s: %s.\n", ProgramName, QtPlatformChoice::connectionLossSentence());
+        std::fflush(stdout);
+        _exit(CliHost::UsageError);
+    }
     if (type != QtCriticalMsg && type != QtFatalMsg && !verboseMessages)
         return;
     std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
@@ -130,11 +136,9 @@ int CliHost::main(int argc, char** argv)
     if (!parsed) // the error still goes out as a document when one was asked for
         options.json = std::find(arguments.begin(), arguments.end(), "--json") != arguments.end();
 
-    // Windows of attended tests need a screen: the real one when an X
-    // display can be reached, otherwise Qt draws them off screen.
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM",
-                qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb;offscreen");
+    // Windows of attended tests need a screen: the compositor's or the X
+    // display's when one can be reached, otherwise Qt draws them off screen.
+    const std::string platformReason = QtPlatformChoice::choose(true);
     verboseMessages = options.verbose;
     qInstallMessageHandler(messageHandler);
     // Listing, help and the version need no screen: a core application starts
@@ -145,6 +149,10 @@ int CliHost::main(int argc, char** argv)
         app = std::make_unique<QApplication>(argc, argv);
     else
         app = std::make_unique<QCoreApplication>(argc, argv);
+    if (needsScreen && options.verbose)
+        std::fprintf(stderr, "%s: Qt platform %s (%s)\n", ProgramName,
+                     QGuiApplication::platformName().toLocal8Bit().constData(),
+                     platformReason.c_str());
 
     struct sigaction action = {};
     action.sa_handler = onInterrupt;

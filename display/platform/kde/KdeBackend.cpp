@@ -62,9 +62,9 @@ std::string KdeBackend::description() const
     return "KWin's output protocols on " + m_compositor->description();
 }
 
-void KdeBackend::setChangeCallback(ChangeCallback callback)
+void KdeBackend::setChangeHandler(ChangeHandler handler)
 {
-    m_compositor->setChangeCallback(std::move(callback));
+    m_compositor->setChangeCallback(std::move(handler));
 }
 
 void KdeBackend::rescan()

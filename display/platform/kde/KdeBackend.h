@@ -1,6 +1,7 @@
 #pragma once
 
 #include "display/platform/DisplayBackend.h"
+#include "display/platform/DisplayChangeNotifier.h"
 #include "display/platform/kde/KdeOutputDevice.h"
 
 #include <map>
@@ -19,7 +20,7 @@ class KdeCompositor;
 // with the turned current mode's size divided by the output's scale, the
 // coordinates Qt's Wayland screens use. EDIDs come from the compositor, or
 // from sysfs by connector name when it sends none.
-class KdeBackend : public DisplayBackend
+class KdeBackend : public DisplayBackend, public DisplayChangeNotifier
 {
 public:
     // Connects to the socket named socket (null: $WAYLAND_DISPLAY). Null with
@@ -38,7 +39,7 @@ public:
     int32_t changeDisplaySettings(const std::string& output, const ModeRecord* mode) override;
     bool presentMonitorDevices(std::vector<MonitorDevice>& devices) override;
     bool monitorClassDevices(std::vector<MonitorClassDevice>& devices) override;
-    void setChangeCallback(ChangeCallback callback) override;
+    void setChangeHandler(ChangeHandler handler) override;
 
     // What the connection found, for verbose output.
     std::string description() const;
