@@ -4,7 +4,8 @@
 # outputs side by side, its own session bus, a 0700 XDG_RUNTIME_DIR and a
 # fresh HOME. WAYLAND_DISPLAY, XDG_RUNTIME_DIR, HOME and
 # DBUS_SESSION_BUS_ADDRESS point at it while the command runs; KWIN_PID names
-# the compositor's process for tests that stop it. The compositor is always
+# the compositor's process for tests that stop it, KWIN_LOG its output (where
+# its scripts print). The compositor is always
 # stopped afterwards and the command's exit status is returned.
 #   scripts/with-kwin.sh COMMAND [ARGS...]
 set -euo pipefail
@@ -74,6 +75,7 @@ DBUS_SESSION_BUS_ADDRESS=$(cat "$workdir/bus-address")
 export DBUS_SESSION_BUS_ADDRESS
 KWIN_PID=$(pgrep -s "$session_pid" -x kwin_wayland | head -n 1 || true)
 export KWIN_PID
+export KWIN_LOG="$workdir/kwin.log"
 echo "with-kwin: KWin on $WAYLAND_DISPLAY (process $KWIN_PID)" >&2
 
 status=0

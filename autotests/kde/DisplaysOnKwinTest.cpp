@@ -5,10 +5,6 @@
 #include "display/platform/DisplayChangeNotifier.h"
 #include "display/platform/DisplayPlatform.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -164,20 +160,7 @@ TEST_F(KwinDesk, ChangesByOthersSetTheSystemEventBits)
 // the display.
 TEST_F(KwinDesk, TheEdidComesFromSysfsByConnectorName)
 {
-    QTemporaryDir sysfs;
-    const QString connector = sysfs.path() + "/card0-Virtual-1";
-    ASSERT_TRUE(QDir().mkpath(connector));
-    const auto write = [&](const QString& name, const QByteArray& bytes) {
-        QFile file(connector + "/" + name);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    };
-    const std::vector<uint8_t>& edid = EdidSampleFile::bySource(Eizo).full;
-    write("status", "connected\n");
-    write("enabled", "enabled\n");
-    write("modes", "1920x1080\n");
-    write("edid", QByteArray(reinterpret_cast<const char*>(edid.data()), int(edid.size())));
-    install(sysfs.path().toStdString());
+    install(sysfsWithEdid("Virtual-1", Eizo));
     ASSERT_EQ(manager->componentCount(), 2u);
     EXPECT_EQ(
         propertiesOf(display(0)),

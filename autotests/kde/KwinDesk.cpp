@@ -1,8 +1,11 @@
 #include "KwinDesk.h"
 
+#include "EdidSampleFile.h"
 #include "display/platform/DisplayPlatform.h"
 #include "display/platform/kde/KdeBackend.h"
 
+#include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -84,4 +87,22 @@ std::string KwinDesk::layout()
                     .toStdString();
     }
     return text;
+}
+
+std::string KwinDesk::sysfsWithEdid(const std::string& connector, const std::string& source)
+{
+    const QString folder = m_sysfs.path() + "/card0-" + QString::fromStdString(connector);
+    QDir().mkpath(folder);
+    const std::vector<uint8_t>& edid = EdidSampleFile::bySource(source).full;
+    const std::pair<const char*, QByteArray> files[] = {
+        {"status", "connected\n"},
+        {"enabled", "enabled\n"},
+        {"modes", "1920x1080\n"},
+        {"edid", QByteArray(reinterpret_cast<const char*>(edid.data()), int(edid.size()))}};
+    for (const auto& [name, bytes] : files) {
+        QFile file(folder + "/" + name);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    return m_sysfs.path().toStdString();
 }

@@ -5,6 +5,8 @@
 #include "display/DisplayInterfaceComponentManagerWindows.h"
 #include "display/DisplayInterfaceComponentWindows.h"
 
+#include <QTemporaryDir>
+
 #include <memory>
 #include <string>
 
@@ -17,12 +19,19 @@ class KdeBackend;
 // the platform) refreshed on it. Skips when there is no compositor.
 class KwinDesk : public ::testing::Test
 {
+public:
+    // Runs a shell command; returns its exit status and, when asked, its output.
+    static int run(const std::string& command, std::string* output = nullptr);
+
 protected:
     void SetUp() override;
     void TearDown() override;
 
     // Opens the KDE backend (EDIDs looked up under sysfsRoot) and installs it.
     void install(const std::string& sysfsRoot = "/nonexistent");
+    // Makes a sysfs tree in which card0's connector carries the EDID of the
+    // sample collected at source; returns its root.
+    std::string sysfsWithEdid(const std::string& connector, const std::string& source);
     DisplayInterfaceComponentWindows* display(uint32_t index)
     {
         return dynamic_cast<DisplayInterfaceComponentWindows*>(manager->componentAt(index));
@@ -30,8 +39,6 @@ protected:
 
     // Runs kscreen-doctor with these arguments, as another client would.
     static int doctor(const std::string& arguments);
-    // Runs a shell command; returns its exit status and, when asked, its output.
-    static int run(const std::string& command, std::string* output = nullptr);
     // The outputs as kscreen-doctor reads them, in order:
     // "Virtual-0 1920x1080+0+0 r1 s1, Virtual-1 off" (r: kscreen's rotation,
     // 1 none, 2 left; s: scale).
@@ -39,6 +46,9 @@ protected:
     static void reset();
 
     std::unique_ptr<DisplayInterfaceComponentManagerWindows> manager;
+
+private:
+    QTemporaryDir m_sysfs;
 };
 
 // What the desk shows before any test changes it.
