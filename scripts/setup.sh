@@ -10,6 +10,8 @@ packages=(
     libgtest-dev libbenchmark-dev
     libx11-dev libxrandr-dev libxfixes-dev libdrm-dev
     xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-apps xdotool
+    mutter dbus qtwayland5 libglib2.0-bin
+    kwin-wayland libkf5screen-bin wayland-utils plasma-wayland-protocols libwayland-dev
 )
 
 missing=()

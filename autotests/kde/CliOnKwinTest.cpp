@@ -1,11 +1,9 @@
 #include "KwinDesk.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <chrono>
 #include <functional>
@@ -68,37 +66,6 @@ void pause(int ms)
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-// The windows KWin shows, as a script inside the compositor prints them:
-// "OrvaneDiagnosticsCLI on 1 at 1920,0 1920x1080 fullscreen".
-std::string kwinWindows()
-{
-    static int scripts = 0;
-    QTemporaryDir folder;
-    const QString path = folder.path() + "/windows.js";
-    QFile script(path);
-    script.open(QIODevice::WriteOnly);
-    script.write(R"(var clients = workspace.clientList();
-for (var i = 0; i < clients.length; ++i) {
-    var c = clients[i], g = c.frameGeometry;
-    print("window " + c.resourceClass + " on " + c.screen + " at " + g.x + "," + g.y + " " +
-          g.width + "x" + g.height + (c.fullScreen ? " fullscreen" : ""));
-})");
-    script.close();
-    QFile log(qEnvironmentVariable("KWIN_LOG"));
-    log.open(QIODevice::ReadOnly);
-    log.seek(log.size());
-    const std::string name = "windows" + std::to_string(++scripts);
-    const std::string kwin = "dbus-send --session --print-reply --dest=org.kde.KWin /Scripting "
-                             "org.kde.kwin.Scripting.";
-    KwinDesk::run(kwin + "loadScript string:" + path.toStdString() + " string:" + name + " && " +
-                  kwin + "start && sleep 0.3 && " + kwin + "unloadScript string:" + name);
-    std::string windows;
-    for (const QByteArray& line : log.readAll().split('\n'))
-        if (line.startsWith("js: window "))
-            windows += (windows.empty() ? "" : "; ") + line.mid(11).toStdString();
-    return windows;
-}
-
 class CliOnKwin : public KwinDesk
 {
 };
@@ -142,11 +109,8 @@ TEST_F(CliOnKwin, AttendedWindowsCoverTheirOutput)
         ASSERT_EQ(doctor(change), 0);
         std::string windows;
         const CliRun run = cli({"--platform=kde", "-Mdisplay", "-Qr", device,
-                                "--answers=continue,yes", "--set", "CSAT.CSAT_TEST_TIMEOUT=3"},
-                               [&windows] {
-                                   pause(1500);
-                                   windows = kwinWindows();
-                               });
+                                "--answers=continue,yes", "--set", "CSAT.CSAT_TEST_TIMEOUT=6"},
+                               [&windows] { windows = shownWindow(); });
         EXPECT_EQ(run.status, 0) << run.errors;
         EXPECT_EQ(resultOf(run), 0);
         EXPECT_EQ(windows, shown);

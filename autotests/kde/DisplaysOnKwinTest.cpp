@@ -2,7 +2,6 @@
 #include "KwinDesk.h"
 
 #include "display/DisplayModeWindows.h"
-#include "display/platform/DisplayChangeNotifier.h"
 #include "display/platform/DisplayPlatform.h"
 
 #include <atomic>
@@ -131,15 +130,13 @@ TEST_F(KwinDesk, ARefusedConfigurationIsAFailure)
 TEST_F(KwinDesk, ChangesByOthersSetTheSystemEventBits)
 {
     std::atomic<uint32_t> events{0};
-    auto* notifier = dynamic_cast<DisplayChangeNotifier*>(DisplayPlatform::current());
-    ASSERT_TRUE(notifier);
-    notifier->setChangeHandler([&events](uint32_t bits) { events |= bits; });
+    DisplayPlatform::setChangeCallback([&events](uint32_t bits) { events |= bits; });
     const std::pair<const char*, uint32_t> rows[] = {
-        {"output.Virtual-1.scale.1.5", DisplayChangeNotifier::MonitorMovedOrResized},
-        {"output.Virtual-1.rotation.inverted", DisplayChangeNotifier::MonitorMovedOrResized},
-        {"output.Virtual-1.position.0,1080", DisplayChangeNotifier::MonitorMovedOrResized},
-        {"output.Virtual-1.disable", DisplayChangeNotifier::MonitorRemoved},
-        {"output.Virtual-1.enable", DisplayChangeNotifier::MonitorAdded},
+        {"output.Virtual-1.scale.1.5", DisplayBackend::DisplayReconfigured},
+        {"output.Virtual-1.rotation.inverted", DisplayBackend::DisplayReconfigured},
+        {"output.Virtual-1.position.0,1080", DisplayBackend::DisplayReconfigured},
+        {"output.Virtual-1.disable", DisplayBackend::DisplayRemoved},
+        {"output.Virtual-1.enable", DisplayBackend::DisplayAdded},
     };
     for (const auto& [change, bits] : rows) {
         SCOPED_TRACE(change);
@@ -153,7 +150,7 @@ TEST_F(KwinDesk, ChangesByOthersSetTheSystemEventBits)
     manager->refresh(); // a round trip: every event of the change has arrived
     EXPECT_EQ(events.load(), 0u);
     EXPECT_EQ(layout(), InitialLayout);
-    notifier->setChangeHandler({});
+    DisplayPlatform::setChangeCallback({});
 }
 
 // Without an EDID from the compositor, the connector's EDID in sysfs names

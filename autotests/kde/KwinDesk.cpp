@@ -10,6 +10,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <thread>
 
 void KwinDesk::SetUp()
 {
@@ -105,4 +109,43 @@ std::string KwinDesk::sysfsWithEdid(const std::string& connector, const std::str
         file.write(bytes);
     }
     return m_sysfs.path().toStdString();
+}
+
+std::string KwinDesk::windows()
+{
+    static int scripts = 0;
+    QTemporaryDir folder;
+    const QString path = folder.path() + "/windows.js";
+    QFile script(path);
+    script.open(QIODevice::WriteOnly);
+    script.write(R"(var clients = workspace.clientList();
+for (var i = 0; i < clients.length; ++i) {
+    var c = clients[i], g = c.frameGeometry;
+    print("window " + c.resourceClass + " on " + c.screen + " at " + g.x + "," + g.y + " " +
+          g.width + "x" + g.height + (c.fullScreen ? " fullscreen" : ""));
+})");
+    script.close();
+    QFile log(qEnvironmentVariable("KWIN_LOG"));
+    log.open(QIODevice::ReadOnly);
+    log.seek(log.size());
+    const std::string name = "windows" + std::to_string(++scripts);
+    const std::string kwin = "dbus-send --session --print-reply --dest=org.kde.KWin /Scripting "
+                             "org.kde.kwin.Scripting.";
+    run(kwin + "loadScript string:" + path.toStdString() + " string:" + name + " && " + kwin +
+        "start && sleep 0.3 && " + kwin + "unloadScript string:" + name);
+    std::string windows;
+    for (const QByteArray& line : log.readAll().split('\n'))
+        if (line.startsWith("js: window "))
+            windows += (windows.empty() ? "" : "; ") + line.mid(11).toStdString();
+    return windows;
+}
+
+std::string KwinDesk::shownWindow()
+{
+    std::string shown;
+    for (int i = 0; i < 40 && shown.find("fullscreen") == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        shown = windows();
+    }
+    return shown;
 }

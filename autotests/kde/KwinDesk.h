@@ -43,6 +43,11 @@ protected:
     // "Virtual-0 1920x1080+0+0 r1 s1, Virtual-1 off" (r: kscreen's rotation,
     // 1 none, 2 left; s: scale).
     static std::string layout();
+    // The windows KWin shows, as a script inside the compositor prints them:
+    // "OrvaneDiagnosticsCLI on 1 at 1920,0 1920x1080 fullscreen".
+    static std::string windows();
+    // The windows once one is full-screen, or as they are after 10 s.
+    static std::string shownWindow();
     static void reset();
 
     std::unique_ptr<DisplayInterfaceComponentManagerWindows> manager;

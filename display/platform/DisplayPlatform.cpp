@@ -24,6 +24,12 @@ std::unique_ptr<DisplayBackend>& installed()
     return backend;
 }
 
+DisplayBackend::ChangeCallback& changeCallback()
+{
+    static DisplayBackend::ChangeCallback callback;
+    return callback;
+}
+
 std::string join(const std::vector<std::string>& parts)
 {
     std::string text;
@@ -57,19 +63,26 @@ bool isWaylandSession(std::string* why)
 DisplayBackend& DisplayPlatform::backend()
 {
     auto& backend = installed();
-    if (!backend)
+    if (!backend) {
         backend = createDefault();
+        if (changeCallback())
+            backend->setChangeCallback(changeCallback());
+    }
     return *backend;
-}
-
-DisplayBackend* DisplayPlatform::current()
-{
-    return installed().get();
 }
 
 void DisplayPlatform::install(std::unique_ptr<DisplayBackend> backend)
 {
     installed() = std::move(backend);
+    if (installed() && changeCallback())
+        installed()->setChangeCallback(changeCallback());
+}
+
+void DisplayPlatform::setChangeCallback(DisplayBackend::ChangeCallback callback)
+{
+    changeCallback() = std::move(callback);
+    if (installed())
+        installed()->setChangeCallback(changeCallback());
 }
 
 void DisplayPlatform::reset()

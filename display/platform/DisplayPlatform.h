@@ -14,12 +14,14 @@ public:
     // The backend in use; creates the default one on first use.
     static DisplayBackend& backend();
 
-    // The backend installed or created so far; null before the first.
-    static DisplayBackend* current();
-
     // Replaces the backend in use. Components made from the previous backend
     // must not be used afterwards.
     static void install(std::unique_ptr<DisplayBackend> backend);
+
+    // Display changes made by others, as DisplayBackend::DisplayEvent bits,
+    // from the backend in use and every backend installed later; an empty
+    // callback stops them. Called on any thread.
+    static void setChangeCallback(DisplayBackend::ChangeCallback callback);
 
     // Removes the installed backend; the next backend() picks the default.
     static void reset();

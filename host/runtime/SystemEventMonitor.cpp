@@ -1,6 +1,5 @@
 #include "host/runtime/SystemEventMonitor.h"
 
-#include "display/platform/DisplayChangeNotifier.h"
 #include "display/platform/DisplayPlatform.h"
 
 #include <QGuiApplication>
@@ -10,6 +9,12 @@
 #include <QDBusConnection>
 #include <QFileInfo>
 #endif
+
+static_assert(uint32_t(SystemEventMonitor::ScreenAdded) == DisplayBackend::DisplayAdded &&
+                  uint32_t(SystemEventMonitor::ScreenRemoved) == DisplayBackend::DisplayRemoved &&
+                  uint32_t(SystemEventMonitor::ScreenGeometry) ==
+                      DisplayBackend::DisplayReconfigured,
+              "backends report display changes with the hosts' bits");
 
 SystemEventMonitor::SystemEventMonitor(QObject* parent) : QObject(parent)
 {
@@ -22,20 +27,14 @@ SystemEventMonitor::SystemEventMonitor(QObject* parent) : QObject(parent)
             watch(screen);
     }
     watchSession();
-    watchDisplayBackend();
+    // Backends that hear of changes themselves (a compositor's outputs,
+    // which Qt may not show as screens) report them with the same bits.
+    DisplayPlatform::setChangeCallback([this](uint32_t events) { raise(events); });
 }
 
 SystemEventMonitor::~SystemEventMonitor()
 {
-    if (auto* notifier = dynamic_cast<DisplayChangeNotifier*>(DisplayPlatform::current()))
-        notifier->setChangeHandler({});
-}
-
-void SystemEventMonitor::watchDisplayBackend()
-{
-    // The notifier's bits are the word's own.
-    if (auto* notifier = dynamic_cast<DisplayChangeNotifier*>(DisplayPlatform::current()))
-        notifier->setChangeHandler([this](uint32_t changes) { raise(changes); });
+    DisplayPlatform::setChangeCallback({});
 }
 
 uint32_t SystemEventMonitor::value() const

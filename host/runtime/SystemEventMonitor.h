@@ -16,9 +16,6 @@ class QScreen;
 //   0x020 SessionLocked     the session was locked or the screen saver started
 //   0x040 AppSuspended      the windowing system suspended the application
 //
-// A backend whose compositor announces layout changes (GNOME's
-// MonitorsChanged) reports them here too.
-//
 // The word is cleared when a test starts, so a test only sees what happened
 // during its own run. Lives on the user-interface thread; tests read the word
 // from any thread.
@@ -56,7 +53,6 @@ private slots:
 private:
     void watch(QScreen* screen);
     void watchSession();
-    void watchDisplayBackend();
 
     uint32_t m_word = 0;
 };

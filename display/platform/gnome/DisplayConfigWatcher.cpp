@@ -1,7 +1,6 @@
 #include "display/platform/gnome/DisplayConfigWatcher.h"
 
-DisplayConfigWatcher::DisplayConfigWatcher(DisplayChangeNotifier::ChangeHandler handler,
-                                           QObject* parent)
+DisplayConfigWatcher::DisplayConfigWatcher(DisplayBackend::ChangeCallback handler, QObject* parent)
     : QObject(parent), m_handler(std::move(handler))
 {
     DisplayConfigState state;
@@ -44,13 +43,13 @@ uint32_t DisplayConfigWatcher::changesBetween(const QMap<QString, QString>& befo
     uint32_t changes = 0;
     for (auto it = after.begin(); it != after.end(); ++it) {
         if (!before.contains(it.key()))
-            changes |= DisplayChangeNotifier::MonitorAdded;
+            changes |= DisplayBackend::DisplayAdded;
         else if (before.value(it.key()) != it.value())
-            changes |= DisplayChangeNotifier::MonitorMovedOrResized;
+            changes |= DisplayBackend::DisplayReconfigured;
     }
     for (auto it = before.begin(); it != before.end(); ++it)
         if (!after.contains(it.key()))
-            changes |= DisplayChangeNotifier::MonitorRemoved;
+            changes |= DisplayBackend::DisplayRemoved;
     return changes;
 }
 
@@ -61,7 +60,7 @@ void DisplayConfigWatcher::monitorsChanged()
     // on the test: something moved.
     if (!m_client.currentState(state, nullptr)) {
         if (m_handler)
-            m_handler(DisplayChangeNotifier::MonitorMovedOrResized);
+            m_handler(DisplayBackend::DisplayReconfigured);
         return;
     }
     QMap<QString, QString> layout = layoutOf(state);

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "display/platform/DisplayChangeNotifier.h"
+#include "display/platform/DisplayBackend.h"
 #include "display/platform/gnome/DisplayConfigClient.h"
 
 #include <QMap>
 #include <QObject>
 #include <QString>
 
-// Listens for MonitorsChanged and tells what changed, as DisplayChangeNotifier
+// Listens for MonitorsChanged and tells what changed, as DisplayBackend::DisplayEvent
 // bits, by comparing each new layout with the one before. Lives on the thread
 // that created it, whose event loop delivers the signal.
 class DisplayConfigWatcher : public QObject
@@ -15,7 +15,7 @@ class DisplayConfigWatcher : public QObject
     Q_OBJECT
 
 public:
-    explicit DisplayConfigWatcher(DisplayChangeNotifier::ChangeHandler handler,
+    explicit DisplayConfigWatcher(DisplayBackend::ChangeCallback handler,
                                   QObject* parent = nullptr);
     ~DisplayConfigWatcher() override;
 
@@ -31,7 +31,7 @@ private slots:
 
 private:
     DisplayConfigClient m_client;
-    DisplayChangeNotifier::ChangeHandler m_handler;
+    DisplayBackend::ChangeCallback m_handler;
     QMap<QString, QString> m_layout;
     bool m_connected = false;
 };

@@ -54,11 +54,11 @@ std::string GnomeBackend::description() const
            " monitor(s), " + (m_state.isLogicalLayout() ? "logical" : "physical") + " layout";
 }
 
-void GnomeBackend::setChangeHandler(ChangeHandler handler)
+void GnomeBackend::setChangeCallback(ChangeCallback callback)
 {
     m_watcher.reset();
-    if (handler)
-        m_watcher = std::make_unique<DisplayConfigWatcher>(std::move(handler));
+    if (callback)
+        m_watcher = std::make_unique<DisplayConfigWatcher>(std::move(callback));
 }
 
 bool GnomeBackend::update()

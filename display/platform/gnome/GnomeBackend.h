@@ -1,7 +1,6 @@
 #pragma once
 
 #include "display/platform/DisplayBackend.h"
-#include "display/platform/DisplayChangeNotifier.h"
 #include "display/platform/gnome/DisplayConfigClient.h"
 
 #include <map>
@@ -19,7 +18,7 @@ class DisplayConfigWatcher;
 // monitors showing the same region are the devices attached to it (clones).
 // EDIDs and driver versions come from sysfs. Mode switches are temporary
 // configurations; restoring goes back to the layout first seen.
-class GnomeBackend : public DisplayBackend, public DisplayChangeNotifier
+class GnomeBackend : public DisplayBackend
 {
 public:
     // Null with *error set when the service does not answer on the session bus.
@@ -38,7 +37,9 @@ public:
     bool presentMonitorDevices(std::vector<MonitorDevice>& devices) override;
     bool monitorClassDevices(std::vector<MonitorClassDevice>& devices) override;
 
-    void setChangeHandler(ChangeHandler handler) override;
+    // MonitorsChanged, compared with the layout before, on the event loop of
+    // the thread that sets the callback.
+    void setChangeCallback(ChangeCallback callback) override;
 
     // "GNOME display service, 2 monitors (physical layout)", for verbose output.
     std::string description() const;

@@ -62,9 +62,9 @@ std::string KdeBackend::description() const
     return "KWin's output protocols on " + m_compositor->description();
 }
 
-void KdeBackend::setChangeHandler(ChangeHandler handler)
+void KdeBackend::setChangeCallback(ChangeCallback callback)
 {
-    m_compositor->setChangeCallback(std::move(handler));
+    m_compositor->setChangeCallback(std::move(callback));
 }
 
 void KdeBackend::rescan()

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "display/platform/DisplayBackend.h"
-#include "display/platform/DisplayChangeNotifier.h"
 #include "display/platform/kde/KdeOutputDevice.h"
 
 #include <map>
@@ -20,7 +19,7 @@ class KdeCompositor;
 // with the turned current mode's size divided by the output's scale, the
 // coordinates Qt's Wayland screens use. EDIDs come from the compositor, or
 // from sysfs by connector name when it sends none.
-class KdeBackend : public DisplayBackend, public DisplayChangeNotifier
+class KdeBackend : public DisplayBackend
 {
 public:
     // Connects to the socket named socket (null: $WAYLAND_DISPLAY). Null with
@@ -39,7 +38,7 @@ public:
     int32_t changeDisplaySettings(const std::string& output, const ModeRecord* mode) override;
     bool presentMonitorDevices(std::vector<MonitorDevice>& devices) override;
     bool monitorClassDevices(std::vector<MonitorClassDevice>& devices) override;
-    void setChangeHandler(ChangeHandler handler) override;
+    void setChangeCallback(ChangeCallback callback) override;
 
     // What the connection found, for verbose output.
     std::string description() const;
