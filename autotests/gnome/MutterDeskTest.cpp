@@ -229,7 +229,7 @@ TEST_F(MutterDesk, CliWindowsCoverTheOutputUnderTest)
         QString errors;
         const QJsonObject runs =
             cli({"-Mdisplay", "-Qg", device, "--verbose", "--answers=continue,yes", "--set",
-                 "CSAT.CSAT_TEST_TIMEOUT_DISPLAY_GREEN_PURITY_TEST=2"},
+                 "CSAT.CSAT_TEST_TIMEOUT_DISPLAY_GREEN_PURITY_TEST=3"},
                 &errors);
         const auto placements =
             QRegularExpression("test window on screen ([^\\n]*)").globalMatch(errors);

@@ -1,22 +1,26 @@
 #include "display/platform/gnome/DisplayConfigWatcher.h"
 
-DisplayConfigWatcher::DisplayConfigWatcher(DisplayBackend::ChangeCallback handler, QObject* parent)
-    : QObject(parent), m_handler(std::move(handler))
+#include <QDBusServiceWatcher>
+
+DisplayConfigWatcher::DisplayConfigWatcher(std::atomic<bool>* stale) : m_stale(stale) {}
+
+bool DisplayConfigWatcher::start()
 {
-    DisplayConfigState state;
-    if (m_client.currentState(state, nullptr))
-        m_layout = layoutOf(state);
-    m_connected = m_client.connection().connect(
+    auto* owner = new QDBusServiceWatcher(DisplayConfigClient::Service, m_client.connection(),
+                                          QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(owner, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            &DisplayConfigWatcher::serviceOwnerChanged);
+    return m_client.connection().connect(
         DisplayConfigClient::Service, DisplayConfigClient::Path, DisplayConfigClient::Interface,
         QStringLiteral("MonitorsChanged"), this, SLOT(monitorsChanged()));
 }
 
-DisplayConfigWatcher::~DisplayConfigWatcher()
+void DisplayConfigWatcher::setChangeCallback(DisplayBackend::ChangeCallback callback,
+                                             const DisplayConfigState& current)
 {
-    if (m_connected)
-        m_client.connection().disconnect(
-            DisplayConfigClient::Service, DisplayConfigClient::Path, DisplayConfigClient::Interface,
-            QStringLiteral("MonitorsChanged"), this, SLOT(monitorsChanged()));
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_callback = std::move(callback);
+    m_layout = layoutOf(current);
 }
 
 QMap<QString, QString> DisplayConfigWatcher::layoutOf(const DisplayConfigState& state)
@@ -53,19 +57,35 @@ uint32_t DisplayConfigWatcher::changesBetween(const QMap<QString, QString>& befo
     return changes;
 }
 
+void DisplayConfigWatcher::serviceOwnerChanged()
+{
+    m_stale->store(true);
+}
+
 void DisplayConfigWatcher::monitorsChanged()
 {
+    m_stale->store(true);
+    DisplayBackend::ChangeCallback callback;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        callback = m_callback;
+    }
+    if (!callback)
+        return;
     DisplayConfigState state;
     // Without an answer nothing can be compared, and the change is not lost
-    // on the test: something moved.
+    // on a running test: something moved.
     if (!m_client.currentState(state, nullptr)) {
-        if (m_handler)
-            m_handler(DisplayBackend::DisplayReconfigured);
+        callback(DisplayBackend::DisplayReconfigured);
         return;
     }
     QMap<QString, QString> layout = layoutOf(state);
-    const uint32_t changes = changesBetween(m_layout, layout);
-    m_layout = std::move(layout);
-    if (changes && m_handler)
-        m_handler(changes);
+    uint32_t changes = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        changes = changesBetween(m_layout, layout);
+        m_layout = std::move(layout);
+    }
+    if (changes)
+        callback(changes);
 }

@@ -5,24 +5,42 @@
 #include "display/platform/sysfs/SysfsReader.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
-ModeRecord recordOf(const DisplayConfigMode& mode, bool sideways, uint64_t index)
-{
-    ModeRecord record;
-    record.width = uint32_t(std::max(0, sideways ? mode.height : mode.width));
-    record.height = uint32_t(std::max(0, sideways ? mode.width : mode.height));
-    record.bitsPerPixel = GnomeBackend::BitsPerPixel;
-    record.frequency = uint32_t(std::max(0L, std::lround(mode.refreshRate)));
-    record.nativeId = index;
-    return record;
-}
+using Monitor = DisplayConfigLayout::Monitor;
 
 bool sameFigures(const ModeRecord& listed, const ModeRecord& wanted)
 {
     return listed.width == wanted.width && listed.height == wanted.height &&
            (wanted.frequency == 0 || listed.frequency == wanted.frequency);
+}
+
+// The monitor's mode with the record's own identifier and figures, else one
+// with the same figures; -1 when it lists none.
+int listedIndex(const Monitor& monitor, const ModeRecord& mode)
+{
+    if (mode.bitsPerPixel != 0 && mode.bitsPerPixel != DisplayConfigLayout::BitsPerPixel)
+        return -1;
+    for (size_t i = 0; i < monitor.modes.size(); ++i)
+        if (monitor.modes[i].nativeId == mode.nativeId && sameFigures(monitor.modes[i], mode))
+            return int(i);
+    for (size_t i = 0; i < monitor.modes.size(); ++i)
+        if (sameFigures(monitor.modes[i], mode))
+            return int(i);
+    return -1;
+}
+
+bool sameRegion(const DisplayConfigLogicalMonitorAssignment& a,
+                const DisplayConfigLogicalMonitorAssignment& b)
+{
+    if (a.x != b.x || a.y != b.y || a.scale != b.scale || a.transform != b.transform ||
+        a.primary != b.primary || a.monitors.size() != b.monitors.size())
+        return false;
+    for (int i = 0; i < a.monitors.size(); ++i)
+        if (a.monitors[i].connector != b.monitors[i].connector ||
+            a.monitors[i].modeId != b.monitors[i].modeId)
+            return false;
+    return true;
 }
 } // namespace
 
@@ -32,87 +50,65 @@ std::unique_ptr<GnomeBackend> GnomeBackend::open(std::string* error, std::string
     std::unique_ptr<GnomeBackend> backend(
         new GnomeBackend(std::move(sysfsRoot), std::move(deviceRoot)));
     std::string failure;
+    backend->m_stale.store(false);
     if (!backend->m_client.currentState(backend->m_state, &failure)) {
         if (error)
             *error = "GNOME's display service does not answer (" + failure + ")";
         return nullptr;
     }
     backend->m_firstSeen = backend->m_state;
-    backend->rebuild();
+    backend->m_layout = DisplayConfigLayout(backend->m_state);
+    backend->m_valid = true;
     return backend;
 }
 
 GnomeBackend::GnomeBackend(std::string sysfsRoot, std::string deviceRoot)
     : m_sysfsRoot(std::move(sysfsRoot)), m_deviceRoot(std::move(deviceRoot))
-{}
+{
+    if (!m_client.isConnected(nullptr))
+        return;
+    m_watcher = new DisplayConfigWatcher(&m_stale);
+    m_watcher->moveToThread(&m_thread);
+    m_thread.setObjectName(QStringLiteral("gnome-display-config"));
+    m_thread.start();
+    // Subscribed before the first answer is read, so no change slips between.
+    QMetaObject::invokeMethod(m_watcher, "start", Qt::BlockingQueuedConnection,
+                              Q_RETURN_ARG(bool, m_listening));
+}
 
-GnomeBackend::~GnomeBackend() = default;
+GnomeBackend::~GnomeBackend()
+{
+    m_thread.quit();
+    m_thread.wait();
+    delete m_watcher;
+}
 
 std::string GnomeBackend::description() const
 {
-    return "GNOME display service on the session bus, " + std::to_string(m_monitors.size()) +
-           " monitor(s), " + (m_state.isLogicalLayout() ? "logical" : "physical") + " layout";
+    return "GNOME display service on the session bus, " +
+           std::to_string(m_layout.monitors().size()) + " monitor(s), " +
+           (m_state.isLogicalLayout() ? "logical" : "physical") + " layout";
 }
 
 void GnomeBackend::setChangeCallback(ChangeCallback callback)
 {
-    m_watcher.reset();
-    if (callback)
-        m_watcher = std::make_unique<DisplayConfigWatcher>(std::move(callback));
+    if (m_watcher)
+        m_watcher->setChangeCallback(std::move(callback), m_state);
 }
 
-bool GnomeBackend::update()
+bool GnomeBackend::update(bool force)
 {
+    if (!force && m_valid && m_listening && !m_stale.load())
+        return true;
+    // Cleared before asking: a change announced meanwhile asks again next time.
+    m_stale.store(false);
     DisplayConfigState state;
-    if (!m_client.currentState(state, nullptr)) {
-        m_valid = false;
-        m_state = {};
-        m_monitors.clear();
-        m_regionOrder.clear();
-        return false;
-    }
-    m_state = std::move(state);
-    rebuild();
-    return true;
-}
-
-void GnomeBackend::rebuild()
-{
-    m_monitors.clear();
-    for (const DisplayConfigMonitor& source : m_state.monitors) {
-        Monitor monitor;
-        monitor.connector = source.spec.connector.toStdString();
-        monitor.identity = QStringList({source.spec.connector, source.spec.vendor,
-                                        source.spec.product, source.spec.serial})
-                               .join(QChar('/'))
-                               .toStdString();
-        monitor.region = m_state.logicalMonitorOf(source.spec.connector);
-        const bool sideways =
-            monitor.region >= 0 && m_state.logicalMonitors[monitor.region].isSideways();
-        for (int i = 0; i < source.modes.size(); ++i) {
-            const DisplayConfigMode& mode = source.modes[i];
-            monitor.modes.push_back(recordOf(mode, sideways, uint64_t(i)));
-            monitor.modeIds.push_back(mode.id);
-            if (mode.isCurrent() && monitor.region >= 0)
-                monitor.current = monitor.modes.back();
-        }
-        m_monitors.push_back(std::move(monitor));
-    }
-    // Regions in the order of their first monitor, as connectors are listed.
-    m_regionOrder.clear();
-    for (const Monitor& monitor : m_monitors)
-        if (monitor.region >= 0 && std::find(m_regionOrder.begin(), m_regionOrder.end(),
-                                             monitor.region) == m_regionOrder.end())
-            m_regionOrder.push_back(monitor.region);
-    m_valid = true;
-}
-
-GnomeBackend::Monitor* GnomeBackend::find(const std::string& connector)
-{
-    for (Monitor& monitor : m_monitors)
-        if (monitor.connector == connector)
-            return &monitor;
-    return nullptr;
+    m_valid = m_client.currentState(state, nullptr);
+    if (!m_valid)
+        m_stale.store(true);
+    m_state = m_valid ? std::move(state) : DisplayConfigState();
+    m_layout = DisplayConfigLayout(m_state);
+    return m_valid;
 }
 
 const std::vector<uint8_t>& GnomeBackend::edidOf(const Monitor& monitor)
@@ -130,51 +126,12 @@ const std::vector<uint8_t>& GnomeBackend::edidOf(const Monitor& monitor)
     return it->second;
 }
 
-Rect GnomeBackend::rectOf(int region) const
-{
-    const DisplayConfigLogicalMonitor& logical = m_state.logicalMonitors[region];
-    int32_t width = 0;
-    int32_t height = 0;
-    for (const Monitor& monitor : m_monitors) {
-        if (monitor.region == region && monitor.current) {
-            width = int32_t(monitor.current->width);
-            height = int32_t(monitor.current->height);
-            break;
-        }
-    }
-    // In the logical layout the region is measured in scaled pixels.
-    if (m_state.isLogicalLayout() && logical.scale > 0) {
-        width = int32_t(std::lround(width / logical.scale));
-        height = int32_t(std::lround(height / logical.scale));
-    }
-    return {logical.x, logical.y, logical.x + width, logical.y + height};
-}
-
-std::string GnomeBackend::regionName(int region) const
-{
-    for (const Monitor& monitor : m_monitors)
-        if (monitor.region == region)
-            return monitor.connector;
-    return {};
-}
-
-std::vector<const GnomeBackend::Monitor*> GnomeBackend::attachedTo(const Monitor& adapter) const
-{
-    if (adapter.region < 0)
-        return {&adapter};
-    std::vector<const Monitor*> attached;
-    for (const Monitor& monitor : m_monitors)
-        if (monitor.region == adapter.region)
-            attached.push_back(&monitor);
-    return attached;
-}
-
 bool GnomeBackend::enumDisplayMonitors(const MonitorCallback& callback)
 {
     if (!update())
         return false;
     // The callback asks further questions, which may read the state again.
-    const std::vector<int> regions = m_regionOrder;
+    const std::vector<int> regions = m_layout.regions();
     for (int region : regions)
         if (!callback(MonitorHandle(region + 1)))
             break;
@@ -185,13 +142,14 @@ bool GnomeBackend::getMonitorInfo(MonitorHandle monitor, MonitorInfo& info)
 {
     if (!m_valid && !update())
         return false;
-    if (monitor == 0 || monitor > MonitorHandle(m_state.logicalMonitors.size()))
+    const int region = int(monitor) - 1;
+    if (monitor == 0 || std::find(m_layout.regions().begin(), m_layout.regions().end(), region) ==
+                            m_layout.regions().end())
         return false;
-    const int region = int(monitor - 1);
-    info.rcMonitor = rectOf(region);
+    info.rcMonitor = m_layout.rectOf(region);
     info.rcWork = info.rcMonitor;
-    info.flags = m_state.logicalMonitors[region].primary ? MonitorInfo::PrimaryMonitor : 0;
-    info.device = regionName(region);
+    info.flags = m_layout.isPrimary(region) ? MonitorInfo::PrimaryMonitor : 0;
+    info.device = m_layout.nameOf(region);
     return true;
 }
 
@@ -199,24 +157,23 @@ bool GnomeBackend::enumDisplayDevices(const char* adapter, uint32_t index, Displ
 {
     if ((index == 0 || !m_valid) && !update())
         return false;
+    const std::vector<Monitor>& monitors = m_layout.monitors();
     if (!adapter) {
-        if (index >= m_monitors.size())
+        if (index >= monitors.size())
             return false;
-        const Monitor& monitor = m_monitors[index];
+        const Monitor& monitor = monitors[index];
         device = {};
         device.deviceName = monitor.connector;
         device.deviceString = "GNOME monitor " + monitor.connector;
         device.stateFlags = (monitor.region >= 0 ? DisplayDevice::AttachedToDesktop : 0) |
-                            (monitor.region >= 0 && m_state.logicalMonitors[monitor.region].primary
-                                 ? DisplayDevice::PrimaryDevice
-                                 : 0);
+                            (m_layout.isPrimary(monitor.region) ? DisplayDevice::PrimaryDevice : 0);
         device.deviceId = "GNOME\\" + monitor.connector;
         return true;
     }
-    const Monitor* owner = find(adapter);
+    const Monitor* owner = m_layout.find(adapter);
     if (!owner)
         return false;
-    const std::vector<const Monitor*> attached = attachedTo(*owner);
+    const std::vector<const Monitor*> attached = m_layout.attachedTo(*owner);
     if (index >= attached.size())
         return false;
     const Monitor& monitor = *attached[index];
@@ -225,7 +182,7 @@ bool GnomeBackend::enumDisplayDevices(const char* adapter, uint32_t index, Displ
     device.deviceString = "Monitor on " + monitor.connector;
     device.stateFlags = monitor.region >= 0 ? DisplayDevice::Active : 0;
     device.deviceId = MonitorIdentity::deviceId(MonitorIdentity::modelCode(edidOf(monitor)),
-                                                unsigned(&monitor - m_monitors.data()));
+                                                unsigned(&monitor - monitors.data()));
     return true;
 }
 
@@ -234,7 +191,7 @@ bool GnomeBackend::enumDisplaySettings(const std::string& output, int32_t modeIn
 {
     if ((modeIndex <= 0 || !m_valid) && !update())
         return false;
-    const Monitor* monitor = find(output);
+    const Monitor* monitor = m_layout.find(output);
     if (!monitor)
         return false;
     if (modeIndex == CurrentSettings) {
@@ -262,8 +219,7 @@ GnomeBackend::assignmentsOf(const DisplayConfigState& state)
         assignment.primary = logical.primary;
         for (const DisplayConfigMonitorSpec& spec : logical.monitors) {
             const DisplayConfigMonitor* monitor = state.monitor(spec.connector);
-            const DisplayConfigMode* mode = monitor ? monitor->currentMode() : nullptr;
-            if (mode)
+            if (const DisplayConfigMode* mode = monitor ? monitor->currentMode() : nullptr)
                 assignment.monitors.append({spec.connector, mode->id, {}});
         }
         if (!assignment.monitors.isEmpty())
@@ -276,88 +232,73 @@ int32_t GnomeBackend::changeDisplaySettings(const std::string& output, const Mod
 {
     if (!m_valid && !update())
         return ChangeFailed;
-    if (!mode) {
-        // Back to the layout first seen, unless it still holds: applying an
-        // unchanged layout would only announce a change that did not happen.
-        if (!m_firstSeen || !update())
-            return ChangeFailed;
-        QList<DisplayConfigLogicalMonitorAssignment> wanted;
-        for (DisplayConfigLogicalMonitorAssignment region : assignmentsOf(*m_firstSeen)) {
-            region.monitors.erase(std::remove_if(region.monitors.begin(), region.monitors.end(),
-                                                 [&](const DisplayConfigMonitorAssignment& m) {
-                                                     return !m_state.monitor(m.connector);
-                                                 }),
-                                  region.monitors.end());
-            if (!region.monitors.isEmpty())
-                wanted.append(region);
-        }
-        const QList<DisplayConfigLogicalMonitorAssignment> now = assignmentsOf(m_state);
-        const auto same = [](const DisplayConfigLogicalMonitorAssignment& a,
-                             const DisplayConfigLogicalMonitorAssignment& b) {
-            if (a.x != b.x || a.y != b.y || a.scale != b.scale || a.transform != b.transform ||
-                a.primary != b.primary || a.monitors.size() != b.monitors.size())
-                return false;
-            for (int i = 0; i < a.monitors.size(); ++i)
-                if (a.monitors[i].connector != b.monitors[i].connector ||
-                    a.monitors[i].modeId != b.monitors[i].modeId)
-                    return false;
-            return true;
-        };
-        if (std::equal(wanted.begin(), wanted.end(), now.begin(), now.end(), same))
-            return ChangeSuccessful;
-        const bool applied = m_client.applyMonitorsConfig(
-            m_state.serial, DisplayConfigClient::Temporary, wanted, nullptr);
-        update();
-        return applied ? ChangeSuccessful : ChangeFailed;
-    }
+    return mode ? switchMode(output, *mode) : restoreFirstSeen();
+}
 
+int32_t GnomeBackend::switchMode(const std::string& output, const ModeRecord& mode)
+{
     // A mode the monitor does not list is refused before asking anyone.
-    const Monitor* monitor = find(output);
+    const Monitor* monitor = m_layout.find(output);
     if (!monitor)
         return ChangeFailed;
-    if (mode->bitsPerPixel != 0 && mode->bitsPerPixel != BitsPerPixel)
-        return ChangeBadMode;
-    const auto listed = [&](const Monitor& candidate) {
-        for (size_t i = 0; i < candidate.modes.size(); ++i)
-            if (candidate.modes[i].nativeId == mode->nativeId &&
-                sameFigures(candidate.modes[i], *mode))
-                return int(i);
-        for (size_t i = 0; i < candidate.modes.size(); ++i)
-            if (sameFigures(candidate.modes[i], *mode))
-                return int(i);
-        return -1;
-    };
-    if (listed(*monitor) < 0)
+    if (listedIndex(*monitor, mode) < 0)
         return ChangeBadMode;
 
     // The change is made against the service's latest state and serial.
-    if (!update())
+    if (!update(true))
         return ChangeFailed;
-    monitor = find(output);
+    monitor = m_layout.find(output);
     if (!monitor)
         return ChangeFailed;
-    const int index = listed(*monitor);
+    const int index = listedIndex(*monitor, mode);
     if (index < 0)
         return ChangeBadMode;
     if (monitor->region < 0)
         return ChangeFailed; // a monitor that is off has no mode to switch
-    const QString connector = QString::fromStdString(monitor->connector);
+    const QString connector = QString::fromStdString(output);
     const DisplayConfigMode& chosen = m_state.monitor(connector)->modes[index];
-    QList<DisplayConfigLogicalMonitorAssignment> assignments = assignmentsOf(m_state);
     const DisplayConfigLogicalMonitor& logical = m_state.logicalMonitors[monitor->region];
+    QList<DisplayConfigLogicalMonitorAssignment> assignments = assignmentsOf(m_state);
     for (DisplayConfigLogicalMonitorAssignment& region : assignments) {
+        // Regions do not overlap: the place names the region.
         if (region.x != logical.x || region.y != logical.y)
             continue;
         for (DisplayConfigMonitorAssignment& assigned : region.monitors)
             if (assigned.connector == connector)
                 assigned.modeId = chosen.id;
-        // The region's scale only when the new mode allows it.
+        // The region keeps its scale when the new mode allows it.
         if (!chosen.supportedScales.contains(region.scale))
             region.scale = chosen.preferredScale;
     }
     const bool applied = m_client.applyMonitorsConfig(
         m_state.serial, DisplayConfigClient::Temporary, assignments, nullptr);
-    update();
+    update(true);
+    return applied ? ChangeSuccessful : ChangeFailed;
+}
+
+int32_t GnomeBackend::restoreFirstSeen()
+{
+    if (!m_firstSeen || !update(true))
+        return ChangeFailed;
+    // Monitors unplugged since are left out; a region without any goes.
+    QList<DisplayConfigLogicalMonitorAssignment> wanted;
+    for (DisplayConfigLogicalMonitorAssignment region : assignmentsOf(*m_firstSeen)) {
+        region.monitors.erase(std::remove_if(region.monitors.begin(), region.monitors.end(),
+                                             [&](const DisplayConfigMonitorAssignment& monitor) {
+                                                 return !m_state.monitor(monitor.connector);
+                                             }),
+                              region.monitors.end());
+        if (!region.monitors.isEmpty())
+            wanted.append(region);
+    }
+    // Applying the layout that holds would only announce a change that did
+    // not happen, which running tests take for a system event.
+    const QList<DisplayConfigLogicalMonitorAssignment> now = assignmentsOf(m_state);
+    if (std::equal(wanted.begin(), wanted.end(), now.begin(), now.end(), sameRegion))
+        return ChangeSuccessful;
+    const bool applied = m_client.applyMonitorsConfig(
+        m_state.serial, DisplayConfigClient::Temporary, wanted, nullptr);
+    update(true);
     return applied ? ChangeSuccessful : ChangeFailed;
 }
 
@@ -366,8 +307,9 @@ bool GnomeBackend::presentMonitorDevices(std::vector<MonitorDevice>& devices)
     if (!update())
         return false;
     devices.clear();
-    for (size_t i = 0; i < m_monitors.size(); ++i) {
-        const std::vector<uint8_t>& edid = edidOf(m_monitors[i]);
+    const std::vector<Monitor>& monitors = m_layout.monitors();
+    for (size_t i = 0; i < monitors.size(); ++i) {
+        const std::vector<uint8_t>& edid = edidOf(monitors[i]);
         MonitorDevice device;
         device.instanceId =
             MonitorIdentity::instanceId(MonitorIdentity::modelCode(edid), unsigned(i));
@@ -383,7 +325,7 @@ bool GnomeBackend::monitorClassDevices(std::vector<MonitorClassDevice>& devices)
     if (!update())
         return false;
     devices.clear();
-    for (const Monitor& monitor : m_monitors) {
+    for (const Monitor& monitor : m_layout.monitors()) {
         const std::string model = MonitorIdentity::modelCode(edidOf(monitor));
         if (model.empty())
             continue;

@@ -2,7 +2,11 @@
 
 #include "display/platform/DisplayBackend.h"
 #include "display/platform/gnome/DisplayConfigClient.h"
+#include "display/platform/gnome/DisplayConfigLayout.h"
 
+#include <QThread>
+
+#include <atomic>
 #include <map>
 #include <memory>
 #include <optional>
@@ -37,50 +41,41 @@ public:
     bool presentMonitorDevices(std::vector<MonitorDevice>& devices) override;
     bool monitorClassDevices(std::vector<MonitorClassDevice>& devices) override;
 
-    // MonitorsChanged, compared with the layout before, on the event loop of
-    // the thread that sets the callback.
+    // MonitorsChanged, compared with the layout before, from the backend's
+    // own listening thread.
     void setChangeCallback(ChangeCallback callback) override;
 
-    // "GNOME display service, 2 monitors (physical layout)", for verbose output.
+    // "GNOME display service on the session bus, 2 monitor(s), physical
+    // layout", for verbose output.
     std::string description() const;
 
-    // Bits per pixel of every mode: compositors draw into 32-bit buffers.
-    static constexpr uint32_t BitsPerPixel = 32;
-
-private:
-    struct Monitor
-    {
-        std::string connector;
-        std::vector<ModeRecord> modes; // turned like the region
-        std::vector<QString> modeIds;  // the service's identifier of each
-        std::optional<ModeRecord> current;
-        std::string identity; // connector, vendor, product and serial: keys the EDID cache
-        int region = -1;      // index into m_state.logicalMonitors
-    };
-
-    GnomeBackend(std::string sysfsRoot, std::string deviceRoot);
-
-    // Reads the service's state again; false (keeping nothing) when it does
-    // not answer.
-    bool update();
-    void rebuild();
-    Monitor* find(const std::string& connector);
-    const std::vector<uint8_t>& edidOf(const Monitor& monitor);
-    Rect rectOf(int region) const;
-    std::string regionName(int region) const;
-    std::vector<const Monitor*> attachedTo(const Monitor& adapter) const;
     // The layout of state as a configuration to apply.
     static QList<DisplayConfigLogicalMonitorAssignment>
     assignmentsOf(const DisplayConfigState& state);
+
+private:
+    GnomeBackend(std::string sysfsRoot, std::string deviceRoot);
+
+    // Reads the service's state again when a change was announced since the
+    // last answer (always when nothing listens, or when forced); false
+    // (keeping nothing) when the service does not answer.
+    bool update(bool force = false);
+    int32_t switchMode(const std::string& output, const ModeRecord& mode);
+    int32_t restoreFirstSeen();
+    const std::vector<uint8_t>& edidOf(const DisplayConfigLayout::Monitor& monitor);
 
     DisplayConfigClient m_client;
     std::string m_sysfsRoot;
     std::string m_deviceRoot;
     DisplayConfigState m_state;
-    std::vector<Monitor> m_monitors;
-    std::vector<int> m_regionOrder; // regions in the order monitors are enumerated
+    DisplayConfigLayout m_layout;
     std::optional<DisplayConfigState> m_firstSeen;
     bool m_valid = false;
-    std::map<std::string, std::vector<uint8_t>> m_edids;
-    std::unique_ptr<DisplayConfigWatcher> m_watcher;
+    std::map<std::string, std::vector<uint8_t>> m_edids; // by monitor identity
+    // MonitorsChanged and owner changes arrive on their own thread, so a
+    // refresh costs one call after a change and none while nothing changed.
+    std::atomic<bool> m_stale{true};
+    bool m_listening = false;
+    QThread m_thread;
+    DisplayConfigWatcher* m_watcher = nullptr; // lives on m_thread
 };
