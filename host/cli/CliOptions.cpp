@@ -86,7 +86,7 @@ bool CliOptions::parse(const std::vector<std::string>& arguments, std::string* e
 
 std::string CliOptions::hostOptionNames()
 {
-    return "-M<module>, --help (-h), --list, --json, --platform=auto|x11|gnome|drm|sim:FILE, "
+    return "-M<module>, --help (-h), --list, --json, --platform=auto|x11|gnome|kde|drm|sim:FILE, "
            "--module-path=FILE, --settings=FILE, --set SECTION.KEY=VALUE, --answers=LIST, "
            "--verbose, --version";
 }
@@ -103,7 +103,8 @@ std::string CliOptions::usage()
            "  -h, --help                 this text; with -M<module>, the module's help\n"
            "  --list                     list the displays with their properties\n"
            "  --json                     print one JSON document instead of text\n"
-           "  --platform=NAME            auto (default), x11, drm or sim:FILE (a JSON desk)\n"
+           "  --platform=NAME            auto (default), x11, gnome, kde, drm or sim:FILE (a\n"
+           "                             JSON desk)\n"
            "  --module-path=FILE         the module library to load\n"
            "  --settings=FILE            settings for the tests, as an INI file\n"
            "  --set SECTION.KEY=VALUE    one setting (repeatable; after --settings)\n"

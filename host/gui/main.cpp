@@ -52,7 +52,7 @@ int main(int argc, char** argv)
     parser.setApplicationDescription(QStringLiteral("Display diagnostics"));
     parser.addHelpOption();
     const QCommandLineOption platform(QStringLiteral("platform"),
-                                      QStringLiteral("auto, x11, gnome, drm or sim:FILE."),
+                                      QStringLiteral("auto, x11, gnome, kde, drm or sim:FILE."),
                                       QStringLiteral("name"), QStringLiteral("auto"));
     const QCommandLineOption modulePath(QStringLiteral("module-path"),
                                         QStringLiteral("The module library to load."),
