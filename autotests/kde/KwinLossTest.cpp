@@ -71,7 +71,7 @@ TEST_F(KwinLoss, AHungOrKilledCompositorEndsEveryOperationInItsFailure)
     EXPECT_EQ(host.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(host.exitCode(), 2);
     const QStringList errors = QString(host.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(errors.size(), 1);
+    ASSERT_EQ(errors.size(), 1) << errors.join("\n").toStdString();
     EXPECT_TRUE(errors[0].contains("connection to the display server broke"))
         << errors[0].toStdString();
 
@@ -79,4 +79,8 @@ TEST_F(KwinLoss, AHungOrKilledCompositorEndsEveryOperationInItsFailure)
     EXPECT_EQ(operations(first), "currentMode 1, modes 1, restore 1, apply 2, fitting 4");
     manager->refresh();
     EXPECT_EQ(manager->componentCount(), 0u);
+    host.start(host.program(), {"--platform=kde", "--list"});
+    ASSERT_TRUE(host.waitForFinished(10000));
+    EXPECT_EQ(host.exitCode(), 2);
+    EXPECT_TRUE(host.readAllStandardError().contains("No Wayland compositor answers on"));
 }

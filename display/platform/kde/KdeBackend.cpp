@@ -185,20 +185,19 @@ int32_t KdeBackend::changeDisplaySettings(const std::string& output, const ModeR
     if (!mode) {
         result = m_compositor->restore(output);
     } else {
-        // Only a mode the output lists goes to the compositor.
-        std::optional<size_t> index;
-        for (size_t i = 0; i < found->modes.size() && !index; ++i) {
+        // Only a mode the output lists goes to the compositor; the record's
+        // own index is tried first, as several modes may look alike.
+        const auto offers = [&](size_t i) {
             const ModeRecord listed = recordOf(*found, i);
-            if (listed.width == mode->width && listed.height == mode->height &&
-                listed.frequency == mode->frequency && listed.bitsPerPixel == mode->bitsPerPixel)
+            return listed.width == mode->width && listed.height == mode->height &&
+                   listed.frequency == mode->frequency && listed.bitsPerPixel == mode->bitsPerPixel;
+        };
+        std::optional<size_t> index;
+        if (mode->nativeId < found->modes.size() && offers(size_t(mode->nativeId)))
+            index = size_t(mode->nativeId);
+        for (size_t i = 0; i < found->modes.size() && !index; ++i)
+            if (offers(i))
                 index = i;
-        }
-        if (mode->nativeId < found->modes.size()) {
-            const ModeRecord hinted = recordOf(*found, size_t(mode->nativeId));
-            if (index && hinted.width == mode->width && hinted.height == mode->height &&
-                hinted.frequency == mode->frequency)
-                index = size_t(mode->nativeId);
-        }
         if (!index)
             return ChangeBadMode;
         result = m_compositor->applyMode(output, int(*index), found->modes[*index]);

@@ -69,21 +69,16 @@ bool WaylandConnection::dispatchUntil(const std::function<bool()>& done, int tim
 bool WaylandConnection::roundtrip(int timeoutMs)
 {
     bool answered = false;
-    static const wl_callback_listener listener = {[](void* data, wl_callback* callback, uint32_t) {
-        if (data) // null once the waiting side gave up
-            *static_cast<bool*>(data) = true;
-        wl_callback_destroy(callback);
-    }};
+    static const wl_callback_listener listener = {
+        [](void* data, wl_callback*, uint32_t) { *static_cast<bool*>(data) = true; }};
     wl_callback* callback = wl_display_sync(m_display);
     if (!callback)
         return false;
     wl_callback_add_listener(callback, &listener, &answered);
-    if (dispatchUntil([&answered]() { return answered; }, timeoutMs))
-        return true;
-    // The answer may still come; it must not reach this stack frame then.
-    if (!answered)
-        wl_proxy_set_user_data(reinterpret_cast<wl_proxy*>(callback), nullptr);
-    return false;
+    const bool done = dispatchUntil([&answered]() { return answered; }, timeoutMs);
+    // A late answer to a destroyed callback is dropped by the library.
+    wl_callback_destroy(callback);
+    return done;
 }
 
 void WaylandConnection::startListening(std::function<void()> afterEvents)
