@@ -4,7 +4,8 @@
 # headless compositor (two virtual monitors, started for this run):
 #   - gdbus call ... GetCurrentState, a whole process each time;
 #   - the command-line host listing the displays (--platform=gnome --list), a
-#     whole process each time, when it is built;
+#     whole process each time, when it is built, and its start-up alone
+#     (--version, which loads Qt and the module but finds no display);
 #   - the module's refresh over the GNOME backend in-process, with a new
 #     backend and bus connection (cold) and on one that already answered (warm).
 # Prints milliseconds per run and the ratios to gdbus.
@@ -44,6 +45,9 @@ if [ -x "$cli" ]; then
     cli_ms=$(per_run "$cli" --platform=gnome --list)
     printf '%-46s %10s ms  (%sx gdbus)\n' "OrvaneDiagnosticsCLI --platform=gnome --list" \
         "$cli_ms" "$(ratio "$cli_ms" "$gdbus_ms")"
+    # The same process without finding displays: what start-up alone costs.
+    base_ms=$(per_run "$cli" --platform=gnome --version)
+    printf '%-46s %10s ms\n' "OrvaneDiagnosticsCLI --platform=gnome --version" "$base_ms"
 else
     echo "note: $cli is not built" >&2
 fi

@@ -1,7 +1,6 @@
 #include "widgets/DisplayWidget.h"
 
 #include "module/SystemEventMask.h"
-#include "widgets/ScreenPlacement.h"
 #include "widgets/WindowResult.h"
 
 #include <QCursor>
@@ -20,8 +19,8 @@ DisplayWidget::DisplayWidget(QWidget* parent, QObject* eventFilter, int x, int y
 {
     setFocusPolicy(Qt::NoFocus);
     setWindowFlags(Qt::Dialog | Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint);
-    setGeometry(x, y, width, height);
-    ScreenPlacement::place(this, QRect(x, y, width, height));
+    m_deviceGeometry = DeviceGeometry(QRect(x, y, width, height));
+    m_deviceGeometry.place(this);
     m_systemEventWord = systemEventWord;
 
     if (timeoutEnabled) {

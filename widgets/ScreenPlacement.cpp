@@ -22,16 +22,11 @@ QScreen* ScreenPlacement::screenShowing(const QRect& deviceRect)
     return nullptr;
 }
 
-bool ScreenPlacement::place(QWidget* window, const QRect& deviceRect)
+void ScreenPlacement::showFullScreenOn(QWidget* window, QScreen* screen)
 {
-    if (windowsPlaceThemselves())
-        return false;
-    QScreen* screen = screenShowing(deviceRect);
-    if (!screen)
-        return false;
     // The native window must exist to be given a screen before it is shown.
-    window->createWinId();
-    window->windowHandle()->setScreen(screen);
+    window->winId();
+    if (QWindow* handle = window->windowHandle())
+        handle->setScreen(screen);
     window->setWindowState(window->windowState() | Qt::WindowFullScreen);
-    return true;
 }

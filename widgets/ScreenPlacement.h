@@ -20,7 +20,6 @@ public:
     // geometry is compared as it is.
     static QScreen* screenShowing(const QRect& deviceRect);
 
-    // Asks for window full-screen on the screen showing deviceRect, when
-    // windows do not place themselves. False when it left window alone.
-    static bool place(QWidget* window, const QRect& deviceRect);
+    // Asks for window full-screen on screen, before it is shown.
+    static void showFullScreenOn(QWidget* window, QScreen* screen);
 };
