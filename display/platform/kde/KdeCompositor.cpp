@@ -1,5 +1,7 @@
 #include "display/platform/kde/KdeCompositor.h"
 
+#include "display/platform/DisplayBackend.h"
+
 #include "display/platform/kde/KdeOutputConfiguration.h"
 #include "display/platform/kde/KdeOutputManagement.h"
 #include "display/platform/kde/KdeOutputOrder.h"
@@ -124,7 +126,7 @@ void KdeCompositor::unbind(uint32_t name)
         if ((*it)->globalName() != name)
             continue;
         if ((*it)->complete() && (*it)->state().enabled)
-            m_removedChanges |= KdeOutputDevice::Disabled;
+            m_removedChanges |= DisplayBackend::DisplayRemoved;
         m_devices.erase(it);
         return;
     }

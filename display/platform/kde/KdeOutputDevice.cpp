@@ -1,5 +1,7 @@
 #include "display/platform/kde/KdeOutputDevice.h"
 
+#include "display/platform/DisplayBackend.h"
+
 #include "kde-output-device-v2-client-protocol.h"
 
 #include <QByteArray>
@@ -119,9 +121,9 @@ void KdeOutputDevice::commit()
 
     const State& before = m_state;
     if (!m_complete) {
-        m_changes |= next.enabled ? uint32_t(Enabled) : 0u;
+        m_changes |= next.enabled ? uint32_t(DisplayBackend::DisplayAdded) : 0u;
     } else if (before.enabled != next.enabled) {
-        m_changes |= next.enabled ? Enabled : Disabled;
+        m_changes |= next.enabled ? DisplayBackend::DisplayAdded : DisplayBackend::DisplayRemoved;
     } else if (next.enabled) {
         const auto modeOf = [](const State& state) {
             return state.currentMode < 0 ? Mode() : state.modes[size_t(state.currentMode)];
@@ -131,7 +133,7 @@ void KdeOutputDevice::commit()
         if (was.width != is.width || was.height != is.height ||
             was.refreshMilliHertz != is.refreshMilliHertz || before.x != next.x ||
             before.y != next.y || before.scale != next.scale || before.transform != next.transform)
-            m_changes |= Reconfigured;
+            m_changes |= DisplayBackend::DisplayReconfigured;
     }
     m_state = std::move(next);
     m_complete = true;

@@ -12,8 +12,8 @@ struct kde_output_device_v2;
 // One output of the compositor, connected whether enabled or not. Turns the
 // device's events into a plain State, which takes effect at each "done" (the
 // compositor sends a change as several events closed by one "done"). Each
-// "done" also notes what changed, in the bits of the hosts' system-event
-// word. Owns the protocol object and its modes.
+// "done" also notes what changed, as DisplayBackend::DisplayEvent bits.
+// Owns the protocol object and its modes.
 class KdeOutputDevice
 {
 public:
@@ -35,13 +35,6 @@ public:
         std::vector<Mode> modes; // in the compositor's order
         int currentMode = -1;    // index into modes, -1 when none
         std::vector<uint8_t> edid;
-    };
-
-    // The bits a change sets (those of the hosts' system-event word).
-    enum Change : uint32_t {
-        Enabled = 0x001,
-        Disabled = 0x002,
-        Reconfigured = 0x008,
     };
 
     KdeOutputDevice(kde_output_device_v2* device, uint32_t globalName);
