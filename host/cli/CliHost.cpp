@@ -70,11 +70,8 @@ bool verboseMessages = false;
 // environment; a command-line user only wants those when asking for detail.
 void messageHandler(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
-    if (QtPlatformChoice::isConnectionLoss(message)) {
-        std::fprintf(stderr, "%s: %s.\n", ProgramName, QtPlatformChoice::connectionLossSentence());
-        std::fflush(stdout);
-        _exit(CliHost::UsageError);
-    }
+    if (QtPlatformChoice::isConnectionLoss(message))
+        QtPlatformChoice::endForConnectionLoss(ProgramName, CliHost::UsageError);
     if (type != QtCriticalMsg && type != QtFatalMsg && !verboseMessages)
         return;
     std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());

@@ -43,10 +43,8 @@ bool startingUp = false;
 void messageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
     // A compositor that dies takes the windows with it: say so once and leave.
-    if (QtPlatformChoice::isConnectionLoss(message)) {
-        std::fprintf(stderr, "%s: %s.\n", ProgramName, QtPlatformChoice::connectionLossSentence());
-        _exit(2);
-    }
+    if (QtPlatformChoice::isConnectionLoss(message))
+        QtPlatformChoice::endForConnectionLoss(ProgramName, 2);
     // Qt reports each platform plugin it could not start; the program says
     // it once, in its own words, when none could.
     if (startingUp)
