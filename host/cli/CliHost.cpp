@@ -481,6 +481,18 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
 
     const bool offscreen = QGuiApplication::platformName() == QLatin1String("offscreen");
     ProgressLine progressLine(stderr, isatty(STDERR_FILENO));
+    bool asking = false;           // a question is on the terminal
+    TestRunner* running = nullptr; // set once the runner exists
+    // Ctrl+C stops the run; a question on the terminal answers it first, and
+    // the stop is asked before the answer reaches the test.
+    auto stopOnInterrupt = [&]() {
+        if (running && interruptRequested.load() && !running->stopRequested() && !asking) {
+            running->requestStop();
+            progressLine.clear();
+            std::fprintf(stderr, "%s: stopping; press Ctrl+C again to quit at once.\n",
+                         ProgramName);
+        }
+    };
     ScriptedRequestHandler scripted(m_options.scripted, answers, settings);
     std::unique_ptr<TerminalRequestHandler> terminal;
     if (!m_options.scripted && !m_options.noInput && isatty(STDIN_FILENO)) {
@@ -493,11 +505,14 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
                                    ScriptedRequestHandler::GraceMs
                              : -1;
         };
-        options.asking = [&progressLine](bool asking) {
-            if (asking)
+        options.asking = [&](bool now) {
+            asking = now;
+            if (now) {
                 progressLine.suspend();
-            else
-                progressLine.resume();
+                return;
+            }
+            stopOnInterrupt();
+            progressLine.resume();
         };
         terminal = std::make_unique<TerminalRequestHandler>(m_translator, options);
     }
@@ -510,6 +525,7 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
 
     SystemEventMonitor events;
     TestRunner runner(handler, &events);
+    running = &runner;
     std::vector<std::vector<std::string>> messages(jobs.size());
 
     QObject::connect(&runner, &TestRunner::jobProgress, [&](int, int percent, const QString& text) {
@@ -564,13 +580,7 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
     });
 
     QTimer interruptPoll;
-    QObject::connect(&interruptPoll, &QTimer::timeout, [&]() {
-        if (interruptRequested.load() && !runner.stopRequested()) {
-            runner.requestStop();
-            std::fprintf(stderr, "%s: stopping; press Ctrl+C again to quit at once.\n",
-                         ProgramName);
-        }
-    });
+    QObject::connect(&interruptPoll, &QTimer::timeout, stopOnInterrupt);
     interruptPoll.start(50);
 
     runner.start(jobs);
