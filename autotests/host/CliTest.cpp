@@ -169,6 +169,11 @@ private slots:
              "warning: the setting CSAT.CSAT_TEST_TIMEOUT_DISPLAY_RED_PURITY_TEST=\" -2.5\" is "
              "read as -2.\n",
              "\" -2.5\" is a negative time-out: the test windows have no time-out"});
+        // The module's debug lines only with --debug, the host's with both.
+        row("verbose", Shown + QStringList{"-Qr", "dpy1", "--answers=continue,yes", "--verbose"}, 0,
+            "Passed", "Before show", {}, {"OrvaneDiagnosticsCLI: dpy1: red_purity\n"});
+        row("debug", Shown + QStringList{"-Qr", "dpy1", "--answers=continue,yes", "--debug"}, 0,
+            "Passed", "\x01", {}, {"OrvaneDiagnosticsCLI: dpy1: red_purity\n", "Before show: 1\n"});
         row("answers left over", Shown + QStringList{"-Qr", "dpy1", "--answers=continue,no,yes"}, 1,
             "Red purity test: Failed", "\x01", {},
             {"warning: 1 answer(s) given with --answers were not used.\n"});
