@@ -130,13 +130,26 @@ std::string sentence(std::string text)
     return text;
 }
 
+bool isDiagnosticOption(const ModuleCatalogue& catalogue, const std::string& argument)
+{
+    for (const auto& diagnostic : catalogue.diagnostics()) {
+        const std::string longOption = "--" + diagnostic.longName;
+        if ((!diagnostic.longName.empty() &&
+             (argument == longOption || argument.rfind(longOption + "=", 0) == 0)) ||
+            (!diagnostic.shortName.empty() && argument.rfind("--", 0) != 0 &&
+             argument.rfind("-" + diagnostic.shortName, 0) == 0))
+            return true;
+    }
+    return false;
+}
+
 // Qt sees only the program's name: the host's own options, such as
 // "--platform NAME", would otherwise be taken for Qt's and abort its start.
 int qtArgc = 1;
 char* qtArgv[] = {nullptr, nullptr};
 
-// Whether the user chose Qt's platform through QT_QPA_PLATFORM.
-bool platformChosenByUser = false;
+// Whether the user asked for Qt's offscreen platform through QT_QPA_PLATFORM.
+bool offscreenChosenByUser = false;
 } // namespace
 
 int CliHost::main(int argc, char** argv)
@@ -150,10 +163,15 @@ int CliHost::main(int argc, char** argv)
 
     // Windows of attended tests need a screen: the real one when an X
     // display can be reached, otherwise Qt draws them off screen.
-    platformChosenByUser = qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
-    if (!platformChosenByUser)
+    // A platform that cannot start falls back to offscreen instead of
+    // aborting the program.
+    const QByteArray chosen = qgetenv("QT_QPA_PLATFORM");
+    offscreenChosenByUser = chosen.startsWith("offscreen");
+    if (chosen.isEmpty())
         qputenv("QT_QPA_PLATFORM",
                 qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb;offscreen");
+    else if (!chosen.contains("offscreen"))
+        qputenv("QT_QPA_PLATFORM", chosen + ";offscreen");
     debugMessages = options.debug;
     qInstallMessageHandler(messageHandler);
     // Listing, help and the version need no screen: a core application starts
@@ -273,9 +291,16 @@ int CliHost::run()
     // Without a module the diagnostic options are unknown too: the same
     // answer as with -M, not a reminder to choose a module.
     if (m_options.list || m_options.module.empty()) {
-        const std::string unknown = m_options.firstUnknownOption();
-        if (!unknown.empty())
-            return fail(unknownOption(catalogue, unknown));
+        for (const std::string& argument : m_options.rest) {
+            if (argument.size() < 2 || argument[0] != '-')
+                continue;
+            if (!isDiagnosticOption(catalogue, argument))
+                return fail(unknownOption(catalogue, argument));
+            if (m_options.list)
+                return fail("--list takes no tests, but got \"" + argument + "\"");
+            return fail("the tests of " + argument +
+                        " need a module: add -M<module> (available: " + modules + ")");
+        }
     }
     if (!m_options.list && m_options.module.empty()) {
         for (const char* word : {"help", "list", "version"}) {
@@ -519,8 +544,8 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
     RequestHandler* handler = terminal ? static_cast<RequestHandler*>(terminal.get()) : &scripted;
     if (attended && offscreen && handler->acceptsInput())
         warn(std::string("the test windows are drawn on Qt's offscreen platform, ") +
-             (platformChosenByUser ? "as QT_QPA_PLATFORM asks"
-                                   : "as no display server can be reached") +
+             (offscreenChosenByUser ? "as QT_QPA_PLATFORM asks"
+                                    : "as no display server can be reached") +
              ": nobody can see or judge them");
 
     SystemEventMonitor events;

@@ -94,15 +94,6 @@ bool CliOptions::parse(const std::vector<std::string>& arguments, std::string* e
     return true;
 }
 
-std::string CliOptions::firstUnknownOption() const
-{
-    for (const std::string& argument : rest) {
-        if (argument.size() >= 2 && argument[0] == '-')
-            return argument;
-    }
-    return {};
-}
-
 std::string CliOptions::hostOptionNames()
 {
     return "-M<module>, --help (-h), --list (-l), --json, --platform=auto|x11|drm|sim:FILE, "

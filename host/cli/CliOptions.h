@@ -31,10 +31,6 @@ struct CliOptions
 
     // The host's own options, for messages.
     static std::string hostOptionNames();
-    // The first argument that looks like an option but is none of the
-    // host's, or empty. Used when no module is chosen, so that "--lst"
-    // gets the same answer with or without -M.
-    std::string firstUnknownOption() const;
     // The usage text of the host (without any module's help).
     static std::string usage();
 };
