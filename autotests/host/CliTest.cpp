@@ -158,13 +158,18 @@ private slots:
              "test windows end at once.",
              "warning: the test windows are drawn on Qt's offscreen platform"});
         // Keys of other modules share the section; only near misses of ours are named.
+        // Two slips away is a near miss, three (CSAT_TST_TIMOT) is another module's key.
         row("settings read otherwise than meant",
-            {"-Mdisplay", "-Qf", "--set", "CSAT.CSAT_TEST_TIMEOT=1", "--set",
-             "CSAT.CSAT_POPUP_TIMEOUT=1", "--set", "CSAT.CSAT_TEST_TIMEOUT=12abc", "--set",
+            {"-Mdisplay", "-Qf", "--set", "CSAT.CSAT_TEST_TIMOT=1", "--set",
+             "CSAT.CSAT_TST_TIMOT=1", "--set", "CSAT.CSAT_POPUP_TIMEOUT=1", "--set",
+             "CSAT.CSAT_TEST_TIMEOUT_DISPLAY_RED_PURTY_TEST=1", "--set",
+             "CSAT.CSAT_TEST_TIMEOUT=12abc", "--set",
              "CSAT.CSAT_TEST_TIMEOUT_DISPLAY_RED_PURITY_TEST= -2.5"},
-            0, "Passed", "POPUP", {},
-            {"warning: the setting CSAT.CSAT_TEST_TIMEOT is not read by the display module; did "
+            0, "Passed", "TST_TIMOT", {},
+            {"warning: the setting CSAT.CSAT_TEST_TIMOT is not read by the display module; did "
              "you mean CSAT.CSAT_TEST_TIMEOUT?\n",
+             "CSAT.CSAT_TEST_TIMEOUT_DISPLAY_RED_PURTY_TEST is not read by the display module; did "
+             "you mean CSAT.CSAT_TEST_TIMEOUT_DISPLAY_RED_PURITY_TEST?\n",
              "warning: the setting CSAT.CSAT_TEST_TIMEOUT=\"12abc\" is read as 12.\n",
              "warning: the setting CSAT.CSAT_TEST_TIMEOUT_DISPLAY_RED_PURITY_TEST=\" -2.5\" is "
              "read as -2.\n",
