@@ -285,12 +285,12 @@ private slots:
         QTest::newRow("answers, asked again")
             << redGreen << QByteArray("\nmaybe\nY\nx\n") << QByteArray() << 3
             << QByteArray("dpy1  Red purity test: Passed\ndpy1  Green purity test: Aborted\n")
-            << QByteArrayList{"\ndpy1 · DELLAW2518HF  Red purity test\n  The display will "
+            << QByteArrayList{"\ndpy1 · DELLAW2518HF · DP-1  Red purity test\n  The display will "
                               "turn red for a few seconds.",
                               "  Was the colour even over the whole screen, without dots, spots "
                               "or stains?\nYes or no? [y/n]   Please answer y (yes) or n (no).\n"
                               "Yes or no? [y/n] ",
-                              "\r\033[Kdpy1 · DELLAW2518HF  Red purity test  50%  0 s"}
+                              "\r\033[Kdpy1 · DELLAW2518HF · DP-1  Red purity test  50%  0 s"}
             << QByteArray("cancel (");
         QTest::newRow("long words in capitals")
             << Shown + QStringList{"-Qr", "dpy1"} << QByteArray("CONTINUE\nNo\n") << QByteArray()

@@ -388,6 +388,8 @@ std::string CliHost::deviceLabel(const DeviceRecord& device) const
     const std::string name = m_translator.bytes(device.name);
     if (!name.empty() && name != device.id)
         label += " · " + name;
+    if (device.platform && !device.platform->connector.empty())
+        label += " · " + device.platform->connector;
     return label;
 }
 
