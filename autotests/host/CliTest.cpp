@@ -1,6 +1,7 @@
 // The command-line host as users and CI jobs run it: the display module
 // loaded from the build, on the example desks. One row per command line. The
 // tests run in the source folder, so paths are relative to it.
+#include "host/cli/ProgressLine.h"
 #include "host/runtime/JsonReport.h"
 #include "host/runtime/KeyTranslator.h"
 
@@ -365,6 +366,28 @@ private slots:
             QCOMPARE(parse(all.out)["runs"].toArray().size(),
                      parse(list.out)["devices"].toArray().size() * 11);
         }
+    }
+
+    // The line never wraps, which would break drawing it in place: the text
+    // gives way, never in the middle of a character, the seconds stay.
+    void progressLineFitsTheTerminal_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("room enough") << 80 << QByteArray("dpy1 · DELL  Red  50%  Showing  7 s");
+        QTest::newRow("text cut") << 32 << QByteArray("dpy1 · DELL  Red  50%  Sh…  7 s");
+        QTest::newRow("cut before a character") << 12 << QByteArray("dpy1 …  7 s");
+        QTest::newRow("no width known") << 0 << QByteArray("dpy1 · DELL  Red  50%  Showing  7 s");
+    }
+
+    void progressLineFitsTheTerminal()
+    {
+        QFETCH(int, width);
+        QFETCH(QByteArray, line);
+        const std::string composed =
+            ProgressLine::compose("dpy1 · DELL", "Red", 50, "Showing", 7, width);
+        QCOMPARE(QByteArray::fromStdString(composed), line);
+        QVERIFY(width == 0 || QString::fromStdString(composed).size() < width);
     }
 
     // Texts are byte strings: every byte maps to the character with its code.
