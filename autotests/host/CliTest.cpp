@@ -126,7 +126,9 @@ private slots:
         row("version, short option", {"-V"}, 0, "OrvaneDiagnosticsCLI 4.35.1.6\n");
         row("modules", {"--help"}, 0, "Available modules: display\n");
         row("run json", {"-Mdisplay", "-Q\"f\"", "0", "--json"}, 0,
-            "\"device\": \"dpy2\",\n      \"test\": \"resolution_fitting\",\n"
+            "\"device\": \"dpy2\",\n      \"connector\": \"VGA-1\",\n"
+            "      \"modelName\": \"E19-7\",\n      \"serialNumber\": \"YE5T102481\",\n"
+            "      \"test\": \"resolution_fitting\",\n"
             "      \"shortName\": \"f\",\n      \"itemId\": [9, 1, 10],\n      \"result\": 0,\n"
             "      \"resultName\": \"Passed\",\n      \"progress\": [\n"
             "        {\"percent\": 0, \"text\": \"\"},");
