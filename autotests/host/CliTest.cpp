@@ -199,6 +199,8 @@ private slots:
             "the key KEY outside any section on line 1");
         row("unknown option", {"-Mdisplay", "--bogus", "--json"}, 2,
             "are: -M<module>, --help (-h), --list");
+        row("a word for an option", {"help"}, 2, "Unknown command \"help\"; did you mean --help?");
+        row("tests without a module", {"-Qf"}, 2, "The tests of -Qf need a module: add -M<module>");
         row("unknown option without a module", {"--lst"}, 2,
             "OrvaneDiagnosticsCLI: Unknown option \"--lst\"; the options are: -M<module>");
         row("unknown module", {"-Mnope", "-Q"}, 2, "\"nope\"; the available modules are: display");
