@@ -454,6 +454,14 @@ private slots:
         const Cli red = runCli({"--platform=x11", "-Mdisplay", "-Qr", "dpy1", "--set",
                                 "CSAT.CSAT_TEST_TIMEOUT=1", "--answers=continue,yes"});
         QVERIFY2(red.status == 0, red.err.constData());
+        // At a terminal the question names the display with its RandR output.
+        const Cli asked = runAtTerminal(
+            {"--platform=x11", "-Mdisplay", "-Qr", "dpy1", "--set", "CSAT.CSAT_TEST_TIMEOUT=1"},
+            "c\ny\n", {});
+        QVERIFY2(asked.status == 0 &&
+                     QString::fromUtf8(asked.err).contains(QRegularExpression(
+                         "\ndpy1 · [^\n]+ · [A-Za-z]+-?[0-9]+  Red purity test\n")),
+                 asked.err.constData());
     }
 };
 
