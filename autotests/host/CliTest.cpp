@@ -2,6 +2,7 @@
 // loaded from the build, on the example desks. One row per command line. The
 // tests run in the source folder, so paths are relative to it.
 #include "host/cli/ProgressLine.h"
+#include "host/cli/TerminalRequestHandler.h"
 #include "host/runtime/JsonReport.h"
 #include "host/runtime/KeyTranslator.h"
 
@@ -370,6 +371,35 @@ private slots:
             QCOMPARE(parse(all.out)["runs"].toArray().size(),
                      parse(list.out)["devices"].toArray().size() * 11);
         }
+    }
+
+    // What each typed line answers: 1 continue, 0 cancel, 3 yes, 4 no, -1 ask
+    // again. A word of the other kind of question is no answer.
+    void typedAnswers_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<int>("confirmation");
+        QTest::addColumn<int>("yesNo");
+        QTest::newRow("empty") << QByteArray("") << 1 << -1;
+        QTest::newRow("c") << QByteArray(" c ") << 1 << -1;
+        QTest::newRow("Continue") << QByteArray("Continue") << 1 << -1;
+        QTest::newRow("X") << QByteArray("X") << 0 << -1;
+        QTest::newRow("cancel") << QByteArray("cancel\r") << 0 << -1;
+        QTest::newRow("y") << QByteArray("y") << -1 << 3;
+        QTest::newRow("YES") << QByteArray("YES") << -1 << 3;
+        QTest::newRow("n") << QByteArray("n") << -1 << 4;
+        QTest::newRow("No") << QByteArray("No") << -1 << 4;
+        QTest::newRow("y es") << QByteArray("y es") << -1 << -1;
+        QTest::newRow("1") << QByteArray("1") << -1 << -1;
+    }
+
+    void typedAnswers()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(int, confirmation);
+        QFETCH(int, yesNo);
+        QCOMPARE(TerminalRequestHandler::parseAnswer(line.toStdString(), 0), confirmation);
+        QCOMPARE(TerminalRequestHandler::parseAnswer(line.toStdString(), 2), yesNo);
     }
 
     // The line never wraps, which would break drawing it in place: the text

@@ -8,6 +8,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <unistd.h>
@@ -15,11 +16,12 @@
 namespace {
 std::string lowerTrimmed(const std::string& text)
 {
+    const auto space = [](unsigned char c) { return std::isspace(c) != 0; };
+    const auto first = std::find_if_not(text.begin(), text.end(), space);
+    const auto last = std::find_if_not(text.rbegin(), text.rend(), space).base();
     std::string result;
-    for (unsigned char c : text) {
-        if (!std::isspace(c))
-            result += static_cast<char>(std::tolower(c));
-    }
+    for (auto c = first; c < last; ++c)
+        result += static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
     return result;
 }
 
