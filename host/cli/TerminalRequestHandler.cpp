@@ -123,8 +123,8 @@ uint32_t TerminalRequestHandler::answer(InputRequest& request, const Context& co
         std::string line;
         const Input input = readLine(&line, context);
         if (input != Input::Line) {
-            // The cursor still stands after the prompt.
-            std::fputs(input == Input::End ? "cancel (end of input)\n" : "cancel (interrupted)\n",
+            // The cursor still stands after the prompt (and the terminal's "^C").
+            std::fputs(input == Input::End ? "cancel (end of input)\n" : " cancel (interrupted)\n",
                        out);
             m_ended = m_ended || input == Input::End;
             break;
