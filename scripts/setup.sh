@@ -12,6 +12,7 @@ packages=(
     libx11-dev libxrandr-dev libxfixes-dev libdrm-dev
     xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-apps xdotool
     edid-decode
+    mutter dbus qtwayland5 libglib2.0-bin
 )
 
 missing=()

@@ -102,7 +102,7 @@ bool CliOptions::parse(const std::vector<std::string>& arguments, std::string* e
 
 std::string CliOptions::hostOptionNames()
 {
-    return "-M<module>, --help (-h), --list (-l), --json, --platform=auto|x11|drm|sim:FILE, "
+    return "-M<module>, --help (-h), --list (-l), --json, --platform=auto|x11|gnome|drm|sim:FILE, "
            "--module-path=FILE, --settings=FILE, --set SECTION.KEY=VALUE, --answers=LIST, "
            "--no-input, --verbose, --debug, --version (-V), --modes, --edid=DEVICE";
 }

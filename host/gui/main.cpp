@@ -3,6 +3,7 @@
 #include "host/runtime/KeyTranslator.h"
 #include "host/runtime/ModuleCatalogue.h"
 #include "host/runtime/ModuleLoader.h"
+#include "host/runtime/QtPlatformChoice.h"
 #include "host/runtime/SettingsLoader.h"
 
 #include <QApplication>
@@ -10,8 +11,23 @@
 #include <QMessageBox>
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
+QtMessageHandler qtHandler = nullptr;
+
+// A compositor that dies takes the windows with it: say so once and leave.
+void messageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (QtPlatformChoice::isConnectionLoss(message)) {
+        std::fprintf(stderr, "OrvaneDiagnostics: %s.\n",
+                     QtPlatformChoice::connectionLossSentence());
+        _exit(2);
+    }
+    if (qtHandler)
+        qtHandler(type, context, message);
+}
+
 int failure(const std::string& sentence)
 {
     std::fprintf(stderr, "OrvaneDiagnostics: %s.\n", sentence.c_str());
@@ -25,6 +41,10 @@ int failure(const std::string& sentence)
 
 int main(int argc, char** argv)
 {
+    // In a Wayland session Qt's Wayland platform, which lets the compositor
+    // put each test window on its output.
+    QtPlatformChoice::choose(false);
+    qtHandler = qInstallMessageHandler(messageHandler);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("OrvaneDiagnostics"));
 
@@ -32,7 +52,7 @@ int main(int argc, char** argv)
     parser.setApplicationDescription(QStringLiteral("Display diagnostics"));
     parser.addHelpOption();
     const QCommandLineOption platform(QStringLiteral("platform"),
-                                      QStringLiteral("auto, x11, drm or sim:FILE."),
+                                      QStringLiteral("auto, x11, gnome, drm or sim:FILE."),
                                       QStringLiteral("name"), QStringLiteral("auto"));
     const QCommandLineOption modulePath(QStringLiteral("module-path"),
                                         QStringLiteral("The module library to load."),
