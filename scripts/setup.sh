@@ -13,6 +13,7 @@ packages=(
     xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-apps xdotool
     edid-decode
     mutter dbus qtwayland5 libglib2.0-bin
+    kwin-wayland libkf5screen-bin wayland-utils plasma-wayland-protocols libwayland-dev
 )
 
 missing=()

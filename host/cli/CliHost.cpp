@@ -76,11 +76,8 @@ bool verboseMessages = false;
 // landed) come with --verbose.
 void messageHandler(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
-    if (QtPlatformChoice::isConnectionLoss(message)) {
-        std::fprintf(stderr, "%s: %s.\n", ProgramName, QtPlatformChoice::connectionLossSentence());
-        std::fflush(stdout);
-        _exit(CliHost::UsageError);
-    }
+    if (QtPlatformChoice::isConnectionLoss(message))
+        QtPlatformChoice::endForConnectionLoss(ProgramName, CliHost::UsageError);
     const bool wanted = type == QtCriticalMsg || type == QtFatalMsg || debugMessages ||
                         (type == QtInfoMsg && verboseMessages);
     if (!wanted)

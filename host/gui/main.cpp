@@ -19,11 +19,8 @@ QtMessageHandler qtHandler = nullptr;
 // A compositor that dies takes the windows with it: say so once and leave.
 void messageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    if (QtPlatformChoice::isConnectionLoss(message)) {
-        std::fprintf(stderr, "OrvaneDiagnostics: %s.\n",
-                     QtPlatformChoice::connectionLossSentence());
-        _exit(2);
-    }
+    if (QtPlatformChoice::isConnectionLoss(message))
+        QtPlatformChoice::endForConnectionLoss("OrvaneDiagnostics", 2);
     if (qtHandler)
         qtHandler(type, context, message);
 }
@@ -52,7 +49,7 @@ int main(int argc, char** argv)
     parser.setApplicationDescription(QStringLiteral("Display diagnostics"));
     parser.addHelpOption();
     const QCommandLineOption platform(QStringLiteral("platform"),
-                                      QStringLiteral("auto, x11, gnome, drm or sim:FILE."),
+                                      QStringLiteral("auto, x11, gnome, kde, drm or sim:FILE."),
                                       QStringLiteral("name"), QStringLiteral("auto"));
     const QCommandLineOption modulePath(QStringLiteral("module-path"),
                                         QStringLiteral("The module library to load."),

@@ -12,10 +12,13 @@
 #ifdef HOST_HAS_GNOME
 #include "display/platform/gnome/GnomeBackend.h"
 #endif
+#ifdef HOST_HAS_KDE
+#include "display/platform/kde/KdeBackend.h"
+#endif
 
 std::string BackendSelection::choices()
 {
-    return "auto, x11, gnome, drm or sim:FILE";
+    return "auto, x11, gnome, kde, drm or sim:FILE";
 }
 
 bool BackendSelection::install(const std::string& choice, std::string* description,
@@ -59,6 +62,15 @@ bool BackendSelection::install(const std::string& choice, std::string* descripti
         backend = std::move(drm);
 #else
         failure = "this build has no kernel DRM support";
+#endif
+    } else if (choice == "kde") {
+#ifdef HOST_HAS_KDE
+        if (auto kde = KdeBackend::open(nullptr, &failure)) {
+            reason = kde->description() + ", as asked";
+            backend = std::move(kde);
+        }
+#else
+        failure = "this build has no support for KWin's output protocols";
 #endif
     } else {
         failure = "unknown platform \"" + choice + "\"; choose " + choices();

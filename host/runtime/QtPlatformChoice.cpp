@@ -2,6 +2,10 @@
 
 #include <QtGlobal>
 
+#include <atomic>
+#include <cstdio>
+#include <unistd.h>
+
 std::string QtPlatformChoice::choose(bool offscreenFallback)
 {
     if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
@@ -45,4 +49,16 @@ const char* QtPlatformChoice::connectionLossSentence()
 {
     return "the connection to the display server broke while a test window was open (did the "
            "compositor or X server stop?); ending";
+}
+
+void QtPlatformChoice::endForConnectionLoss(const char* program, int status)
+{
+    static std::atomic<bool> said{false};
+    if (!said.exchange(true)) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s: %s.\n", program, connectionLossSentence());
+        _exit(status);
+    }
+    for (;;)
+        pause();
 }

@@ -22,4 +22,9 @@ public:
 
     // The one sentence the hosts say when that happens, before leaving with 2.
     static const char* connectionLossSentence();
+
+    // Says that sentence after program's name and ends the process with
+    // status. Qt's event thread and the main thread may both see the loss:
+    // the first says it, the other waits for the end.
+    [[noreturn]] static void endForConnectionLoss(const char* program, int status);
 };
