@@ -12,7 +12,6 @@
 #include <QMessageBox>
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 const char* const ProgramName = "OrvaneDiagnostics";
