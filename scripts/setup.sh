@@ -10,8 +10,9 @@ packages=(
     libgtest-dev libbenchmark-dev
     libx11-dev libxrandr-dev libxfixes-dev libdrm-dev
     xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-apps xdotool
-    # xvfb only recommends xauth, which xvfb-run cannot do without
-    xauth
+    # xvfb only recommends xauth, which xvfb-run cannot do without; bc does the
+    # benchmark script's arithmetic
+    xauth bc
     # building the Debian package and checking what it installs
     dpkg-dev file help2man lintian desktop-file-utils appstream man-db bash-completion
 )

@@ -24,3 +24,7 @@ if [ -x scripts/integration.sh ]; then
     echo "== integration against a real X server"
     scripts/integration.sh build
 fi
+
+echo "== Debian package: build, unpack, run from the unpacked tree, lintian, validators"
+scripts/package.sh build
+scripts/check-package.sh build/orvane-diagnostics_*.deb

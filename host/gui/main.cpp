@@ -9,7 +9,10 @@
 #include <QCommandLineParser>
 #include <QMessageBox>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 namespace {
 int failure(const std::string& sentence)
@@ -25,12 +28,24 @@ int failure(const std::string& sentence)
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("OrvaneDiagnostics"));
+    // --help and --version only print: they need no display server.
+    const bool printOnly = std::any_of(argv + 1, argv + argc, [](const char* argument) {
+        for (const char* option : {"-h", "--help", "--help-all", "-v", "--version"}) {
+            if (!std::strcmp(argument, option))
+                return true;
+        }
+        return false;
+    });
+    std::unique_ptr<QCoreApplication> application(printOnly ? new QCoreApplication(argc, argv)
+                                                            : new QApplication(argc, argv));
+    QCoreApplication& app = *application;
+    QCoreApplication::setApplicationName(QStringLiteral("OrvaneDiagnostics"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Display diagnostics"));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption platform(QStringLiteral("platform"),
                                       QStringLiteral("auto, x11, drm or sim:FILE."),
                                       QStringLiteral("name"), QStringLiteral("auto"));
