@@ -1,5 +1,8 @@
 #include "host/cli/CliHost.h"
 
+#include "host/cli/ProgressLine.h"
+#include "host/cli/SettingsAdvice.h"
+#include "host/cli/TerminalRequestHandler.h"
 #include "host/runtime/BackendSelection.h"
 #include "host/runtime/JsonReport.h"
 #include "host/runtime/ModuleLoader.h"
@@ -11,6 +14,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QTimer>
 
 #include <algorithm>
@@ -62,13 +66,14 @@ void onInterrupt(int)
     }
 }
 
-bool verboseMessages = false;
+bool debugMessages = false;
 
 // The module's windows write debug lines and Qt warns about the session
-// environment; a command-line user only wants those when asking for detail.
+// environment; a command-line user only wants those when asking for them
+// with --debug, apart from the host's own lines of --verbose.
 void messageHandler(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
-    if (type != QtCriticalMsg && type != QtFatalMsg && !verboseMessages)
+    if (type != QtCriticalMsg && type != QtFatalMsg && !debugMessages)
         return;
     std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
@@ -112,13 +117,39 @@ void writeBytes(const std::string& bytes)
     std::fwrite(bytes.data(), 1, bytes.size(), stdout);
 }
 
-std::string progressBar(int percent)
+// A sentence of ours starts with a word in lower case; a file name the user
+// typed ("nope.json: cannot read ...") keeps its spelling.
+std::string sentence(std::string text)
 {
-    const int width = 30;
-    const int filled = std::max(0, std::min(width, percent * width / 100));
-    return "[" + std::string(filled, '#') + std::string(width - filled, '.') + "] " +
-           std::to_string(percent) + "%";
+    if (!text.empty() && text.back() != '.' && text.back() != '?')
+        text += '.';
+    const std::string word = text.substr(0, text.find(' '));
+    if (!word.empty() && std::all_of(word.begin(), word.end(),
+                                     [](unsigned char c) { return std::islower(c) || c == '-'; }))
+        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    return text;
 }
+
+bool isDiagnosticOption(const ModuleCatalogue& catalogue, const std::string& argument)
+{
+    for (const auto& diagnostic : catalogue.diagnostics()) {
+        const std::string longOption = "--" + diagnostic.longName;
+        if ((!diagnostic.longName.empty() &&
+             (argument == longOption || argument.rfind(longOption + "=", 0) == 0)) ||
+            (!diagnostic.shortName.empty() && argument.rfind("--", 0) != 0 &&
+             argument.rfind("-" + diagnostic.shortName, 0) == 0))
+            return true;
+    }
+    return false;
+}
+
+// Qt sees only the program's name: the host's own options, such as
+// "--platform NAME", would otherwise be taken for Qt's and abort its start.
+int qtArgc = 1;
+char* qtArgv[] = {nullptr, nullptr};
+
+// Whether the user asked for Qt's offscreen platform through QT_QPA_PLATFORM.
+bool offscreenChosenByUser = false;
 } // namespace
 
 int CliHost::main(int argc, char** argv)
@@ -132,19 +163,26 @@ int CliHost::main(int argc, char** argv)
 
     // Windows of attended tests need a screen: the real one when an X
     // display can be reached, otherwise Qt draws them off screen.
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+    // A platform that cannot start falls back to offscreen instead of
+    // aborting the program.
+    const QByteArray chosen = qgetenv("QT_QPA_PLATFORM");
+    offscreenChosenByUser = chosen.startsWith("offscreen");
+    if (chosen.isEmpty())
         qputenv("QT_QPA_PLATFORM",
                 qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb;offscreen");
-    verboseMessages = options.verbose;
+    else if (!chosen.contains("offscreen"))
+        qputenv("QT_QPA_PLATFORM", chosen + ";offscreen");
+    debugMessages = options.debug;
     qInstallMessageHandler(messageHandler);
     // Listing, help and the version need no screen: a core application starts
     // several times faster than one that connects to the display server.
     const bool needsScreen = parsed && !options.list && !options.help && !options.version;
+    qtArgv[0] = argc > 0 ? argv[0] : const_cast<char*>(ProgramName);
     std::unique_ptr<QCoreApplication> app;
     if (needsScreen)
-        app = std::make_unique<QApplication>(argc, argv);
+        app = std::make_unique<QApplication>(qtArgc, qtArgv);
     else
-        app = std::make_unique<QCoreApplication>(argc, argv);
+        app = std::make_unique<QCoreApplication>(qtArgc, qtArgv);
 
     struct sigaction action = {};
     action.sa_handler = onInterrupt;
@@ -168,19 +206,45 @@ int CliHost::statusFor(const std::vector<RunRecord>& records)
     return failed ? SomeFailed : incomplete ? SomeNotCompleted : AllPassed;
 }
 
-int CliHost::fail(const std::string& sentence, int status)
+int CliHost::fail(const std::string& what, int status)
 {
-    std::string text = sentence;
-    if (!text.empty() && text.back() != '.')
-        text += '.';
-    if (!text.empty())
-        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    const std::string text = sentence(what);
     std::fflush(stdout);
     std::fprintf(stderr, "%s: %s\n", ProgramName, text.c_str());
     if (m_options.json)
         writeBytes(JsonReport::error(text));
     std::fflush(stdout);
     return status;
+}
+
+int CliHost::noDisplays(const std::string& what, const std::string& document)
+{
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s: %s\n", ProgramName, sentence(what).c_str());
+    if (m_options.json)
+        writeBytes(document);
+    std::fflush(stdout);
+    return NoDisplay;
+}
+
+void CliHost::warn(const std::string& what)
+{
+    std::string text = what;
+    if (!text.empty() && text.back() != '.' && text.back() != '?')
+        text += '.';
+    std::fprintf(stderr, "%s: warning: %s\n", ProgramName, text.c_str());
+    std::fflush(stderr);
+}
+
+std::string CliHost::unknownOption(const ModuleCatalogue& catalogue, const std::string& option)
+{
+    std::vector<std::string> names;
+    for (const auto& diagnostic : catalogue.diagnostics()) {
+        names.push_back("-" + diagnostic.shortName);
+        names.push_back("--" + diagnostic.longName);
+    }
+    return "unknown option \"" + option + "\"; the options are: " + CliOptions::hostOptionNames() +
+           ", " + joined(names) + " and device identifiers";
 }
 
 int CliHost::run()
@@ -198,8 +262,8 @@ int CliHost::run()
     if (m_options.version) {
         ProductVersion* version = loader.productVersion();
         if (version)
-            std::printf("%u.%u.%u.%u\n", version->major(), version->minor(), version->build(),
-                        version->revision());
+            std::printf("%s %u.%u.%u.%u\n", ProgramName, version->major(), version->minor(),
+                        version->build(), version->revision());
         return AllPassed;
     }
     ModuleCatalogue catalogue(loader.instance());
@@ -224,18 +288,34 @@ int CliHost::run()
         std::fflush(stdout);
         return AllPassed;
     }
-    if (!m_options.list && m_options.module.empty())
+    // Without a module the diagnostic options are unknown too: the same
+    // answer as with -M, not a reminder to choose a module.
+    if (m_options.list || m_options.module.empty()) {
+        for (const std::string& argument : m_options.rest) {
+            if (argument.size() < 2 || argument[0] != '-')
+                continue;
+            if (!isDiagnosticOption(catalogue, argument))
+                return fail(unknownOption(catalogue, argument));
+            if (m_options.list)
+                return fail("--list takes no tests, but got \"" + argument + "\"");
+            return fail("the tests of " + argument +
+                        " need a module: add -M<module> (available: " + modules + ")");
+        }
+    }
+    if (!m_options.list && m_options.module.empty()) {
+        for (const char* word : {"help", "list", "version"}) {
+            if (std::find(m_options.rest.begin(), m_options.rest.end(), word) !=
+                m_options.rest.end())
+                return fail("unknown command \"" + std::string(word) + "\"; did you mean --" +
+                            word + "?");
+        }
         return fail("choose a module with -M<module> (available: " + modules +
                     "), or use --list or --help");
+    }
 
     Selection selection;
-    if (m_options.list) {
-        if (!m_options.rest.empty())
-            return fail("--list takes no tests or devices, but got \"" + m_options.rest.front() +
-                        "\"");
-    } else if (!select(catalogue, selection)) {
+    if (!m_options.list && !select(catalogue, selection))
         return UsageError;
-    }
 
     SettingsMap settings;
     for (const std::string& file : m_options.settingsFiles) {
@@ -253,29 +333,62 @@ int CliHost::run()
     if (m_options.verbose)
         std::fprintf(stderr, "%s: display backend %s\n", ProgramName, description.c_str());
 
-    const std::vector<DeviceRecord> devices = catalogue.refresh();
+    std::vector<DeviceRecord> devices = catalogue.refresh();
     if (m_options.list) {
+        if (devices.empty())
+            return noDisplays("no displays were found", JsonReport::devices({}));
+        if (!chooseDevices(devices, m_options.rest))
+            return UsageError;
         printList(devices);
         return AllPassed;
     }
 
-    std::set<std::string> known;
-    std::vector<std::string> ids;
-    for (const DeviceRecord& device : devices) {
-        known.insert(device.id);
-        ids.push_back(device.id);
-    }
-    for (const std::string& requested : selection.devices) {
-        if (requested != "0" && !known.count(requested))
-            return fail("unknown device \"" + requested + "\"; " +
-                        (ids.empty() ? std::string("no displays were found")
-                                     : "the displays are: 0 (all), " + joined(ids)));
-    }
+    // Finding the keys the tests read configures them: before the real settings.
+    const std::vector<std::string> warnings =
+        SettingsAdvice::warnings(settings, catalogue.timeoutKeys());
     if (!ModuleCatalogue::configure(selection.tests, settings, &error))
         return fail(error);
+    if (devices.empty())
+        return noDisplays("no displays were found; nothing was run", JsonReport::runs({}));
+    if (!chooseDevices(devices, selection.devices))
+        return UsageError;
+    for (const std::string& warning : warnings)
+        warn(warning);
     if (interruptRequested.load())
         return fail("interrupted before any test ran", Interrupted);
-    return runTests(loader, devices, selection, settings);
+    return runTests(catalogue, devices, selection, settings);
+}
+
+bool CliHost::chooseDevices(std::vector<DeviceRecord>& devices,
+                            const std::vector<std::string>& named)
+{
+    if (named.empty() || std::find(named.begin(), named.end(), "0") != named.end())
+        return true;
+    std::vector<std::string> ids;
+    for (const DeviceRecord& device : devices)
+        ids.push_back(device.id);
+    for (const std::string& requested : named) {
+        if (std::find(ids.begin(), ids.end(), requested) == ids.end()) {
+            fail("unknown device \"" + requested + "\"; the displays are: 0 (all), " + joined(ids));
+            return false;
+        }
+    }
+    devices.erase(std::remove_if(devices.begin(), devices.end(),
+                                 [&](const DeviceRecord& device) {
+                                     return std::find(named.begin(), named.end(), device.id) ==
+                                            named.end();
+                                 }),
+                  devices.end());
+    return true;
+}
+
+std::string CliHost::deviceLabel(const DeviceRecord& device) const
+{
+    std::string label = device.id;
+    const std::string name = m_translator.bytes(device.name);
+    if (!name.empty() && name != device.id)
+        label += " · " + name;
+    return label;
 }
 
 bool CliHost::select(const ModuleCatalogue& catalogue, Selection& selection)
@@ -362,8 +475,6 @@ void CliHost::printList(const std::vector<DeviceRecord>& devices)
         std::fflush(stdout);
         return;
     }
-    if (devices.empty())
-        writeBytes("No displays were found.\n");
     for (const DeviceRecord& device : devices) {
         writeBytes(device.id + ": " + m_translator.bytes(device.name) + "\n");
         for (const Property& property : device.properties)
@@ -373,27 +484,18 @@ void CliHost::printList(const std::vector<DeviceRecord>& devices)
     std::fflush(stdout);
 }
 
-int CliHost::runTests(ModuleLoader&, const std::vector<DeviceRecord>& devices,
+int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& devices,
                       const Selection& selection, const SettingsMap& settings)
 {
-    const bool all = selection.devices.empty() ||
-                     std::find(selection.devices.begin(), selection.devices.end(), "0") !=
-                         selection.devices.end();
     std::vector<TestRunner::Job> jobs;
+    std::map<std::string, std::string> labels;
+    bool attended = false;
     for (const DeviceRecord& device : devices) {
-        if (!all && std::find(selection.devices.begin(), selection.devices.end(), device.id) ==
-                        selection.devices.end())
-            continue;
-        for (const TestEntry& test : selection.tests)
+        labels[device.id] = deviceLabel(device);
+        for (const TestEntry& test : selection.tests) {
             jobs.push_back({device.id, device.component, test});
-    }
-    if (jobs.empty()) {
-        if (m_options.json)
-            writeBytes(JsonReport::runs({}));
-        else
-            writeBytes("No displays were found; nothing was run.\n");
-        std::fflush(stdout);
-        return AllPassed;
+            attended = attended || test.attended;
+        }
     }
 
     std::deque<uint32_t> answers;
@@ -402,29 +504,66 @@ int CliHost::runTests(ModuleLoader&, const std::vector<DeviceRecord>& devices,
         !ScriptedRequestHandler::parseAnswers(m_options.answers, answers, &error))
         return fail(error);
 
+    const bool offscreen = QGuiApplication::platformName() == QLatin1String("offscreen");
+    ProgressLine progressLine(stderr, isatty(STDERR_FILENO));
+    bool asking = false;           // a question is on the terminal
+    TestRunner* running = nullptr; // set once the runner exists
+    // Ctrl+C stops the run; a question on the terminal answers it first, and
+    // the stop is asked before the answer reaches the test.
+    auto stopOnInterrupt = [&]() {
+        if (running && interruptRequested.load() && !running->stopRequested() && !asking) {
+            running->requestStop();
+            progressLine.clear();
+            std::fprintf(stderr, "%s: stopping; press Ctrl+C again to quit at once.\n",
+                         ProgramName);
+        }
+    };
+    ScriptedRequestHandler scripted(m_options.scripted, answers, settings);
+    std::unique_ptr<TerminalRequestHandler> terminal;
+    if (!m_options.scripted && !m_options.noInput && isatty(STDIN_FILENO)) {
+        TerminalRequestHandler::Options options;
+        options.deviceLabels = labels;
+        options.interrupt = &interruptRequested;
+        // Off screen nobody can press Escape: windows end as in scripted runs.
+        options.windowLimitMs = [&settings, offscreen](const std::string& nameKey) {
+            return offscreen ? ScriptedRequestHandler::timeoutSeconds(settings, nameKey) * 1000 +
+                                   ScriptedRequestHandler::GraceMs
+                             : -1;
+        };
+        options.asking = [&](bool now) {
+            asking = now;
+            if (now) {
+                progressLine.suspend();
+                return;
+            }
+            stopOnInterrupt();
+            progressLine.resume();
+        };
+        terminal = std::make_unique<TerminalRequestHandler>(m_translator, options);
+    }
+    RequestHandler* handler = terminal ? static_cast<RequestHandler*>(terminal.get()) : &scripted;
+    if (attended && offscreen && handler->acceptsInput())
+        warn(std::string("the test windows are drawn on Qt's offscreen platform, ") +
+             (offscreenChosenByUser ? "as QT_QPA_PLATFORM asks"
+                                    : "as no display server can be reached") +
+             ": nobody can see or judge them");
+
     SystemEventMonitor events;
-    ScriptedRequestHandler handler(m_options.scripted, answers, settings);
-    TestRunner runner(&handler, &events);
-    const bool human = !m_options.json;
-    const bool live = human && isatty(STDOUT_FILENO);
+    TestRunner runner(handler, &events);
+    running = &runner;
     std::vector<std::vector<std::string>> messages(jobs.size());
 
-    QObject::connect(
-        &runner, &TestRunner::jobProgress, [&](int index, int percent, const QString& text) {
-            if (!live)
-                return;
-            const TestRunner::Job& job = jobs[index];
-            std::string line = "\r\033[K" + job.device + "  " +
-                               m_translator.bytes(job.test.nameKey) + " " + progressBar(percent);
-            if (!text.isEmpty())
-                line += " " + m_translator.bytes(text.toStdString());
-            writeBytes(line);
-            std::fflush(stdout);
-        });
+    QObject::connect(&runner, &TestRunner::jobProgress, [&](int, int percent, const QString& text) {
+        progressLine.update(percent, m_translator.bytes(text.toStdString()));
+    });
     QObject::connect(&runner, &TestRunner::jobStarted, [&](int index) {
-        if (m_options.verbose)
-            std::fprintf(stderr, "%s: %s: %s\n", ProgramName, jobs[index].device.c_str(),
-                         jobs[index].test.longName.c_str());
+        const TestRunner::Job& job = jobs[index];
+        if (m_options.verbose) {
+            progressLine.clear();
+            std::fprintf(stderr, "%s: %s: %s\n", ProgramName, job.device.c_str(),
+                         job.test.longName.c_str());
+        }
+        progressLine.start(labels[job.device], m_translator.bytes(job.test.nameKey));
     });
     // The same records as the runner's, built here from its signals so that
     // this thread can publish them while the worker goes on.
@@ -453,12 +592,12 @@ int CliHost::runTests(ModuleLoader&, const std::vector<DeviceRecord>& devices,
             finished.push_back(record);
             publishInterruptDocument(JsonReport::runs(finished));
         }
-        if (!human)
+        progressLine.finish();
+        if (m_options.json)
             return;
         const TestRunner::Job& job = jobs[index];
-        std::string text = live ? "\r\033[K" : "";
-        text += job.device + "  " + m_translator.bytes(job.test.nameKey) + ": " +
-                m_translator.resultName(result).toStdString() + "\n";
+        std::string text = job.device + "  " + m_translator.bytes(job.test.nameKey) + ": " +
+                           m_translator.resultName(result).toStdString() + "\n";
         for (const std::string& message : messages[index])
             text += "    " + m_translator.bytes(message) + "\n";
         writeBytes(text);
@@ -466,18 +605,19 @@ int CliHost::runTests(ModuleLoader&, const std::vector<DeviceRecord>& devices,
     });
 
     QTimer interruptPoll;
-    QObject::connect(&interruptPoll, &QTimer::timeout, [&]() {
-        if (interruptRequested.load() && !runner.stopRequested()) {
-            runner.requestStop();
-            std::fprintf(stderr, "%s: stopping; press Ctrl+C again to quit at once.\n",
-                         ProgramName);
-        }
-    });
+    QObject::connect(&interruptPoll, &QTimer::timeout, stopOnInterrupt);
     interruptPoll.start(50);
 
     runner.start(jobs);
     runner.waitForFinished();
     interruptPoll.stop();
+
+    progressLine.finish();
+    if (scripted.unanswered() > 0)
+        warn("the answers given with --answers ran out: " + std::to_string(scripted.unanswered()) +
+             " question(s) were answered cancel");
+    if (m_options.scripted && scripted.leftOver() > 0)
+        warn(std::to_string(scripted.leftOver()) + " answer(s) given with --answers were not used");
 
     const std::vector<RunRecord>& records = runner.records();
     interruptDocument.store(nullptr);

@@ -23,6 +23,7 @@ public:
         SomeFailed = 1,
         UsageError = 2,
         SomeNotCompleted = 3,
+        NoDisplay = 4,
         Interrupted = 130,
     };
 
@@ -46,9 +47,17 @@ private:
     explicit CliHost(CliOptions options) : m_options(std::move(options)) {}
     int run();
     int fail(const std::string& sentence, int status = UsageError);
+    // Nothing to list or run: says so, writes the empty document asked for.
+    int noDisplays(const std::string& sentence, const std::string& document);
+    void warn(const std::string& sentence);
+    std::string unknownOption(const ModuleCatalogue& catalogue, const std::string& option);
     bool select(const ModuleCatalogue& catalogue, Selection& selection);
+    // Keeps the displays named (all when none, or "0"); false after an error.
+    bool chooseDevices(std::vector<DeviceRecord>& devices, const std::vector<std::string>& named);
     void printList(const std::vector<DeviceRecord>& devices);
-    int runTests(ModuleLoader& loader, const std::vector<DeviceRecord>& devices,
+    // "dpy2 · E19-7 · VGA-1", or as much of it as is known.
+    std::string deviceLabel(const DeviceRecord& device) const;
+    int runTests(const ModuleCatalogue& catalogue, const std::vector<DeviceRecord>& devices,
                  const Selection& selection, const SettingsMap& settings);
 
     CliOptions m_options;

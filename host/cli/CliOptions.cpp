@@ -36,14 +36,19 @@ bool CliOptions::parse(const std::vector<std::string>& arguments, std::string* e
         };
         if (argument == "-h" || argument == "--help") {
             help = true;
-        } else if (argument == "--list") {
+        } else if (argument == "--list" || argument == "-l") {
             list = true;
         } else if (argument == "--json") {
             json = true;
         } else if (argument == "--verbose" || argument == "-v") {
             verbose = true;
-        } else if (argument == "--version") {
+        } else if (argument == "--debug") {
+            verbose = true;
+            debug = true;
+        } else if (argument == "--version" || argument == "-V") {
             version = true;
+        } else if (argument == "--no-input") {
+            noInput = true;
         } else if (argument.rfind("-M", 0) == 0 && argument.rfind("--", 0) != 0) {
             if (argument.size() > 2) {
                 module = argument.substr(2);
@@ -81,37 +86,51 @@ bool CliOptions::parse(const std::vector<std::string>& arguments, std::string* e
             rest.push_back(argument);
         }
     }
+    if (noInput && scripted) {
+        if (error)
+            *error = "--answers and --no-input exclude each other";
+        return false;
+    }
     return true;
 }
 
 std::string CliOptions::hostOptionNames()
 {
-    return "-M<module>, --help (-h), --list, --json, --platform=auto|x11|drm|sim:FILE, "
+    return "-M<module>, --help (-h), --list (-l), --json, --platform=auto|x11|drm|sim:FILE, "
            "--module-path=FILE, --settings=FILE, --set SECTION.KEY=VALUE, --answers=LIST, "
-           "--verbose, --version";
+           "--no-input, --verbose, --debug, --version (-V)";
 }
 
 std::string CliOptions::usage()
 {
     return "Usage: OrvaneDiagnosticsCLI -M<module> [diagnostic]\"[test(s)]\" [device id(s)] "
            "[options]\n"
-           "       OrvaneDiagnosticsCLI --list [options]\n"
+           "       OrvaneDiagnosticsCLI --list [device id(s)] [options]\n"
            "       OrvaneDiagnosticsCLI -M<module> --help\n"
            "\n"
            "Options:\n"
            "  -M<module>                 choose the module (see below)\n"
            "  -h, --help                 this text; with -M<module>, the module's help\n"
-           "  --list                     list the displays with their properties\n"
+           "  -l, --list                 list the displays with their properties; with\n"
+           "                             device ids, only those\n"
            "  --json                     print one JSON document instead of text\n"
-           "  --platform=NAME            auto (default), x11, drm or sim:FILE (a JSON desk)\n"
-           "  --module-path=FILE         the module library to load\n"
-           "  --settings=FILE            settings for the tests, as an INI file\n"
+           "  --platform NAME            auto (default), x11, drm or sim:FILE (a JSON desk)\n"
+           "  --module-path FILE         the module library to load\n"
+           "  --settings FILE            settings for the tests, as an INI file\n"
            "  --set SECTION.KEY=VALUE    one setting (repeatable; after --settings)\n"
-           "  --answers=LIST             answer attended tests from LIST: continue, cancel,\n"
+           "  --answers LIST             answer attended tests from LIST: continue, cancel,\n"
            "                             yes, no or answer codes, separated by commas\n"
-           "  --verbose                  say which display backend was chosen and why\n"
-           "  --version                  print the module's version\n"
+           "  --no-input                 ask nothing, even at a terminal: attended tests\n"
+           "                             end not performed\n"
+           "  -v, --verbose              the display backend chosen and why, each test as\n"
+           "                             it starts\n"
+           "  --debug                    also Qt's and the module's debug messages\n"
+           "  -V, --version              print the program's name and the module's version\n"
+           "\n"
+           "At a terminal, without --answers or --no-input, the questions of attended tests\n"
+           "are asked on the terminal.\n"
            "\n"
            "Exit status: 0 all tests passed (or nothing ran), 1 a test failed,\n"
-           "3 a test was not performed, aborted or not run, 2 usage or settings error.\n";
+           "3 a test was not performed, aborted or not run, 2 usage or settings error,\n"
+           "4 no display was found.\n";
 }

@@ -11,8 +11,10 @@ struct CliOptions
     bool help = false;
     bool list = false;
     bool json = false;
-    bool verbose = false;
+    bool verbose = false; // the host's own lines
+    bool debug = false;   // also Qt's and the module's debug lines
     bool version = false;
+    bool noInput = false;   // never read answers from the terminal
     std::string module;     // after -M
     std::string modulePath; // --module-path
     std::string platform = "auto";
@@ -24,7 +26,7 @@ struct CliOptions
     std::vector<std::string> rest;
 
     // Reads the host's options. False with one sentence in error on a
-    // malformed option (a value missing).
+    // malformed option (a value missing, or --answers with --no-input).
     bool parse(const std::vector<std::string>& arguments, std::string* error);
 
     // The host's own options, for messages.

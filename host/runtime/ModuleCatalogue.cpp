@@ -143,3 +143,20 @@ bool ModuleCatalogue::configure(const std::vector<TestEntry>& tests, const Setti
     }
     return true;
 }
+
+std::vector<std::string> ModuleCatalogue::timeoutKeys() const
+{
+    std::vector<std::string> keys;
+    for (const DiagnosticEntry& diagnostic : m_diagnostics) {
+        for (const TestEntry& entry : diagnostic.tests) {
+            for (const std::string& key :
+                 {std::string("CSAT_TEST_TIMEOUT"), "CSAT_TEST_TIMEOUT_" + entry.nameKey}) {
+                std::string failure;
+                if (std::find(keys.begin(), keys.end(), key) == keys.end() &&
+                    !tryConfigure(entry.test, SettingsMap{{"CSAT", {{key, "x"}}}}, &failure))
+                    keys.push_back(key);
+            }
+        }
+    }
+    return keys;
+}

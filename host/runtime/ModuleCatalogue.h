@@ -44,6 +44,12 @@ public:
     static bool configure(const std::vector<TestEntry>& tests, const SettingsMap& settings,
                           std::string* error);
 
+    // The settings keys of section CSAT that the tests read: the general
+    // time-out and each test's own. Found by asking each test to configure
+    // itself with one candidate key holding no number, which a test that
+    // reads the key refuses.
+    std::vector<std::string> timeoutKeys() const;
+
 private:
     ModuleInterface* m_module;
     std::string m_name;

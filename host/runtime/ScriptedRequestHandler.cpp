@@ -93,8 +93,12 @@ uint32_t ScriptedRequestHandler::answer(InputRequest& request, const Context& co
         return static_cast<uint32_t>(
             WindowExecutor::run(request.widget, nullptr, limitMs, context.stop));
     }
-    if (stopping || m_answers.empty())
+    if (stopping)
         return 0;
+    if (m_answers.empty()) {
+        ++m_unanswered;
+        return 0;
+    }
     const uint32_t code = m_answers.front();
     m_answers.pop_front();
     return code;

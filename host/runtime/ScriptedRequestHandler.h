@@ -30,8 +30,14 @@ public:
     bool acceptsInput() const override { return m_enabled; }
     uint32_t answer(InputRequest& request, const Context& context) override;
 
+    // Questions answered cancel because no scripted answer was left.
+    int unanswered() const { return m_unanswered; }
+    // Scripted answers never asked for.
+    int leftOver() const { return static_cast<int>(m_answers.size()); }
+
 private:
     bool m_enabled;
+    int m_unanswered = 0;
     std::deque<uint32_t> m_answers;
     SettingsMap m_settings;
 };

@@ -1,0 +1,117 @@
+#include "host/cli/ProgressLine.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace {
+int terminalWidth(std::FILE* stream)
+{
+    winsize size = {};
+    if (ioctl(fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    return 80;
+}
+
+// Columns a UTF-8 text takes, counting each character as one.
+size_t columns(const std::string& text)
+{
+    size_t count = 0;
+    for (unsigned char c : text)
+        count += (c & 0xC0) != 0x80;
+    return count;
+}
+} // namespace
+
+ProgressLine::ProgressLine(std::FILE* stream, bool enabled) : m_stream(stream), m_enabled(enabled)
+{
+    m_tick.setInterval(1000);
+    QObject::connect(&m_tick, &QTimer::timeout, [this]() { draw(); });
+}
+
+ProgressLine::~ProgressLine()
+{
+    finish();
+}
+
+std::string ProgressLine::compose(const std::string& device, const std::string& test, int percent,
+                                  const std::string& text, qint64 seconds, int width)
+{
+    std::string line = device + "  " + test + "  " + std::to_string(percent) + "%";
+    if (!text.empty())
+        line += "  " + text;
+    const std::string elapsed = "  " + std::to_string(seconds) + " s";
+    if (width > 0 && columns(line + elapsed) >= size_t(width)) {
+        // Cut the text, never the elapsed time; a wrapped line could not be
+        // redrawn in place. Stop before a UTF-8 continuation byte.
+        size_t keep = line.size();
+        while (keep > 0 && columns(line.substr(0, keep)) + columns(elapsed) + 1 >= size_t(width))
+            --keep;
+        while (keep > 0 && (static_cast<unsigned char>(line[keep]) & 0xC0) == 0x80)
+            --keep;
+        line = line.substr(0, keep) + "…";
+    }
+    return line + elapsed;
+}
+
+void ProgressLine::start(const std::string& device, const std::string& test)
+{
+    if (!m_enabled)
+        return;
+    m_device = device;
+    m_test = test;
+    m_text.clear();
+    m_percent = 0;
+    m_running = true;
+    m_clock.start();
+    m_tick.start();
+    draw();
+}
+
+void ProgressLine::update(int percent, const std::string& text)
+{
+    if (!m_enabled || !m_running)
+        return;
+    m_percent = percent;
+    if (!text.empty())
+        m_text = text;
+    draw();
+}
+
+void ProgressLine::clear()
+{
+    if (!m_enabled || !m_shown)
+        return;
+    std::fputs("\r\033[K", m_stream);
+    std::fflush(m_stream);
+    m_shown = false;
+}
+
+void ProgressLine::suspend()
+{
+    clear();
+    m_suspended = true;
+}
+
+void ProgressLine::resume()
+{
+    m_suspended = false;
+    draw();
+}
+
+void ProgressLine::finish()
+{
+    clear();
+    m_running = false;
+    m_tick.stop();
+}
+
+void ProgressLine::draw()
+{
+    if (!m_enabled || !m_running || m_suspended)
+        return;
+    const std::string line = compose(m_device, m_test, m_percent, m_text, m_clock.elapsed() / 1000,
+                                     terminalWidth(m_stream));
+    std::fputs(("\r\033[K" + line).c_str(), m_stream);
+    std::fflush(m_stream);
+    m_shown = true;
+}
