@@ -130,8 +130,9 @@ expect_completion() {
     done
     pass "completing \"$line\""
 }
-expect_completion "OrvaneDiagnosticsCLI --pla" "--platform="
+expect_completion "OrvaneDiagnosticsCLI --pla" "--platform"
 expect_completion "OrvaneDiagnosticsCLI -M" "-Mdisplay"
+expect_completion "OrvaneDiagnosticsCLI --platform " "auto" "x11" "drm" "sim:"
 expect_completion "OrvaneDiagnosticsCLI -Mdisplay -Qr," "-Qr,g" "-Qr,green_purity" "-Qr,f"
 # Bash completes what follows "=" as a word of its own.
 expect_completion "OrvaneDiagnosticsCLI -Mdisplay --quick=f,re" "f,red_purity" "f,resolution_fitting"

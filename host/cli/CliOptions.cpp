@@ -105,8 +105,8 @@ std::string CliOptions::usage()
 {
     return "Usage: OrvaneDiagnosticsCLI -M<module> [diagnostic]\"[test(s)]\" [device id(s)] "
            "[options]\n"
-           "       OrvaneDiagnosticsCLI --list [device id(s)] [options]\n"
-           "       OrvaneDiagnosticsCLI -M<module> --help\n"
+           "  or:  OrvaneDiagnosticsCLI --list [device id(s)] [options]\n"
+           "  or:  OrvaneDiagnosticsCLI -M<module> --help\n"
            "\n"
            "Options:\n"
            "  -M<module>                 choose the module (see below)\n"
