@@ -40,8 +40,13 @@ void DisplayInterfaceComponentManagerWindows::refresh()
         });
 
     deleteComponents();
+    // Hosts pair each identifier with its output through this list.
+    DisplayPlatform::beginHandOut();
     m_components.reserve(working.size());
     for (auto& component : working) {
+        DisplayPlatform::noteHandedOut({component->componentId(), component->monitorInfo().device,
+                                        component->displayDevice().deviceName,
+                                        component->monitorHandle()});
         component->collectProperties();
         m_components.push_back(component.release());
     }

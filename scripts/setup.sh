@@ -10,6 +10,7 @@ packages=(
     libgtest-dev libbenchmark-dev
     libx11-dev libxrandr-dev libxfixes-dev libdrm-dev
     xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-apps xdotool
+    edid-decode tesseract-ocr
     # xvfb only recommends xauth, which xvfb-run cannot do without; bc does the
     # benchmark script's arithmetic
     xauth bc

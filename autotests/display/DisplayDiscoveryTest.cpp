@@ -4,6 +4,7 @@
 #include "display/DisplayInterfaceComponentWindows.h"
 #include "display/DisplayModeWindows.h"
 #include "display/Edid.h"
+#include "display/platform/DisplayPlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -152,6 +153,73 @@ TEST_F(DisplayDiscovery, ComponentOwnsWhatItHandsOutAndAppliesModes)
     EXPECT_EQ(m_installed->backend().currentModeIndex("DP-1"), 0u);
     // A mode the output does not list is rejected as unsupported.
     EXPECT_EQ(DisplayModeWindows(display(0)->monitorInfo(), {640, 480, 32, 60, 0, 0}).apply(), 1);
+}
+
+// Twins (one EDID on two outputs) and a clone (two monitors on one output):
+// every handed-out identifier leads to its own output, place, modes and
+// EDID, in the order handed out; a refresh with fewer displays and a new
+// backend forget the identifiers that no longer exist.
+TEST_F(DisplayDiscovery, HandsOutEachDisplayWithItsOwnPlatformView)
+{
+    const auto twin = EdidBlock().set(12, 7).fixChecksum().bytes;
+    const auto other = EdidBlock().set(10, 0x99).fixChecksum().bytes;
+    desk.display("HDMI-1").at(1920, 0).withEdid(twin).mode(1920, 1080, 32, 60).current(0);
+    desk.display("DP-1").withEdid(twin).mode(1280, 720).mode(1920, 1080, 32, 75).current(1);
+    desk.display("DP-2").at(0, 1080).withEdid(other).mode(800, 600);
+    desk.display("DP-2").withoutEdid();
+    install();
+
+    struct Row
+    {
+        const char* id;
+        const char* connector;
+        const char* device;
+        int32_t x, y;
+        uint32_t width;
+        bool primary;
+        std::optional<double> refreshHz;
+        size_t modes;
+        std::vector<uint8_t> edid;
+    };
+    const std::vector<Row> rows = {
+        {"dpy1", "HDMI-1", "HDMI-1\\Monitor0", 1920, 0, 1920, false, 60.0, 1, twin},
+        {"dpy2", "DP-1", "DP-1\\Monitor0", 0, 0, 1920, true, 75.0, 2, twin},
+        {"dpy3", "DP-2", "DP-2\\Monitor0", 0, 1080, 800, false, std::nullopt, 1, other},
+        {"dpy4", "DP-2", "DP-2\\Monitor1", 0, 1080, 800, false, std::nullopt, 1, {}},
+    };
+    const std::vector<HandedOutDisplay> handedOut = DisplayPlatform::handedOut();
+    ASSERT_EQ(handedOut.size(), rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(rows[i].id);
+        EXPECT_EQ(handedOut[i].id, rows[i].id);
+        EXPECT_EQ(handedOut[i].monitorDevice, rows[i].device);
+        EXPECT_EQ(handedOut[i].monitor, display(uint32_t(i))->monitorHandle());
+        OutputView view;
+        ASSERT_TRUE(DisplayPlatform::describe(rows[i].id, view));
+        EXPECT_EQ(view.connector, rows[i].connector);
+        EXPECT_EQ(std::make_pair(view.x, view.y), std::make_pair(rows[i].x, rows[i].y));
+        EXPECT_EQ(view.width, rows[i].width);
+        EXPECT_EQ(view.primary, rows[i].primary);
+        EXPECT_EQ(view.refreshHz, rows[i].refreshHz);
+        EXPECT_EQ(view.modes.size(), rows[i].modes);
+        EXPECT_EQ(view.edid, rows[i].edid);
+    }
+    OutputView dp1;
+    ASSERT_TRUE(DisplayPlatform::describe("dpy2", dp1));
+    EXPECT_FALSE(dp1.modes[0].current);
+    EXPECT_FALSE(dp1.modes[0].preferred.has_value()); // desks have no preferred mode
+    EXPECT_TRUE(dp1.modes[1].current);
+    EXPECT_EQ(dp1.modes[0].refreshHz, 60.0);
+
+    SimulatedDesk smaller;
+    smaller.display("DP-9").mode(640, 480).current(0);
+    InstalledDesk replaced(smaller);
+    OutputView gone;
+    EXPECT_FALSE(DisplayPlatform::describe("dpy1", gone));
+    manager.refresh();
+    ASSERT_TRUE(DisplayPlatform::describe("dpy1", gone));
+    EXPECT_EQ(gone.connector, "DP-9");
+    EXPECT_FALSE(DisplayPlatform::describe("dpy2", gone));
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "display/platform/MonitorClassDevice.h"
 #include "display/platform/MonitorDevice.h"
 #include "display/platform/MonitorInfo.h"
+#include "display/platform/OutputView.h"
 
 #include <cstdint>
 #include <functional>
@@ -65,4 +66,17 @@ public:
 
     // All monitor-class devices, present or not, with their driver versions.
     virtual bool monitorClassDevices(std::vector<MonitorClassDevice>& devices) = 0;
+
+    // The platform's own view of the monitor device monitorDevice (as
+    // enumDisplayDevices named it) on output: its connector, place, modes and
+    // EDID. Only for hosts; the module never asks. False when the device is
+    // unknown or the backend has no such view.
+    virtual bool describeDevice(const std::string& output, const std::string& monitorDevice,
+                                OutputView& view)
+    {
+        (void)output;
+        (void)monitorDevice;
+        (void)view;
+        return false;
+    }
 };

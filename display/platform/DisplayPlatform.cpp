@@ -8,13 +8,27 @@
 #include "display/platform/drm/DrmBackend.h"
 #endif
 
+#include <algorithm>
 #include <cstdlib>
+#include <mutex>
 
 namespace {
 std::unique_ptr<DisplayBackend>& installed()
 {
     static std::unique_ptr<DisplayBackend> backend;
     return backend;
+}
+
+struct HandOutList
+{
+    std::mutex mutex;
+    std::vector<HandedOutDisplay> displays;
+};
+
+HandOutList& handOuts()
+{
+    static HandOutList list;
+    return list;
 }
 
 std::string environment(const char* name)
@@ -49,12 +63,48 @@ DisplayBackend& DisplayPlatform::backend()
 
 void DisplayPlatform::install(std::unique_ptr<DisplayBackend> backend)
 {
+    beginHandOut();
     installed() = std::move(backend);
 }
 
 void DisplayPlatform::reset()
 {
+    beginHandOut();
     installed().reset();
+}
+
+void DisplayPlatform::beginHandOut()
+{
+    std::lock_guard<std::mutex> lock(handOuts().mutex);
+    handOuts().displays.clear();
+}
+
+void DisplayPlatform::noteHandedOut(const HandedOutDisplay& display)
+{
+    std::lock_guard<std::mutex> lock(handOuts().mutex);
+    handOuts().displays.push_back(display);
+}
+
+std::vector<HandedOutDisplay> DisplayPlatform::handedOut()
+{
+    std::lock_guard<std::mutex> lock(handOuts().mutex);
+    return handOuts().displays;
+}
+
+bool DisplayPlatform::describe(const std::string& id, OutputView& view)
+{
+    HandedOutDisplay found;
+    {
+        std::lock_guard<std::mutex> lock(handOuts().mutex);
+        auto& displays = handOuts().displays;
+        auto it = std::find_if(displays.begin(), displays.end(),
+                               [&id](const HandedOutDisplay& display) { return display.id == id; });
+        if (it == displays.end())
+            return false;
+        found = *it;
+    }
+    view = OutputView();
+    return backend().describeDevice(found.output, found.monitorDevice, view);
 }
 
 std::unique_ptr<DisplayBackend> DisplayPlatform::createDefault(std::string* reason)

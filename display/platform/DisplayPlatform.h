@@ -1,9 +1,12 @@
 #pragma once
 
 #include "display/platform/DisplayBackend.h"
+#include "display/platform/HandedOutDisplay.h"
+#include "display/platform/OutputView.h"
 
 #include <memory>
 #include <string>
+#include <vector>
 
 // The process-wide display backend. A host (or a test) installs one before it
 // asks the module to enumerate displays; otherwise the first use picks the
@@ -23,4 +26,15 @@ public:
 
     // The backend the machine offers, and why it was chosen.
     static std::unique_ptr<DisplayBackend> createDefault(std::string* reason = nullptr);
+
+    // The displays handed out at the last refresh. The component manager
+    // starts a new list at each refresh and notes every display it makes, in
+    // order; installing or resetting the backend forgets the list.
+    static void beginHandOut();
+    static void noteHandedOut(const HandedOutDisplay& display);
+    static std::vector<HandedOutDisplay> handedOut();
+
+    // The platform view of the display handed out as id ("dpy2"). False when
+    // no display of that id was handed out or the backend cannot describe it.
+    static bool describe(const std::string& id, OutputView& view);
 };

@@ -1,87 +1,128 @@
+#include "host/gui/GuiOptions.h"
 #include "host/gui/MainWindow.h"
 #include "host/runtime/BackendSelection.h"
 #include "host/runtime/KeyTranslator.h"
 #include "host/runtime/ModuleCatalogue.h"
 #include "host/runtime/ModuleLoader.h"
 #include "host/runtime/SettingsLoader.h"
+#include "module/ProductVersion.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QMessageBox>
 
-#include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <memory>
 
 namespace {
+const char* const ProgramName = "OrvaneDiagnostics";
+
+int printError(std::string sentence)
+{
+    if (!sentence.empty() && sentence.back() != '.')
+        sentence += '.';
+    if (!sentence.empty())
+        sentence[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(sentence[0])));
+    std::fprintf(stderr, "%s: %s\n", ProgramName, sentence.c_str());
+    return 2;
+}
+
 int failure(const std::string& sentence)
 {
-    std::fprintf(stderr, "OrvaneDiagnostics: %s.\n", sentence.c_str());
+    printError(sentence);
     // Someone who started the program from a desktop sees no terminal.
     if (QGuiApplication::platformName() != QLatin1String("offscreen"))
         QMessageBox::critical(nullptr, QStringLiteral("Orvane Diagnostics"),
                               QString::fromStdString(sentence) + '.');
     return 2;
 }
+
+// Qt reports each platform plugin it could not start; the program says it
+// once, in its own words, when none could.
+void quietStartUp(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+// The display servers the environment names, as Qt platform plugins, with
+// offscreen last so that Qt falls back instead of aborting.
+QByteArray platformList()
+{
+    QByteArray list;
+    if (!qEnvironmentVariableIsEmpty("DISPLAY"))
+        list += "xcb;";
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        list += "wayland;";
+    return list.isEmpty() ? list : list + "offscreen";
+}
+// "DISPLAY=\":1\"", and the Wayland socket where one is named.
+std::string serverNames()
+{
+    std::string names;
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        if (qEnvironmentVariableIsEmpty(name))
+            continue;
+        names += std::string(names.empty() ? "" : ", ") + name + "=\"" +
+                 qEnvironmentVariable(name).toStdString() + "\"";
+    }
+    return names;
+}
 } // namespace
 
 int main(int argc, char** argv)
 {
-    // --help and --version only print: they need no display server.
-    const bool printOnly = std::any_of(argv + 1, argv + argc, [](const char* argument) {
-        for (const char* option : {"-h", "--help", "--help-all", "-v", "--version"}) {
-            if (!std::strcmp(argument, option))
-                return true;
-        }
-        return false;
-    });
-    std::unique_ptr<QCoreApplication> application(printOnly ? new QCoreApplication(argc, argv)
-                                                            : new QApplication(argc, argv));
-    QCoreApplication& app = *application;
-    QCoreApplication::setApplicationName(QStringLiteral("OrvaneDiagnostics"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Display diagnostics"));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption platform(QStringLiteral("platform"),
-                                      QStringLiteral("auto, x11, drm or sim:FILE."),
-                                      QStringLiteral("name"), QStringLiteral("auto"));
-    const QCommandLineOption modulePath(QStringLiteral("module-path"),
-                                        QStringLiteral("The module library to load."),
-                                        QStringLiteral("file"));
-    const QCommandLineOption settingsFile(QStringLiteral("settings"),
-                                          QStringLiteral("Test settings as an INI file."),
-                                          QStringLiteral("file"));
-    const QCommandLineOption assignment(QStringLiteral("set"),
-                                        QStringLiteral("One setting, SECTION.KEY=VALUE."),
-                                        QStringLiteral("assignment"));
-    parser.addOptions({platform, modulePath, settingsFile, assignment});
-    parser.process(app);
-
-    KeyTranslator translator;
-    if (!translator.load())
-        std::fprintf(stderr, "OrvaneDiagnostics: the translations cannot be loaded.\n");
-
+    GuiOptions options;
     std::string error;
-    SettingsMap settings;
-    for (const QString& file : parser.values(settingsFile)) {
-        if (!SettingsLoader::loadFile(file.toStdString(), settings, &error))
-            return failure(error);
-    }
-    for (const QString& value : parser.values(assignment)) {
-        if (!SettingsLoader::assign(value.toStdString(), settings, &error))
-            return failure(error);
+    if (!options.parse(std::vector<std::string>(argv + 1, argv + argc), &error))
+        return printError(error);
+    if (options.help) {
+        std::fputs(GuiOptions::helpText().c_str(), stdout);
+        return 0;
     }
 
     ModuleLoader loader;
-    const std::string path = parser.isSet(modulePath) ? parser.value(modulePath).toStdString()
-                                                      : ModuleLoader::defaultPath();
+    const std::string path =
+        options.modulePath.empty() ? ModuleLoader::defaultPath() : options.modulePath;
+    if (options.version) {
+        if (!loader.load(path, &error))
+            return printError(error);
+        const ProductVersion* version = loader.productVersion();
+        if (!version)
+            return printError("the module " + path + " gives no version");
+        std::printf("%s %u.%u.%u.%u\n", ProgramName, version->major(), version->minor(),
+                    version->build(), version->revision());
+        return 0;
+    }
+
+    // A platform the caller chose (offscreen in tests) is taken as it is.
+    const bool platformChosen = qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+    if (!platformChosen) {
+        const QByteArray list = platformList();
+        if (list.isEmpty())
+            return printError("no display server to show the window on: neither DISPLAY nor "
+                              "WAYLAND_DISPLAY is set; run OrvaneDiagnosticsCLI instead");
+        qputenv("QT_QPA_PLATFORM", list);
+        qInstallMessageHandler(quietStartUp);
+    }
+    // Only the program's name reaches Qt: every option is the program's own.
+    static int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    qInstallMessageHandler(nullptr);
+    QApplication::setApplicationName(QString::fromLatin1(ProgramName));
+    if (!platformChosen && QGuiApplication::platformName() == QLatin1String("offscreen"))
+        return printError("the display server cannot be reached (" + serverNames() + ")");
+
+    KeyTranslator translator;
+    if (!translator.load())
+        std::fprintf(stderr, "%s: the translations cannot be loaded.\n", ProgramName);
+
+    SettingsMap settings;
+    for (const std::string& file : options.settingsFiles) {
+        if (!SettingsLoader::loadFile(file, settings, &error))
+            return failure(error);
+    }
+    for (const std::string& value : options.assignments) {
+        if (!SettingsLoader::assign(value, settings, &error))
+            return failure(error);
+    }
     if (!loader.load(path, &error))
         return failure(error);
-    if (!BackendSelection::install(parser.value(platform).toStdString(), nullptr, &error))
+    if (!BackendSelection::install(options.platform, nullptr, &error))
         return failure(error);
 
     ModuleCatalogue catalogue(loader.instance());

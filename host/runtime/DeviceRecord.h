@@ -1,7 +1,9 @@
 #pragma once
 
+#include "display/platform/OutputView.h"
 #include "module/Property.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,4 +16,7 @@ struct DeviceRecord
     std::string name;
     std::vector<Property> properties;
     SystemComponent* component = nullptr; // valid until the next refresh
+    // The backend's own view of the output this display came from; absent
+    // when the backend cannot describe it.
+    std::optional<OutputView> platform;
 };

@@ -2,6 +2,7 @@
 
 #include "display/SystemComponent.h"
 #include "display/SystemComponentManager.h"
+#include "display/platform/DisplayPlatform.h"
 #include "module/Diagnostic.h"
 #include "module/ModuleInterface.h"
 #include "module/Test.h"
@@ -110,7 +111,13 @@ std::vector<DeviceRecord> ModuleCatalogue::refresh()
         if (!component)
             continue;
         const ComponentInfo info = component->info();
-        devices.push_back({component->componentId(), info.name, info.properties, component});
+        DeviceRecord device{component->componentId(), info.name, info.properties, component, {}};
+        // Paired through the list the module's refresh left in the platform
+        // library, so alike monitors never swap places.
+        OutputView view;
+        if (DisplayPlatform::describe(device.id, view))
+            device.platform = std::move(view);
+        devices.push_back(std::move(device));
     }
     return devices;
 }

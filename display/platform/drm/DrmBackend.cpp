@@ -5,6 +5,7 @@
 #include <xf86drm.h>
 #include <xf86drmMode.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,7 +13,7 @@
 namespace {
 constexpr uint32_t DefaultBitsPerPixel = 32;
 
-uint32_t refreshOf(const drmModeModeInfo& mode)
+double exactRefreshOf(const drmModeModeInfo& mode)
 {
     double lines = mode.vtotal;
     if (mode.flags & DRM_MODE_FLAG_DBLSCAN)
@@ -21,7 +22,20 @@ uint32_t refreshOf(const drmModeModeInfo& mode)
         lines /= 2;
     if (mode.htotal == 0 || lines <= 0)
         return mode.vrefresh;
-    return uint32_t(std::lround(mode.clock * 1000.0 / (mode.htotal * lines)));
+    return mode.clock * 1000.0 / (mode.htotal * lines);
+}
+
+uint32_t refreshOf(const drmModeModeInfo& mode)
+{
+    return uint32_t(std::lround(exactRefreshOf(mode)));
+}
+
+bool sameTiming(const drmModeModeInfo& a, const drmModeModeInfo& b)
+{
+    return a.clock == b.clock && a.hdisplay == b.hdisplay && a.hsync_start == b.hsync_start &&
+           a.hsync_end == b.hsync_end && a.htotal == b.htotal && a.vdisplay == b.vdisplay &&
+           a.vsync_start == b.vsync_start && a.vsync_end == b.vsync_end && a.vtotal == b.vtotal &&
+           a.flags == b.flags;
 }
 
 ModeRecord recordOf(const drmModeModeInfo& mode, uint32_t bitsPerPixel, uint64_t id)
@@ -66,6 +80,10 @@ void DrmBackend::rescan()
             mode.bitsPerPixel = DefaultBitsPerPixel;
             mode.nativeId = i;
             connector.modes.push_back(mode);
+            OutputMode shown;
+            shown.width = mode.width;
+            shown.height = mode.height;
+            connector.listed.push_back(shown);
         }
         m_connectors.push_back(std::move(connector));
     }
@@ -136,13 +154,24 @@ void DrmBackend::readDeviceNode(const std::string& card)
                     drmModeFreeFB(fb);
                 }
             }
+            const bool running = crtc && crtc->mode_valid;
             if (kernel->count_modes > 0) {
                 connector->modes.clear();
-                for (int m = 0; m < kernel->count_modes; ++m)
-                    connector->modes.push_back(
-                        recordOf(kernel->modes[m], bitsPerPixel, uint64_t(m)));
+                connector->listed.clear();
+                for (int m = 0; m < kernel->count_modes; ++m) {
+                    const drmModeModeInfo& info = kernel->modes[m];
+                    connector->modes.push_back(recordOf(info, bitsPerPixel, uint64_t(m)));
+                    OutputMode shown;
+                    shown.width = info.hdisplay;
+                    shown.height = info.vdisplay;
+                    shown.refreshHz = OutputView::roundedHz(exactRefreshOf(info));
+                    shown.current = running && sameTiming(info, crtc->mode);
+                    shown.preferred = (info.type & DRM_MODE_TYPE_PREFERRED) != 0;
+                    connector->listed.push_back(shown);
+                }
             }
-            if (crtc && crtc->mode_valid) {
+            if (running) {
+                connector->currentHz = OutputView::roundedHz(exactRefreshOf(crtc->mode));
                 connector->current = recordOf(crtc->mode, bitsPerPixel, 0);
                 connector->placed =
                     Rect{int32_t(crtc->x), int32_t(crtc->y), int32_t(crtc->x + crtc->mode.hdisplay),
@@ -253,6 +282,27 @@ bool DrmBackend::enumDisplaySettings(const std::string& output, int32_t modeInde
     if (modeIndex < 0 || size_t(modeIndex) >= connector->modes.size())
         return false;
     mode = connector->modes[size_t(modeIndex)];
+    return true;
+}
+
+bool DrmBackend::describeDevice(const std::string& output, const std::string& monitorDevice,
+                                OutputView& view)
+{
+    rescan();
+    const Connector* connector = find(output);
+    if (!connector || monitorDevice != output + "\\Monitor0" || !isMonitor(*connector))
+        return false;
+    // "card0-HDMI-A-1" is HDMI-A-1 of card0: the connector as the kernel names it.
+    const std::string& name = connector->sysfs.name;
+    view.connector = name.substr(std::min(name.size(), connector->sysfs.card.size() + 1));
+    view.x = connector->rect.left;
+    view.y = connector->rect.top;
+    view.width = uint32_t(std::max(0, connector->rect.right - connector->rect.left));
+    view.height = uint32_t(std::max(0, connector->rect.bottom - connector->rect.top));
+    view.primary = connector->rect.left == 0 && connector->rect.top == 0;
+    view.refreshHz = connector->currentHz;
+    view.modes = connector->listed;
+    view.edid = connector->sysfs.edid;
     return true;
 }
 

@@ -29,6 +29,8 @@ public:
     int32_t changeDisplaySettings(const std::string& output, const ModeRecord* mode) override;
     bool presentMonitorDevices(std::vector<MonitorDevice>& devices) override;
     bool monitorClassDevices(std::vector<MonitorClassDevice>& devices) override;
+    bool describeDevice(const std::string& output, const std::string& monitorDevice,
+                        OutputView& view) override;
 
     // Number of connectors found, for verbose output.
     size_t connectorCount();
@@ -38,6 +40,8 @@ private:
     {
         DrmSysfs::Connector sysfs;
         std::vector<ModeRecord> modes;
+        std::vector<OutputMode> listed; // the same modes as the platform view shows them
+        std::optional<double> currentHz;
         std::optional<ModeRecord> current;
         std::optional<Rect> placed; // where the kernel scans it out, when known
         Rect rect;

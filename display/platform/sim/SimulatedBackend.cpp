@@ -53,6 +53,7 @@ SimulatedBackend::SimulatedBackend(const SimulatedDesk& desk)
         device.deviceId = display.deviceId.value_or(MonitorIdentity::deviceId(model, instance));
         device.deviceKey = "sim\\monitor\\" + std::to_string(instance);
         output->devices.push_back(std::move(device));
+        output->edids.push_back(display.edid.value_or(std::vector<uint8_t>()));
 
         if (display.present) {
             MonitorDevice present;
@@ -90,6 +91,19 @@ const SimulatedBackend::Output* SimulatedBackend::findOutput(const std::string& 
     return const_cast<SimulatedBackend*>(this)->findOutput(name);
 }
 
+void SimulatedBackend::sizeOf(const Output& output, uint32_t& width, uint32_t& height)
+{
+    // A monitor whose current mode cannot be read takes the size of its first
+    // listed mode.
+    if (output.currentMode) {
+        width = output.modes[*output.currentMode].width;
+        height = output.modes[*output.currentMode].height;
+    } else if (!output.modes.empty()) {
+        width = output.modes.front().width;
+        height = output.modes.front().height;
+    }
+}
+
 bool SimulatedBackend::enumDisplayMonitors(const MonitorCallback& callback)
 {
     if (m_monitorEnumerationFails)
@@ -107,17 +121,9 @@ bool SimulatedBackend::getMonitorInfo(MonitorHandle monitor, MonitorInfo& info)
         return false;
     const size_t index = monitor - FirstHandle;
     const Output& output = m_outputs[index];
-    // A monitor whose current mode cannot be read takes the size of its first
-    // listed mode.
     uint32_t width = 0;
     uint32_t height = 0;
-    if (output.currentMode) {
-        width = output.modes[*output.currentMode].width;
-        height = output.modes[*output.currentMode].height;
-    } else if (!output.modes.empty()) {
-        width = output.modes.front().width;
-        height = output.modes.front().height;
-    }
+    sizeOf(output, width, height);
     info.rcMonitor = {output.left, output.top, clampedEdge(int64_t(output.left) + width),
                       clampedEdge(int64_t(output.top) + height)};
     info.rcWork = info.rcMonitor;
@@ -215,6 +221,36 @@ bool SimulatedBackend::monitorClassDevices(std::vector<MonitorClassDevice>& devi
     if (m_classDevicesFail)
         return false;
     devices = m_classDevices;
+    return true;
+}
+
+bool SimulatedBackend::describeDevice(const std::string& outputName,
+                                      const std::string& monitorDevice, OutputView& view)
+{
+    const Output* output = findOutput(outputName);
+    if (!output)
+        return false;
+    size_t device = 0;
+    while (device < output->devices.size() && output->devices[device].deviceName != monitorDevice)
+        ++device;
+    if (device == output->devices.size())
+        return false;
+    view.connector = output->name;
+    view.x = output->left;
+    view.y = output->top;
+    sizeOf(*output, view.width, view.height);
+    view.primary = size_t(output - m_outputs.data()) == m_primary;
+    for (size_t m = 0; m < output->modes.size(); ++m) {
+        OutputMode mode;
+        mode.width = output->modes[m].width;
+        mode.height = output->modes[m].height;
+        mode.refreshHz = double(output->modes[m].frequency);
+        mode.current = output->currentMode == m;
+        if (mode.current)
+            view.refreshHz = mode.refreshHz;
+        view.modes.push_back(mode);
+    }
+    view.edid = output->edids[device];
     return true;
 }
 

@@ -29,6 +29,8 @@ public:
     int32_t changeDisplaySettings(const std::string& output, const ModeRecord* mode) override;
     bool presentMonitorDevices(std::vector<MonitorDevice>& devices) override;
     bool monitorClassDevices(std::vector<MonitorClassDevice>& devices) override;
+    bool describeDevice(const std::string& output, const std::string& monitorDevice,
+                        OutputView& view) override;
 
     // Index of the mode output runs now; empty when it cannot be read.
     std::optional<size_t> currentModeIndex(const std::string& output) const;
@@ -46,8 +48,10 @@ private:
         std::optional<size_t> currentMode;
         bool restoreFails = false;
         std::vector<DisplayDevice> devices;
+        std::vector<std::vector<uint8_t>> edids; // per device; empty without one
     };
 
+    static void sizeOf(const Output& output, uint32_t& width, uint32_t& height);
     Output* findOutput(const std::string& name);
     const Output* findOutput(const std::string& name) const;
 

@@ -101,8 +101,8 @@ void XRandrBackend::setDrmRoots(const std::string& sysfsRoot, const std::string&
             output.driverVersion.reset();
 }
 
-uint32_t XRandrBackend::refreshRate(unsigned long dotClock, unsigned hTotal, unsigned vTotal,
-                                    unsigned long modeFlags)
+double XRandrBackend::exactRefreshRate(unsigned long dotClock, unsigned hTotal, unsigned vTotal,
+                                       unsigned long modeFlags)
 {
     double lines = vTotal;
     if (modeFlags & RR_DoubleScan)
@@ -111,7 +111,13 @@ uint32_t XRandrBackend::refreshRate(unsigned long dotClock, unsigned hTotal, uns
         lines /= 2;
     if (hTotal == 0 || lines <= 0)
         return 0;
-    return uint32_t(std::lround(double(dotClock) / (double(hTotal) * lines)));
+    return double(dotClock) / (double(hTotal) * lines);
+}
+
+uint32_t XRandrBackend::refreshRate(unsigned long dotClock, unsigned hTotal, unsigned vTotal,
+                                    unsigned long modeFlags)
+{
+    return uint32_t(std::lround(exactRefreshRate(dotClock, hTotal, vTotal, modeFlags)));
 }
 
 // Brings the cached state up to date. With a round trip every change
@@ -178,9 +184,9 @@ bool XRandrBackend::buildSnapshot()
 
     for (int i = 0; i < resources->nmode; ++i) {
         const XRRModeInfo& info = resources->modes[i];
-        snapshot->modes[info.id] = {
-            info.id, info.width, info.height,
-            refreshRate(info.dotClock, info.hTotal, info.vTotal, info.modeFlags)};
+        const double hz = exactRefreshRate(info.dotClock, info.hTotal, info.vTotal, info.modeFlags);
+        snapshot->modes[info.id] = {info.id, info.width, info.height, uint32_t(std::lround(hz)),
+                                    hz};
     }
 
     for (int i = 0; i < resources->noutput; ++i) {
@@ -196,6 +202,7 @@ bool XRandrBackend::buildSnapshot()
                            (info->connection == RR_UnknownConnection && info->crtc != None);
         output.crtcs.assign(info->crtcs, info->crtcs + info->ncrtc);
         output.modes.assign(info->modes, info->modes + info->nmode);
+        output.preferredModes = info->npreferred;
         XRRFreeOutputInfo(info);
         snapshot->outputs.push_back(std::move(output));
     }
@@ -500,6 +507,57 @@ bool XRandrBackend::monitorClassDevices(std::vector<MonitorClassDevice>& devices
             continue;
         devices.push_back({MonitorIdentity::hardwareId(model), driverVersionOf(output)});
     }
+    return !m_broken;
+}
+
+bool XRandrBackend::describeDevice(const std::string& outputName, const std::string& monitorDevice,
+                                   OutputView& view)
+{
+    XErrorTrap trap(m_display);
+    if (!update())
+        return false;
+    Output* owner = findOutput(outputName);
+    const std::string prefix = outputName + "\\Monitor";
+    if (!owner || monitorDevice.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    // The device's number is its place among the outputs on the adapter's CRTC.
+    const std::string number = monitorDevice.substr(prefix.size());
+    if (number.empty() || number.size() > 4 ||
+        number.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    const std::vector<const Output*> attached = attachedOutputs(*owner);
+    const size_t index = size_t(std::stoul(number));
+    if (index >= attached.size())
+        return false;
+    Output& output = *findOutput(attached[index]->id);
+
+    view.connector = output.name;
+    auto crtc = m_snapshot->crtcs.find(output.crtc);
+    const unsigned long current = crtc != m_snapshot->crtcs.end() ? crtc->second.mode : None;
+    if (crtc != m_snapshot->crtcs.end()) {
+        view.x = crtc->second.x;
+        view.y = crtc->second.y;
+        view.width = crtc->second.width;
+        view.height = crtc->second.height;
+    }
+    view.primary = output.id == m_snapshot->primary;
+    for (size_t i = 0; i < output.modes.size(); ++i) {
+        auto listed = m_snapshot->modes.find(output.modes[i]);
+        if (listed == m_snapshot->modes.end())
+            continue;
+        OutputMode mode;
+        mode.width = listed->second.width;
+        mode.height = listed->second.height;
+        if (listed->second.refreshHz > 0)
+            mode.refreshHz = OutputView::roundedHz(listed->second.refreshHz);
+        mode.current = current != None && listed->first == current;
+        mode.preferred = int(i) < output.preferredModes;
+        view.modes.push_back(mode);
+    }
+    auto running = m_snapshot->modes.find(current);
+    if (current != None && running != m_snapshot->modes.end() && running->second.refreshHz > 0)
+        view.refreshHz = OutputView::roundedHz(running->second.refreshHz);
+    view.edid = edidOf(output);
     return !m_broken;
 }
 

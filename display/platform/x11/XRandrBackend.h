@@ -37,6 +37,8 @@ public:
     int32_t changeDisplaySettings(const std::string& output, const ModeRecord* mode) override;
     bool presentMonitorDevices(std::vector<MonitorDevice>& devices) override;
     bool monitorClassDevices(std::vector<MonitorClassDevice>& devices) override;
+    bool describeDevice(const std::string& output, const std::string& monitorDevice,
+                        OutputView& view) override;
 
     // "RandR 1.6 on :0": what the connection found, for verbose output.
     std::string description() const;
@@ -45,6 +47,9 @@ public:
     // doubled for double scan and halved for interlace; 0 without totals.
     static uint32_t refreshRate(unsigned long dotClock, unsigned hTotal, unsigned vTotal,
                                 unsigned long modeFlags);
+    // The same rate unrounded; 0 without totals.
+    static double exactRefreshRate(unsigned long dotClock, unsigned hTotal, unsigned vTotal,
+                                   unsigned long modeFlags);
 
     // Where the DRM connectors are looked up for driver versions.
     void setDrmRoots(const std::string& sysfsRoot, const std::string& deviceRoot);
@@ -58,6 +63,7 @@ private:
         unsigned long crtc = 0;
         std::vector<unsigned long> crtcs;         // possible
         std::vector<unsigned long> modes;         // server order
+        int preferredModes = 0;                   // the first ones of modes
         std::optional<std::vector<uint8_t>> edid; // fetched on first use
         std::optional<std::optional<std::string>> driverVersion;
     };
@@ -78,6 +84,7 @@ private:
         unsigned width = 0;
         unsigned height = 0;
         uint32_t frequency = 0;
+        double refreshHz = 0;
     };
     struct Snapshot
     {
