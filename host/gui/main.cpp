@@ -8,6 +8,7 @@
 #include "module/ProductVersion.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 
 #include <cstdio>
@@ -104,6 +105,9 @@ int main(int argc, char** argv)
     QApplication app(qtArgc, argv);
     qInstallMessageHandler(nullptr);
     QApplication::setApplicationName(QString::fromLatin1(ProgramName));
+    // Ties the windows to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.orvane.Diagnostics"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.orvane.Diagnostics")));
     if (!platformChosen && QGuiApplication::platformName() == QLatin1String("offscreen"))
         return printError("the display server cannot be reached (" + serverNames() + ")");
 
