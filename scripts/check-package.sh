@@ -9,7 +9,7 @@
 # desktop-file-validate and appstreamcli judge the package and its metadata.
 #   scripts/check-package.sh [PACKAGE.deb]
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 2
 source_dir=$(pwd)
 deb=${1:-$(ls build/orvane-diagnostics_*.deb 2>/dev/null | tail -n 1)}
 if [ -z "$deb" ] || [ ! -f "$deb" ]; then
@@ -74,7 +74,7 @@ check_programs() {
 }
 
 # Every ELF file searches only beside itself.
-for file in $(find "$root" -type f); do
+while IFS= read -r -d '' file; do
     file -b "$file" | grep -q '^ELF' || continue
     runpath=$(readelf -d "$file" | sed -n 's/.*(\(RUNPATH\|RPATH\)).*\[\(.*\)\]/\2/p')
     for entry in ${runpath//:/ }; do
@@ -86,15 +86,15 @@ for file in $(find "$root" -type f); do
     if file -b "$file" | grep -q 'not stripped'; then
         fail "${file#"$root"} is not stripped"
     fi
-done
+done < <(find "$root" -type f -print0)
 pass "binaries stripped, search paths relative to \$ORIGIN"
 
 check_programs "unpacked" "$root/usr"
 
 for page in OrvaneDiagnosticsCLI OrvaneDiagnostics; do
     file=$share/man/man1/$page.1.gz
-    out=$(clean MANWIDTH=80 man --warnings -l "$file" 2>&1 >"$work/$page.txt")
-    if [ $? -eq 0 ] && [ -z "$out" ] && grep -q "^NAME" "$work/$page.txt" &&
+    if out=$(clean MANWIDTH=80 man --warnings -l "$file" 2>&1 >"$work/$page.txt") &&
+        [ -z "$out" ] && grep -q "^NAME" "$work/$page.txt" &&
         grep -q -- "--platform" "$work/$page.txt"; then
         pass "man -l $page.1.gz"
     else
@@ -147,7 +147,7 @@ mv "$work/moved" "$root"
 # the two programs go to bin/, nothing the tests need.
 DESTDIR="$work/staged" cmake --install "$build_dir" --prefix /opt/orvane >/dev/null
 check_programs "cmake --install with DESTDIR" "$work/staged/opt/orvane"
-programs=$(ls "$work/staged/opt/orvane/bin" | tr '\n' ' ')
+programs=$(find "$work/staged/opt/orvane/bin" -mindepth 1 -printf '%f\n' | sort | tr '\n' ' ')
 if [ "$programs" = "OrvaneDiagnostics OrvaneDiagnosticsCLI " ]; then
     pass "bin/ holds the two programs only"
 else
@@ -158,9 +158,9 @@ fi
 leaks=""
 for path in "$source_dir" "$build_dir"; do
     leaks+=$(grep -rlF -- "$path" "$root" 2>/dev/null)
-    for gz in $(find "$root" -name '*.gz'); do
+    while IFS= read -r -d '' gz; do
         zcat "$gz" | grep -qF -- "$path" && leaks+="$gz (names $path)"$'\n'
-    done
+    done < <(find "$root" -name '*.gz' -print0)
 done
 if [ -z "$leaks" ]; then
     pass "no file names the source or build folder"
@@ -168,20 +168,20 @@ else
     fail "files naming the source or build folder" "$leaks"
 fi
 
-out=$(desktop-file-validate "$share/applications/org.orvane.Diagnostics.desktop" 2>&1)
-if [ $? -eq 0 ] && [ -z "$out" ]; then
+if out=$(desktop-file-validate "$share/applications/org.orvane.Diagnostics.desktop" 2>&1) &&
+    [ -z "$out" ]; then
     pass "desktop-file-validate"
 else
     fail "desktop-file-validate" "$out"
 fi
-out=$(appstreamcli validate --no-net --no-color "$share/metainfo/org.orvane.Diagnostics.metainfo.xml" 2>&1)
-if [ $? -eq 0 ] && ! grep -q '^[EW]:' <<<"$out"; then
+metainfo=$share/metainfo/org.orvane.Diagnostics.metainfo.xml
+if out=$(appstreamcli validate --no-net --no-color "$metainfo" 2>&1) &&
+    ! grep -q '^[EW]:' <<<"$out"; then
     pass "appstreamcli validate --no-net"
 else
     fail "appstreamcli validate --no-net" "$out"
 fi
-out=$(lintian --fail-on error --tag-display-limit 0 "$deb" 2>&1)
-if [ $? -eq 0 ]; then
+if out=$(lintian --fail-on error --tag-display-limit 0 "$deb" 2>&1); then
     pass "lintian: no errors"
 else
     fail "lintian" "$out"
