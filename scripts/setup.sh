@@ -8,6 +8,7 @@ packages=(
     cmake g++ make pkg-config ccache clang libclang-rt-14-dev
     qtbase5-dev qttools5-dev qttools5-dev-tools libqt5test5
     libgtest-dev libbenchmark-dev
+    nlohmann-json3-dev
     libx11-dev libxrandr-dev libxfixes-dev libdrm-dev
     xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-apps xdotool
     edid-decode tesseract-ocr

@@ -2,6 +2,8 @@
 #include "display/DisplayInterfaceComponentManagerWindows.h"
 #include "display/platform/DisplayPlatform.h"
 
+#include <QString>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -77,7 +79,7 @@ TEST(DeskLoader, RejectsMalformedDesksWithOneClearError)
          {"bad.json:2:2", "\"output\" appears twice"}},
         // Malformed strings never reach Qt's parser.
         {"{\"displays\": [{\"output\": \"A\\0\"}]}", {"bad.json:1:29", "invalid escape"}},
-        {"{\"displays\": [{\"output\": \"\xC3(\"}]}", {"bad.json:1:27", "invalid UTF-8"}},
+        {"{\"displays\": [{\"output\": \"\xC3(\"}]}", {"bad.json:1:27:", "invalid UTF-8"}},
         {"{\"displays\": [{\"output\": \"\\ud800\"}]}", {"bad.json:1", "lone surrogate"}},
         {R"({"displays": [{"output": "DP-1", "modes": []}]})",
          {"displays[0]", "missing \"position\""}},
@@ -91,11 +93,34 @@ TEST(DeskLoader, RejectsMalformedDesksWithOneClearError)
         {R"({"displays": [{"output": "DP-1", "position": [0, 0], "modes": []},
                           {"output": "DP-1", "position": [5, 0]}]})",
          {"displays[1]", "\"position\" differs from displays[0]"}},
+        // A repeated key is refused where it is given again, not resolved.
+        {"{\"displays\": [{\"output\": \"DP-1\",\n   \"position\": [0, 0], \"position\": [1, 1]}]}",
+         {"bad.json:2:24:", "key \"position\" appears twice"}},
+        // Invalid UTF-8 is reported at the first byte of the bad character.
+        {"{\"displays\": [{\"output\": \"\xC0\xAF\"}]}", {"bad.json:1:27:", "invalid UTF-8"}},
+        {"{\"displays\": [{\"output\": \"\xED\xA0\x80\"}]}", {"bad.json:1:27:", "invalid UTF-8"}},
+        {"{\"displays\": [{\"output\": \"\xC3\xA9\x80\"}]}", {"bad.json:1:29:", "invalid UTF-8"}},
+        {"{\"displays\": [{\"output\": \"\xE2\x82", {"bad.json:1:27:", "invalid UTF-8"}},
+        {"{\"displays\": [{\"output\": \"\\udc00\"}]}", {"bad.json:1", "lone surrogate"}},
+        {"{\"displays\": [{\"output\": \"\\ud800\\u0041\"}]}", {"bad.json:1", "lone surrogate"}},
+        {"{\"displays\": [{\"output\": \"DP-1\",", {"bad.json:1:33:", "unterminated object"}},
+        {"{\"displays\": [", {"bad.json:1:15:", "unterminated array"}},
+        // Nesting bombs stop at the first level too deep.
+        {std::string(100000, '['), {"bad.json:1:17:", "nesting deeper than 16 levels"}},
+        {[] {
+             std::string bomb;
+             for (int i = 0; i < 50000; ++i)
+                 bomb += "{\"displays\":";
+             return bomb;
+         }(),
+         {"bad.json:1:193:", "nesting deeper than 16 levels"}},
     };
     std::string error;
     for (const auto& [text, mentions] : cases) {
         EXPECT_EQ(DeskLoader::loadText(text, "bad.json", &error), nullptr) << text;
         EXPECT_EQ(error.rfind("bad.json", 0), 0u) << error;
+        // The error never echoes the input's invalid bytes.
+        EXPECT_EQ(QString::fromStdString(error).toStdString(), error);
         for (const char* part : mentions)
             EXPECT_NE(error.find(part), std::string::npos) << "'" << part << "' in: " << error;
     }

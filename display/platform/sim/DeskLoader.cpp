@@ -1,37 +1,38 @@
 #include "display/platform/sim/DeskLoader.h"
 
-#include "display/platform/sim/StrictJsonCheck.h"
+#include "display/platform/sim/DeskJsonReader.h"
 
 #include <QByteArray>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonParseError>
-#include <QJsonValue>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
+#include <nlohmann/json.hpp>
+
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <map>
-#include <set>
 
 namespace {
+
+using Json = nlohmann::json;
 
 QString quoted(const QString& text)
 {
     return QStringLiteral("\"") + text + QStringLiteral("\"");
 }
 
+QString fromUtf8(const Json& string)
+{
+    return QString::fromStdString(string.get_ref<const std::string&>());
+}
+
 // Line and column (both from 1) of a byte offset into the text.
-QString lineColumn(const QByteArray& text, int offset)
+QString lineColumn(const std::string& text, std::size_t offset)
 {
     int line = 1;
     int column = 1;
-    for (int i = 0; i < offset && i < text.size(); ++i) {
+    for (std::size_t i = 0; i < offset && i < text.size(); ++i) {
         if (text[i] == '\n') {
             ++line;
             column = 1;
@@ -42,20 +43,22 @@ QString lineColumn(const QByteArray& text, int offset)
     return QString::number(line) + QLatin1Char(':') + QString::number(column);
 }
 
-QString typeName(const QJsonValue& value)
+QString typeName(const Json& value)
 {
     switch (value.type()) {
-    case QJsonValue::Null:
+    case Json::value_t::null:
         return QStringLiteral("null");
-    case QJsonValue::Bool:
+    case Json::value_t::boolean:
         return QStringLiteral("a boolean");
-    case QJsonValue::Double:
+    case Json::value_t::number_integer:
+    case Json::value_t::number_unsigned:
+    case Json::value_t::number_float:
         return QStringLiteral("a number");
-    case QJsonValue::String:
+    case Json::value_t::string:
         return QStringLiteral("a string");
-    case QJsonValue::Array:
+    case Json::value_t::array:
         return QStringLiteral("an array");
-    case QJsonValue::Object:
+    case Json::value_t::object:
         return QStringLiteral("an object");
     default:
         return QStringLiteral("undefined");
@@ -71,18 +74,20 @@ public:
         : m_source(QString::fromStdString(sourceName))
     {}
 
-    bool parse(const QByteArray& text, SimulatedDesk& desk);
+    bool parse(const std::string& text, SimulatedDesk& desk);
     const QString& error() const { return m_error; }
 
 private:
+    // The output's settings as its first display gives them (null where
+    // left out), for comparing the clones that follow.
     struct OutputSettings
     {
         int entry = 0;
-        QJsonValue position;
-        QJsonValue modes;
-        QJsonValue currentMode;
-        QJsonValue adapterName;
-        QJsonValue restoreFails;
+        const Json* position = nullptr;
+        const Json* modes = nullptr;
+        const Json* currentMode = nullptr;
+        const Json* adapterName = nullptr;
+        const Json* restoreFails = nullptr;
     };
 
     bool fail(const QString& where, const QString& what)
@@ -92,90 +97,110 @@ private:
         return false;
     }
 
-    bool checkKeys(const QJsonObject& object, const QStringList& allowed, const QString& where);
-    bool readDisplay(const QJsonObject& entry, int index, SimulatedDesk& desk);
-    bool readInteger(const QJsonValue& value, const QString& key, qint64 min, qint64 max,
+    bool checkKeys(const Json& object, const QStringList& allowed, const QString& where);
+    bool readDisplay(const Json& entry, int index, SimulatedDesk& desk);
+    bool readInteger(const Json& value, const QString& key, qint64 min, qint64 max,
                      const QString& where, qint64& result);
-    bool readBool(const QJsonObject& object, const QString& key, const QString& where,
-                  bool& result);
-    bool readString(const QJsonObject& object, const QString& key, const QString& where,
+    bool readBool(const Json& object, const char* key, const QString& where, bool& result);
+    bool readString(const Json& object, const char* key, const QString& where,
                     std::optional<std::string>& result);
-    bool readHex(const QJsonValue& value, const QString& key, const QString& where,
+    bool readHex(const Json& value, const QString& key, const QString& where,
                  std::vector<uint8_t>& bytes);
-    bool readModes(const QJsonValue& value, const QString& where, SimulatedDisplay& display);
-    bool readRegistryValues(const QJsonValue& value, const QString& where,
-                            SimulatedDisplay& display);
+    bool readModes(const Json& value, const QString& where, SimulatedDisplay& display);
+    bool readRegistryValues(const Json& value, const QString& where, SimulatedDisplay& display);
 
     QString m_source;
     QString m_error;
+    Json m_document;
     std::map<std::string, OutputSettings> m_outputs;
 };
 
-bool DeskParser::checkKeys(const QJsonObject& object, const QStringList& allowed,
-                           const QString& where)
+// The value of key in object, or null when the object has no such key.
+const Json* find(const Json& object, const std::string& key)
 {
-    for (auto it = object.begin(); it != object.end(); ++it) {
-        if (!allowed.contains(it.key()))
+    const auto it = object.find(key);
+    return it == object.end() ? nullptr : &*it;
+}
+
+bool DeskParser::checkKeys(const Json& object, const QStringList& allowed, const QString& where)
+{
+    for (const auto& item : object.items()) {
+        const QString key = QString::fromStdString(item.key());
+        if (!allowed.contains(key))
             return fail(where, QStringLiteral("unknown key %1 (known keys: %2)")
-                                   .arg(quoted(it.key()), allowed.join(QStringLiteral(", "))));
+                                   .arg(quoted(key), allowed.join(QStringLiteral(", "))));
     }
     return true;
 }
 
-bool DeskParser::readInteger(const QJsonValue& value, const QString& key, qint64 min, qint64 max,
+bool DeskParser::readInteger(const Json& value, const QString& key, qint64 min, qint64 max,
                              const QString& where, qint64& result)
 {
-    const double number = value.toDouble();
-    if (!value.isDouble() || std::floor(number) != number || number < double(min) ||
-        number > double(max))
-        return fail(
-            where, QStringLiteral("%1 must be an integer from %2 to %3, not %4")
-                       .arg(quoted(key))
-                       .arg(min)
-                       .arg(max)
-                       .arg(value.isDouble() ? QString::number(number, 'g', 17) : typeName(value)));
-    result = qint64(number);
+    bool fits = false;
+    QString number;
+    if (value.is_number_unsigned()) {
+        const auto unsignedValue = value.get<quint64>();
+        fits = max >= 0 && unsignedValue <= quint64(max);
+        result = fits ? qint64(unsignedValue) : 0;
+        number = QString::number(unsignedValue);
+    } else if (value.is_number_integer()) {
+        result = value.get<qint64>();
+        fits = result >= min && result <= max;
+        number = QString::number(result);
+    } else if (value.is_number_float()) {
+        const double floating = value.get<double>();
+        fits =
+            std::floor(floating) == floating && floating >= double(min) && floating <= double(max);
+        result = fits ? qint64(floating) : 0;
+        number = QString::number(floating, 'g', 17);
+    }
+    if (!fits)
+        return fail(where, QStringLiteral("%1 must be an integer from %2 to %3, not %4")
+                               .arg(quoted(key))
+                               .arg(min)
+                               .arg(max)
+                               .arg(value.is_number() ? number : typeName(value)));
     return true;
 }
 
-bool DeskParser::readBool(const QJsonObject& object, const QString& key, const QString& where,
-                          bool& result)
+bool DeskParser::readBool(const Json& object, const char* key, const QString& where, bool& result)
 {
-    if (!object.contains(key))
+    const Json* value = find(object, key);
+    if (!value)
         return true;
-    const QJsonValue value = object.value(key);
-    if (!value.isBool())
-        return fail(
-            where,
-            QStringLiteral("%1 must be true or false, not %2").arg(quoted(key), typeName(value)));
-    result = value.toBool();
+    if (!value->is_boolean())
+        return fail(where, QStringLiteral("%1 must be true or false, not %2")
+                               .arg(quoted(QLatin1String(key)), typeName(*value)));
+    result = value->get<bool>();
     return true;
 }
 
-bool DeskParser::readString(const QJsonObject& object, const QString& key, const QString& where,
+bool DeskParser::readString(const Json& object, const char* key, const QString& where,
                             std::optional<std::string>& result)
 {
-    if (!object.contains(key))
+    const Json* value = find(object, key);
+    if (!value)
         return true;
-    const QJsonValue value = object.value(key);
-    if (!value.isString())
-        return fail(
-            where, QStringLiteral("%1 must be a string, not %2").arg(quoted(key), typeName(value)));
-    const std::string text = value.toString().toStdString();
+    if (!value->is_string())
+        return fail(where, QStringLiteral("%1 must be a string, not %2")
+                               .arg(quoted(QLatin1String(key)), typeName(*value)));
+    const std::string& text = value->get_ref<const std::string&>();
     // The platform hands these texts around as C strings.
     if (text.find('\0') != std::string::npos)
-        return fail(where, QStringLiteral("%1 must not contain a NUL character").arg(quoted(key)));
+        return fail(
+            where,
+            QStringLiteral("%1 must not contain a NUL character").arg(quoted(QLatin1String(key))));
     result = text;
     return true;
 }
 
-bool DeskParser::readHex(const QJsonValue& value, const QString& key, const QString& where,
+bool DeskParser::readHex(const Json& value, const QString& key, const QString& where,
                          std::vector<uint8_t>& bytes)
 {
-    if (!value.isString())
+    if (!value.is_string())
         return fail(where, QStringLiteral("%1 must be a string of hexadecimal digits, not %2")
                                .arg(quoted(key), typeName(value)));
-    const QString text = value.toString();
+    const QString text = fromUtf8(value);
     bytes.clear();
     bytes.reserve(size_t(text.size() / 2));
     int digits = 0;
@@ -211,35 +236,35 @@ bool DeskParser::readHex(const QJsonValue& value, const QString& key, const QStr
     return true;
 }
 
-bool DeskParser::readModes(const QJsonValue& value, const QString& where, SimulatedDisplay& display)
+bool DeskParser::readModes(const Json& value, const QString& where, SimulatedDisplay& display)
 {
-    if (!value.isArray())
+    if (!value.is_array())
         return fail(
             where,
             QStringLiteral("\"modes\" must be an array of modes, not %1").arg(typeName(value)));
-    const QJsonArray modes = value.toArray();
     static const QStringList keys = {QStringLiteral("width"), QStringLiteral("height"),
                                      QStringLiteral("bitsPerPixel"), QStringLiteral("frequency"),
                                      QStringLiteral("apply")};
-    for (int i = 0; i < modes.size(); ++i) {
+    for (std::size_t i = 0; i < value.size(); ++i) {
         const QString modeWhere = where + QStringLiteral(": modes[%1]").arg(i);
-        if (!modes[i].isObject())
+        const Json& mode = value[i];
+        if (!mode.is_object())
             return fail(modeWhere,
-                        QStringLiteral("a mode must be an object, not %1").arg(typeName(modes[i])));
-        const QJsonObject mode = modes[i].toObject();
+                        QStringLiteral("a mode must be an object, not %1").arg(typeName(mode)));
         if (!checkKeys(mode, keys, modeWhere))
             return false;
         qint64 figures[4] = {};
         for (int k = 0; k < 4; ++k) {
-            if (!mode.contains(keys[k]))
+            const Json* figure = find(mode, keys[k].toStdString());
+            if (!figure)
                 return fail(modeWhere, QStringLiteral("missing %1").arg(quoted(keys[k])));
-            if (!readInteger(mode.value(keys[k]), keys[k], 0, std::numeric_limits<uint32_t>::max(),
-                             modeWhere, figures[k]))
+            if (!readInteger(*figure, keys[k], 0, std::numeric_limits<uint32_t>::max(), modeWhere,
+                             figures[k]))
                 return false;
         }
         int32_t applyResult = DisplayBackend::ChangeSuccessful;
-        if (mode.contains(QStringLiteral("apply"))) {
-            const QString outcome = mode.value(QStringLiteral("apply")).toString();
+        if (const Json* apply = find(mode, "apply")) {
+            const QString outcome = apply->is_string() ? fromUtf8(*apply) : QString();
             if (outcome == QLatin1String("badmode"))
                 applyResult = DisplayBackend::ChangeBadMode;
             else if (outcome == QLatin1String("fail"))
@@ -254,37 +279,38 @@ bool DeskParser::readModes(const QJsonValue& value, const QString& where, Simula
     return true;
 }
 
-bool DeskParser::readRegistryValues(const QJsonValue& value, const QString& where,
+bool DeskParser::readRegistryValues(const Json& value, const QString& where,
                                     SimulatedDisplay& display)
 {
-    if (!value.isArray())
+    if (!value.is_array())
         return fail(
             where,
             QStringLiteral("\"registryValues\" must be an array, not %1").arg(typeName(value)));
-    const QJsonArray values = value.toArray();
     static const QStringList keys = {QStringLiteral("name"), QStringLiteral("data")};
-    for (int i = 0; i < values.size(); ++i) {
+    for (std::size_t i = 0; i < value.size(); ++i) {
         const QString valueWhere = where + QStringLiteral(": registryValues[%1]").arg(i);
-        if (!values[i].isObject())
-            return fail(valueWhere, QStringLiteral("a registry value must be an object, not %1")
-                                        .arg(typeName(values[i])));
-        const QJsonObject object = values[i].toObject();
+        const Json& object = value[i];
+        if (!object.is_object())
+            return fail(
+                valueWhere,
+                QStringLiteral("a registry value must be an object, not %1").arg(typeName(object)));
         if (!checkKeys(object, keys, valueWhere))
             return false;
         std::optional<std::string> name;
-        if (!readString(object, keys[0], valueWhere, name))
+        if (!readString(object, "name", valueWhere, name))
             return false;
         if (!name)
             return fail(valueWhere, QStringLiteral("missing \"name\""));
         std::vector<uint8_t> data;
-        if (object.contains(keys[1]) && !readHex(object.value(keys[1]), keys[1], valueWhere, data))
+        if (const Json* hex = find(object, "data");
+            hex && !readHex(*hex, keys[1], valueWhere, data))
             return false;
         display.registryValue(*name, std::move(data));
     }
     return true;
 }
 
-bool DeskParser::readDisplay(const QJsonObject& entry, int index, SimulatedDesk& desk)
+bool DeskParser::readDisplay(const Json& entry, int index, SimulatedDesk& desk)
 {
     QString where = QStringLiteral("displays[%1]").arg(index);
     static const QStringList keys = {
@@ -298,7 +324,7 @@ bool DeskParser::readDisplay(const QJsonObject& entry, int index, SimulatedDesk&
         QStringLiteral("registryValues"), QStringLiteral("comment")};
 
     std::optional<std::string> output;
-    if (!readString(entry, QStringLiteral("output"), where, output))
+    if (!readString(entry, "output", where, output))
         return false;
     if (!output)
         return fail(where, QStringLiteral("missing \"output\" (the name of the output the "
@@ -318,53 +344,53 @@ bool DeskParser::readDisplay(const QJsonObject& entry, int index, SimulatedDesk&
         const OutputSettings& first = found->second;
         const char* const shared[] = {"position", "modes", "currentMode", "adapterName",
                                       "restoreFails"};
-        const QJsonValue firstValues[] = {first.position, first.modes, first.currentMode,
-                                          first.adapterName, first.restoreFails};
+        const Json* const firstValues[] = {first.position, first.modes, first.currentMode,
+                                           first.adapterName, first.restoreFails};
         for (int k = 0; k < 5; ++k) {
-            const QString key = QLatin1String(shared[k]);
-            if (entry.contains(key) && entry.value(key) != firstValues[k])
+            const Json* value = find(entry, shared[k]);
+            if (value && (!firstValues[k] || *value != *firstValues[k]))
                 return fail(where, QStringLiteral("%1 differs from displays[%2], the first "
                                                   "display of this output; displays of one "
                                                   "output share its %1")
-                                       .arg(quoted(key))
+                                       .arg(quoted(QLatin1String(shared[k])))
                                        .arg(first.entry));
         }
     } else {
         OutputSettings settings;
         settings.entry = index;
-        settings.position = entry.value(QStringLiteral("position"));
-        settings.modes = entry.value(QStringLiteral("modes"));
-        settings.currentMode = entry.value(QStringLiteral("currentMode"));
-        settings.adapterName = entry.value(QStringLiteral("adapterName"));
-        settings.restoreFails = entry.value(QStringLiteral("restoreFails"));
+        settings.position = find(entry, "position");
+        settings.modes = find(entry, "modes");
+        settings.currentMode = find(entry, "currentMode");
+        settings.adapterName = find(entry, "adapterName");
+        settings.restoreFails = find(entry, "restoreFails");
 
-        if (!entry.contains(QStringLiteral("position")))
+        if (!settings.position)
             return fail(where, QStringLiteral("missing \"position\" ([left, top] of the monitor "
                                               "on the desktop)"));
-        const QJsonValue position = settings.position;
-        if (!position.isArray() || position.toArray().size() != 2)
+        const Json& position = *settings.position;
+        if (!position.is_array() || position.size() != 2)
             return fail(where, QStringLiteral("\"position\" must be an array of two integers "
                                               "[left, top], not %1")
                                    .arg(typeName(position)));
         qint64 left = 0;
         qint64 top = 0;
-        if (!readInteger(position.toArray()[0], QStringLiteral("position[0]"),
+        if (!readInteger(position[0], QStringLiteral("position[0]"),
                          std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(),
                          where, left) ||
-            !readInteger(position.toArray()[1], QStringLiteral("position[1]"),
+            !readInteger(position[1], QStringLiteral("position[1]"),
                          std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(),
                          where, top))
             return false;
         display.at(int32_t(left), int32_t(top));
 
-        if (!entry.contains(QStringLiteral("modes")))
+        if (!settings.modes)
             return fail(where, QStringLiteral("missing \"modes\" (use [] for an output that "
                                               "lists no mode)"));
-        if (!readModes(settings.modes, where, display))
+        if (!readModes(*settings.modes, where, display))
             return false;
-        if (entry.contains(QStringLiteral("currentMode"))) {
+        if (settings.currentMode) {
             qint64 current = 0;
-            if (!readInteger(settings.currentMode, QStringLiteral("currentMode"), 0,
+            if (!readInteger(*settings.currentMode, QStringLiteral("currentMode"), 0,
                              std::numeric_limits<int32_t>::max(), where, current))
                 return false;
             if (size_t(current) >= display.modes.size())
@@ -374,93 +400,81 @@ bool DeskParser::readDisplay(const QJsonObject& entry, int index, SimulatedDesk&
                                        .arg(display.modes.size()));
             display.current(size_t(current));
         }
-        if (!readString(entry, QStringLiteral("adapterName"), where, display.adapterName) ||
-            !readBool(entry, QStringLiteral("restoreFails"), where, display.restoreFails))
+        if (!readString(entry, "adapterName", where, display.adapterName) ||
+            !readBool(entry, "restoreFails", where, display.restoreFails))
             return false;
         m_outputs.emplace(*output, settings);
     }
 
-    if (entry.contains(QStringLiteral("edid"))) {
-        std::vector<uint8_t> edid;
-        if (!readHex(entry.value(QStringLiteral("edid")), QStringLiteral("edid"), where, edid))
+    if (const Json* edid = find(entry, "edid")) {
+        std::vector<uint8_t> bytes;
+        if (!readHex(*edid, QStringLiteral("edid"), where, bytes))
             return false;
-        display.withEdid(std::move(edid));
+        display.withEdid(std::move(bytes));
     }
-    if (entry.contains(QStringLiteral("comment")) &&
-        !entry.value(QStringLiteral("comment")).isString())
+    if (const Json* comment = find(entry, "comment"); comment && !comment->is_string())
         return fail(where, QStringLiteral("\"comment\" must be a string"));
-    if (!readString(entry, QStringLiteral("driverVersion"), where, display.driverVersion) ||
-        !readString(entry, QStringLiteral("model"), where, display.model) ||
-        !readString(entry, QStringLiteral("deviceId"), where, display.deviceId) ||
-        !readBool(entry, QStringLiteral("active"), where, display.active) ||
-        !readBool(entry, QStringLiteral("mirroring"), where, display.mirroring) ||
-        !readBool(entry, QStringLiteral("present"), where, display.present) ||
-        !readBool(entry, QStringLiteral("keyOpens"), where, display.keyOpens))
+    if (!readString(entry, "driverVersion", where, display.driverVersion) ||
+        !readString(entry, "model", where, display.model) ||
+        !readString(entry, "deviceId", where, display.deviceId) ||
+        !readBool(entry, "active", where, display.active) ||
+        !readBool(entry, "mirroring", where, display.mirroring) ||
+        !readBool(entry, "present", where, display.present) ||
+        !readBool(entry, "keyOpens", where, display.keyOpens))
         return false;
-    if (entry.contains(QStringLiteral("registryValues")) &&
-        !readRegistryValues(entry.value(QStringLiteral("registryValues")), where, display))
+    if (const Json* values = find(entry, "registryValues");
+        values && !readRegistryValues(*values, where, display))
         return false;
 
     desk.display(display.output) = std::move(display);
     return true;
 }
 
-bool DeskParser::parse(const QByteArray& text, SimulatedDesk& desk)
+bool DeskParser::parse(const std::string& text, SimulatedDesk& desk)
 {
-    // Qt's parser sees only strict JSON without repeated keys: a repeated key
-    // would be resolved silently, and some malformed texts make it keep memory.
-    int offset = 0;
+    std::size_t offset = 0;
     QString syntaxError;
-    if (!StrictJsonCheck::check(text, offset, syntaxError)) {
-        m_error = m_source + QLatin1Char(':') + lineColumn(text, offset) +
-                  QStringLiteral(": JSON syntax error: ") + syntaxError;
+    if (!DeskJsonReader::read(text, m_document, offset, syntaxError)) {
+        m_error = m_source + QLatin1Char(':') + lineColumn(text, offset) + QStringLiteral(": ") +
+                  syntaxError;
         return false;
     }
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(text, &parseError);
-    if (parseError.error != QJsonParseError::NoError) {
-        m_error = m_source + QLatin1Char(':') + lineColumn(text, parseError.offset) +
-                  QStringLiteral(": JSON syntax error: ") + parseError.errorString();
-        return false;
-    }
-    if (!document.isObject())
+    const Json& root = m_document;
+    if (!root.is_object())
         return fail(QString(), QStringLiteral("the desk must be a JSON object with a "
                                               "\"displays\" array"));
-    const QJsonObject root = document.object();
     static const QStringList keys = {QStringLiteral("displays"), QStringLiteral("failures"),
                                      QStringLiteral("description")};
     if (!checkKeys(root, keys, QString()))
         return false;
-    if (root.contains(QStringLiteral("description")) &&
-        !root.value(QStringLiteral("description")).isString())
+    if (const Json* description = find(root, "description");
+        description && !description->is_string())
         return fail(QString(), QStringLiteral("\"description\" must be a string"));
-    if (!root.contains(QStringLiteral("displays")))
+    const Json* displays = find(root, "displays");
+    if (!displays)
         return fail(QString(), QStringLiteral("missing \"displays\" (the array of displays)"));
-    const QJsonValue displays = root.value(QStringLiteral("displays"));
-    if (!displays.isArray())
+    if (!displays->is_array())
         return fail(
             QString(),
-            QStringLiteral("\"displays\" must be an array, not %1").arg(typeName(displays)));
+            QStringLiteral("\"displays\" must be an array, not %1").arg(typeName(*displays)));
 
-    const QJsonArray entries = displays.toArray();
-    for (int i = 0; i < entries.size(); ++i) {
-        if (!entries[i].isObject())
-            return fail(
-                QStringLiteral("displays[%1]").arg(i),
-                QStringLiteral("a display must be an object, not %1").arg(typeName(entries[i])));
-        if (!readDisplay(entries[i].toObject(), i, desk))
+    for (std::size_t i = 0; i < displays->size(); ++i) {
+        const Json& entry = (*displays)[i];
+        if (!entry.is_object())
+            return fail(QStringLiteral("displays[%1]").arg(i),
+                        QStringLiteral("a display must be an object, not %1").arg(typeName(entry)));
+        if (!readDisplay(entry, int(i), desk))
             return false;
     }
 
-    if (root.contains(QStringLiteral("failures"))) {
-        const QJsonValue failures = root.value(QStringLiteral("failures"));
-        if (!failures.isArray())
+    if (const Json* failures = find(root, "failures")) {
+        if (!failures->is_array())
             return fail(
                 QStringLiteral("failures"),
-                QStringLiteral("must be an array of names, not %1").arg(typeName(failures)));
-        const QJsonArray names = failures.toArray();
-        for (int i = 0; i < names.size(); ++i) {
-            const QString name = names[i].toString();
+                QStringLiteral("must be an array of names, not %1").arg(typeName(*failures)));
+        for (std::size_t i = 0; i < failures->size(); ++i) {
+            const Json& entry = (*failures)[i];
+            const QString name = entry.is_string() ? fromUtf8(entry) : QString();
             if (name == QLatin1String("monitors"))
                 desk.failMonitorEnumeration();
             else if (name == QLatin1String("monitorInfo"))
@@ -474,7 +488,7 @@ bool DeskParser::parse(const QByteArray& text, SimulatedDesk& desk)
                             QStringLiteral("unknown failure %1 (known: \"monitors\", "
                                            "\"monitorInfo\", \"presentDevices\", "
                                            "\"classDevices\")")
-                                .arg(names[i].isString() ? quoted(name) : typeName(names[i])));
+                                .arg(entry.is_string() ? quoted(name) : typeName(entry)));
         }
     }
     return true;
@@ -487,7 +501,7 @@ bool DeskLoader::parseDesk(const std::string& text, const std::string& sourceNam
 {
     DeskParser parser(sourceName);
     SimulatedDesk parsed;
-    if (!parser.parse(QByteArray::fromStdString(text), parsed)) {
+    if (!parser.parse(text, parsed)) {
         if (error)
             *error = parser.error().toStdString();
         return false;
