@@ -1,6 +1,7 @@
 // The command-line host as users and CI jobs run it: the display module
 // loaded from the build, on the example desks. One row per command line. The
 // tests run in the source folder, so paths are relative to it.
+#include "host/cli/ProgressLine.h"
 #include "host/runtime/JsonReport.h"
 #include "host/runtime/KeyTranslator.h"
 
@@ -125,7 +126,9 @@ private slots:
         row("version, short option", {"-V"}, 0, "OrvaneDiagnosticsCLI 4.35.1.6\n");
         row("modules", {"--help"}, 0, "Available modules: display\n");
         row("run json", {"-Mdisplay", "-Q\"f\"", "0", "--json"}, 0,
-            "\"device\": \"dpy2\",\n      \"test\": \"resolution_fitting\",\n"
+            "\"device\": \"dpy2\",\n      \"connector\": \"VGA-1\",\n"
+            "      \"modelName\": \"E19-7\",\n      \"serialNumber\": \"YE5T102481\",\n"
+            "      \"test\": \"resolution_fitting\",\n"
             "      \"shortName\": \"f\",\n      \"itemId\": [9, 1, 10],\n      \"result\": 0,\n"
             "      \"resultName\": \"Passed\",\n      \"progress\": [\n"
             "        {\"percent\": 0, \"text\": \"\"},");
@@ -158,13 +161,18 @@ private slots:
              "test windows end at once.",
              "warning: the test windows are drawn on Qt's offscreen platform"});
         // Keys of other modules share the section; only near misses of ours are named.
+        // Two slips away is a near miss, three (CSAT_TST_TIMOT) is another module's key.
         row("settings read otherwise than meant",
-            {"-Mdisplay", "-Qf", "--set", "CSAT.CSAT_TEST_TIMEOT=1", "--set",
-             "CSAT.CSAT_POPUP_TIMEOUT=1", "--set", "CSAT.CSAT_TEST_TIMEOUT=12abc", "--set",
+            {"-Mdisplay", "-Qf", "--set", "CSAT.CSAT_TEST_TIMOT=1", "--set",
+             "CSAT.CSAT_TST_TIMOT=1", "--set", "CSAT.CSAT_POPUP_TIMEOUT=1", "--set",
+             "CSAT.CSAT_TEST_TIMEOUT_DISPLAY_RED_PURTY_TEST=1", "--set",
+             "CSAT.CSAT_TEST_TIMEOUT=12abc", "--set",
              "CSAT.CSAT_TEST_TIMEOUT_DISPLAY_RED_PURITY_TEST= -2.5"},
-            0, "Passed", "POPUP", {},
-            {"warning: the setting CSAT.CSAT_TEST_TIMEOT is not read by the display module; did "
+            0, "Passed", "TST_TIMOT", {},
+            {"warning: the setting CSAT.CSAT_TEST_TIMOT is not read by the display module; did "
              "you mean CSAT.CSAT_TEST_TIMEOUT?\n",
+             "CSAT.CSAT_TEST_TIMEOUT_DISPLAY_RED_PURTY_TEST is not read by the display module; did "
+             "you mean CSAT.CSAT_TEST_TIMEOUT_DISPLAY_RED_PURITY_TEST?\n",
              "warning: the setting CSAT.CSAT_TEST_TIMEOUT=\"12abc\" is read as 12.\n",
              "warning: the setting CSAT.CSAT_TEST_TIMEOUT_DISPLAY_RED_PURITY_TEST=\" -2.5\" is "
              "read as -2.\n",
@@ -191,6 +199,8 @@ private slots:
             "the key KEY outside any section on line 1");
         row("unknown option", {"-Mdisplay", "--bogus", "--json"}, 2,
             "are: -M<module>, --help (-h), --list");
+        row("a word for an option", {"help"}, 2, "Unknown command \"help\"; did you mean --help?");
+        row("tests without a module", {"-Qf"}, 2, "The tests of -Qf need a module: add -M<module>");
         row("unknown option without a module", {"--lst"}, 2,
             "OrvaneDiagnosticsCLI: Unknown option \"--lst\"; the options are: -M<module>");
         row("unknown module", {"-Mnope", "-Q"}, 2, "\"nope\"; the available modules are: display");
@@ -280,12 +290,12 @@ private slots:
         QTest::newRow("answers, asked again")
             << redGreen << QByteArray("\nmaybe\nY\nx\n") << QByteArray() << 3
             << QByteArray("dpy1  Red purity test: Passed\ndpy1  Green purity test: Aborted\n")
-            << QByteArrayList{"\ndpy1 · DELLAW2518HF  Red purity test\n  The display will "
+            << QByteArrayList{"\ndpy1 · DELLAW2518HF · DP-1  Red purity test\n  The display will "
                               "turn red for a few seconds.",
                               "  Was the colour even over the whole screen, without dots, spots "
                               "or stains?\nYes or no? [y/n]   Please answer y (yes) or n (no).\n"
                               "Yes or no? [y/n] ",
-                              "\r\033[Kdpy1 · DELLAW2518HF  Red purity test  50%  0 s"}
+                              "\r\033[Kdpy1 · DELLAW2518HF · DP-1  Red purity test  50%  0 s"}
             << QByteArray("cancel (");
         QTest::newRow("long words in capitals")
             << Shown + QStringList{"-Qr", "dpy1"} << QByteArray("CONTINUE\nNo\n") << QByteArray()
@@ -360,6 +370,28 @@ private slots:
             QCOMPARE(parse(all.out)["runs"].toArray().size(),
                      parse(list.out)["devices"].toArray().size() * 11);
         }
+    }
+
+    // The line never wraps, which would break drawing it in place: the text
+    // gives way, never in the middle of a character, the seconds stay.
+    void progressLineFitsTheTerminal_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("room enough") << 80 << QByteArray("dpy1 · DELL  Red  50%  Showing  7 s");
+        QTest::newRow("text cut") << 32 << QByteArray("dpy1 · DELL  Red  50%  Sh…  7 s");
+        QTest::newRow("cut before a character") << 12 << QByteArray("dpy1 …  7 s");
+        QTest::newRow("no width known") << 0 << QByteArray("dpy1 · DELL  Red  50%  Showing  7 s");
+    }
+
+    void progressLineFitsTheTerminal()
+    {
+        QFETCH(int, width);
+        QFETCH(QByteArray, line);
+        const std::string composed =
+            ProgressLine::compose("dpy1 · DELL", "Red", 50, "Showing", 7, width);
+        QCOMPARE(QByteArray::fromStdString(composed), line);
+        QVERIFY(width == 0 || QString::fromStdString(composed).size() < width);
     }
 
     // Texts are byte strings: every byte maps to the character with its code.

@@ -6,6 +6,7 @@
 #include "host/runtime/BackendSelection.h"
 #include "host/runtime/JsonReport.h"
 #include "host/runtime/ModuleLoader.h"
+#include "host/runtime/PlatformSummary.h"
 #include "host/runtime/ScriptedRequestHandler.h"
 #include "host/runtime/SettingsLoader.h"
 #include "host/runtime/SystemEventMonitor.h"
@@ -176,7 +177,8 @@ int CliHost::main(int argc, char** argv)
     qInstallMessageHandler(messageHandler);
     // Listing, help and the version need no screen: a core application starts
     // several times faster than one that connects to the display server.
-    const bool needsScreen = parsed && !options.list && !options.help && !options.version;
+    const bool needsScreen =
+        parsed && !options.list && !options.help && !options.version && options.edid.empty();
     qtArgv[0] = argc > 0 ? argv[0] : const_cast<char*>(ProgramName);
     std::unique_ptr<QCoreApplication> app;
     if (needsScreen)
@@ -288,21 +290,27 @@ int CliHost::run()
         std::fflush(stdout);
         return AllPassed;
     }
+    if (!m_options.edid.empty() && m_options.json)
+        return fail("--edid writes the EDID's own bytes and cannot be combined with --json");
+    if (m_options.modes && !m_options.list)
+        return fail("--modes only goes with --list");
+    const bool edidOnly = !m_options.edid.empty() && !m_options.list;
     // Without a module the diagnostic options are unknown too: the same
     // answer as with -M, not a reminder to choose a module.
-    if (m_options.list || m_options.module.empty()) {
+    if (m_options.list || edidOnly || m_options.module.empty()) {
         for (const std::string& argument : m_options.rest) {
             if (argument.size() < 2 || argument[0] != '-')
                 continue;
             if (!isDiagnosticOption(catalogue, argument))
                 return fail(unknownOption(catalogue, argument));
-            if (m_options.list)
-                return fail("--list takes no tests, but got \"" + argument + "\"");
+            if (m_options.list || edidOnly)
+                return fail(std::string(edidOnly ? "--edid" : "--list") +
+                            " takes no tests, but got \"" + argument + "\"");
             return fail("the tests of " + argument +
                         " need a module: add -M<module> (available: " + modules + ")");
         }
     }
-    if (!m_options.list && m_options.module.empty()) {
+    if (!m_options.list && !edidOnly && m_options.module.empty()) {
         for (const char* word : {"help", "list", "version"}) {
             if (std::find(m_options.rest.begin(), m_options.rest.end(), word) !=
                 m_options.rest.end())
@@ -314,8 +322,13 @@ int CliHost::run()
     }
 
     Selection selection;
-    if (!m_options.list && !select(catalogue, selection))
+    if (edidOnly) {
+        if (!m_options.rest.empty())
+            return fail("--edid takes no tests or devices, but got \"" + m_options.rest.front() +
+                        "\"");
+    } else if (!m_options.list && !select(catalogue, selection)) {
         return UsageError;
+    }
 
     SettingsMap settings;
     for (const std::string& file : m_options.settingsFiles) {
@@ -334,6 +347,8 @@ int CliHost::run()
         std::fprintf(stderr, "%s: display backend %s\n", ProgramName, description.c_str());
 
     std::vector<DeviceRecord> devices = catalogue.refresh();
+    if (edidOnly)
+        return writeEdid(devices);
     if (m_options.list) {
         if (devices.empty())
             return noDisplays("no displays were found", JsonReport::devices({}));
@@ -388,6 +403,8 @@ std::string CliHost::deviceLabel(const DeviceRecord& device) const
     const std::string name = m_translator.bytes(device.name);
     if (!name.empty() && name != device.id)
         label += " · " + name;
+    if (device.platform && !device.platform->connector.empty())
+        label += " · " + device.platform->connector;
     return label;
 }
 
@@ -480,8 +497,29 @@ void CliHost::printList(const std::vector<DeviceRecord>& devices)
         for (const Property& property : device.properties)
             writeBytes("    " + m_translator.bytes(property.key) + ": " +
                        m_translator.bytes(property.value) + "\n");
+        for (const std::string& line : PlatformSummary(device).textLines(m_options.modes))
+            writeBytes("    " + line + "\n");
     }
     std::fflush(stdout);
+}
+
+int CliHost::writeEdid(const std::vector<DeviceRecord>& devices)
+{
+    if (devices.empty())
+        return fail("no displays were found", NoDisplay);
+    std::vector<std::string> ids;
+    for (const DeviceRecord& device : devices) {
+        ids.push_back(device.id);
+        if (device.id != m_options.edid)
+            continue;
+        if (!device.platform || device.platform->edid.empty())
+            return fail("the display " + device.id + " has no EDID to write");
+        const std::vector<uint8_t>& edid = device.platform->edid;
+        std::fwrite(edid.data(), 1, edid.size(), stdout);
+        std::fflush(stdout);
+        return AllPassed;
+    }
+    return fail("unknown device \"" + m_options.edid + "\"; the displays are: " + joined(ids));
 }
 
 int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& devices,
@@ -590,6 +628,7 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
             record.progress = progress[index];
             record.messages = messages[index];
             finished.push_back(record);
+            PlatformSummary::describeRuns(finished, devices);
             publishInterruptDocument(JsonReport::runs(finished));
         }
         progressLine.finish();
@@ -619,7 +658,8 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
     if (m_options.scripted && scripted.leftOver() > 0)
         warn(std::to_string(scripted.leftOver()) + " answer(s) given with --answers were not used");
 
-    const std::vector<RunRecord>& records = runner.records();
+    std::vector<RunRecord> records = runner.records();
+    PlatformSummary::describeRuns(records, devices);
     interruptDocument.store(nullptr);
     if (m_options.json)
         writeBytes(JsonReport::runs(records));

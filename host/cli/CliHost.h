@@ -57,6 +57,8 @@ private:
     void printList(const std::vector<DeviceRecord>& devices);
     // "dpy2 · E19-7 · VGA-1", or as much of it as is known.
     std::string deviceLabel(const DeviceRecord& device) const;
+    // --edid: the raw bytes of one display's EDID on standard output.
+    int writeEdid(const std::vector<DeviceRecord>& devices);
     int runTests(const ModuleCatalogue& catalogue, const std::vector<DeviceRecord>& devices,
                  const Selection& selection, const SettingsMap& settings);
 

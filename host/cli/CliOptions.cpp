@@ -82,6 +82,12 @@ bool CliOptions::parse(const std::vector<std::string>& arguments, std::string* e
                 return missing("--answers");
             scripted = true;
             answers = value;
+        } else if (argument == "--modes") {
+            modes = true;
+        } else if (valueOption(arguments, i, "--edid", &value, &malformed)) {
+            if (malformed || value.empty())
+                return missing("--edid");
+            edid = value;
         } else {
             rest.push_back(argument);
         }
@@ -98,7 +104,7 @@ std::string CliOptions::hostOptionNames()
 {
     return "-M<module>, --help (-h), --list (-l), --json, --platform=auto|x11|drm|sim:FILE, "
            "--module-path=FILE, --settings=FILE, --set SECTION.KEY=VALUE, --answers=LIST, "
-           "--no-input, --verbose, --debug, --version (-V)";
+           "--no-input, --verbose, --debug, --version (-V), --modes, --edid=DEVICE";
 }
 
 std::string CliOptions::usage()
@@ -106,6 +112,7 @@ std::string CliOptions::usage()
     return "Usage: OrvaneDiagnosticsCLI -M<module> [diagnostic]\"[test(s)]\" [device id(s)] "
            "[options]\n"
            "  or:  OrvaneDiagnosticsCLI --list [device id(s)] [options]\n"
+           "  or:  OrvaneDiagnosticsCLI --edid DEVICE [options] > FILE\n"
            "  or:  OrvaneDiagnosticsCLI -M<module> --help\n"
            "\n"
            "Options:\n"
@@ -114,6 +121,8 @@ std::string CliOptions::usage()
            "  -l, --list                 list the displays with their properties; with\n"
            "                             device ids, only those\n"
            "  --json                     print one JSON document instead of text\n"
+           "  --modes                    with --list, every mode of each display\n"
+           "  --edid DEVICE              write the display's raw EDID to standard output\n"
            "  --platform NAME            auto (default), x11, drm or sim:FILE (a JSON desk)\n"
            "  --module-path FILE         the module library to load\n"
            "  --settings FILE            settings for the tests, as an INI file\n"

@@ -22,6 +22,8 @@ struct CliOptions
     std::vector<std::string> assignments; // --set SECTION.KEY=VALUE
     bool scripted = false;                // --answers given
     std::string answers;
+    bool modes = false; // --list shows every mode
+    std::string edid;   // --edid: the display whose EDID to write
     // Everything else, in order: diagnostic options and device identifiers.
     std::vector<std::string> rest;
 

@@ -42,11 +42,10 @@ std::string ProgressLine::compose(const std::string& device, const std::string& 
     const std::string elapsed = "  " + std::to_string(seconds) + " s";
     if (width > 0 && columns(line + elapsed) >= size_t(width)) {
         // Cut the text, never the elapsed time; a wrapped line could not be
-        // redrawn in place. Stop before a UTF-8 continuation byte.
+        // redrawn in place. The count drops only when a character's first
+        // byte goes, so the cut falls between characters.
         size_t keep = line.size();
         while (keep > 0 && columns(line.substr(0, keep)) + columns(elapsed) + 1 >= size_t(width))
-            --keep;
-        while (keep > 0 && (static_cast<unsigned char>(line[keep]) & 0xC0) == 0x80)
             --keep;
         line = line.substr(0, keep) + "…";
     }

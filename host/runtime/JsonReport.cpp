@@ -1,5 +1,6 @@
 #include "host/runtime/JsonReport.h"
 
+#include "host/runtime/PlatformSummary.h"
 #include "host/runtime/TestResultName.h"
 
 #include <cstdio>
@@ -66,6 +67,8 @@ std::string JsonReport::devices(const std::vector<DeviceRecord>& devices)
                    ", \"value\": " + quoted(device.properties[p].value) + "}";
         }
         out += device.properties.empty() ? "]" : "\n      ]";
+        if (device.platform)
+            out += ",\n      \"platform\": " + PlatformSummary(device).json("      ");
         out += "\n    }";
     }
     out += devices.empty() ? "]\n}\n" : "\n  ]\n}\n";
@@ -79,6 +82,13 @@ std::string JsonReport::runs(const std::vector<RunRecord>& runs)
         const RunRecord& run = runs[r];
         out += r ? ",\n    {" : "\n    {";
         out += "\n      \"device\": " + quoted(run.device) + ",";
+        const std::pair<const char*, const std::optional<std::string>*> identity[] = {
+            {"connector", &run.connector},
+            {"modelName", &run.modelName},
+            {"serialNumber", &run.serialNumber}};
+        for (const auto& [key, value] : identity)
+            if (*value)
+                out += "\n      \"" + std::string(key) + "\": " + quoted(**value) + ",";
         out += "\n      \"test\": " + quoted(run.test) + ",";
         out += "\n      \"shortName\": " + quoted(run.shortName) + ",";
         out += "\n      \"itemId\": [" + std::to_string(run.itemId.module) + ", " +

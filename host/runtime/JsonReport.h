@@ -13,10 +13,12 @@
 namespace JsonReport {
 std::string quoted(const std::string& bytes);
 
-// {"devices": [{"id", "name", "properties": [{"key", "value"}, ...]}, ...]}
+// {"devices": [{"id", "name", "properties": [{"key", "value"}, ...],
+//               "platform": {...} (see PlatformSummary::json)}, ...]}
 std::string devices(const std::vector<DeviceRecord>& devices);
 
-// {"runs": [{"device", "test", "shortName", "itemId", "result", "resultName",
+// {"runs": [{"device", "connector", "modelName", "serialNumber" (each when
+//            known), "test", "shortName", "itemId", "result", "resultName",
 //            "progress": [{"percent", "text"}], "messages": [...]}, ...]}
 std::string runs(const std::vector<RunRecord>& runs);
 

@@ -3,6 +3,7 @@
 #include "module/ItemId.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,11 @@ struct RunRecord
     };
 
     std::string device;
+    // Which display that is, where known: the output's connector, the
+    // monitor's model name and serial number.
+    std::optional<std::string> connector;
+    std::optional<std::string> modelName;
+    std::optional<std::string> serialNumber;
     std::string test;      // long command-line name
     std::string shortName; // short command-line name
     std::string nameKey;   // text key of the test's name
