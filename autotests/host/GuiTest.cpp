@@ -39,6 +39,7 @@ struct RunDriver : QObject
                 QTest::keyClick(modal, Qt::Key_Q, Qt::ControlModifier);
                 return;
             }
+            screens << modal->screen()->name();
             seen << modal->findChild<QLabel*>("displayLabel")->text() + "|" +
                         modal->findChild<QLabel*>("titleLabel")->text() + "|" +
                         modal->findChild<QLabel*>("textLabel")->text();
@@ -50,6 +51,7 @@ struct RunDriver : QObject
         m_timer.start(20);
     }
     QStringList seen;
+    QStringList screens; // the screen each question showed on
     QString m_script;
     QPointer<QWidget> m_last;
     QTimer m_timer;
@@ -204,6 +206,33 @@ private slots:
         QVERIFY(!window.findChild<QPushButton*>("runButton")->isEnabled());
     }
 
+    // The details pane shows the platform's view of the display chosen in
+    // the list, and copies its whole EDID as the desk file gives it.
+    void detailsShowThePlatformView()
+    {
+        MainWindow window(m_catalogue.get(), &m_translator, {});
+        auto* list = window.findChild<QTreeWidget*>("displayList");
+        list->setCurrentItem(list->topLevelItem(1));
+        QCOMPARE(QStringList({list->topLevelItem(1)->text(1), list->topLevelItem(1)->text(3)}),
+                 QStringList({"VGA-1", "1920, 0"}));
+        QTreeWidgetItem* platform = window.findChild<QTreeWidget*>("details")->topLevelItem(1);
+        QStringList rows;
+        for (int i = 0; i < platform->childCount(); ++i)
+            rows << platform->child(i)->text(0) + ": " + platform->child(i)->text(1);
+        QCOMPARE(rows, QStringList({"Connector: VGA-1", "Position: 1920, 0", "Size: 1280x1024",
+                                    "Refresh rate: 60.00 Hz", "Serial number: YE5T102481",
+                                    "Product code: 0757", "Manufactured: week 48 of 2007",
+                                    "EDID: 128 byte(s)", "Modes: 6"}));
+        QTest::mouseClick(window.findChild<QPushButton*>("copyEdidButton"), Qt::LeftButton);
+        QFile desk("examples/desks/office.json");
+        QVERIFY(desk.open(QIODevice::ReadOnly));
+        const QString edid = QJsonDocument::fromJson(desk.readAll())["displays"][1]["edid"]
+                                 .toString()
+                                 .remove(QRegularExpression("\\s"))
+                                 .toLower();
+        QCOMPARE(QGuiApplication::clipboard()->text().remove('\n'), edid);
+    }
+
     // Stop from a question's Stop button or with Ctrl+Q in a test window:
     // the running test ends Aborted through its own checks and the tests
     // left out are recorded as not run.
@@ -260,12 +289,15 @@ private slots:
         for (const QJsonValue run : document["runs"].toArray()) {
             QVERIFY(QDateTime::fromString(run["started"].toString(), Qt::ISODate) <=
                     QDateTime::fromString(run["ended"].toString(), Qt::ISODate));
-            runs << run["device"].toString() + " " + run["modelName"].toString() + " " +
-                        run["resultName"].toString() + " " + run["messages"][0].toString();
+            QStringList fields;
+            for (const char* key :
+                 {"device", "connector", "modelName", "serialNumber", "resultName"})
+                fields << run[key].toString();
+            runs << fields.join('|') + '|' + run["messages"][0].toString();
         }
         const QString fits = "YOUR_SYSTEM_CAN_TAKE_FULL_ADVANTAGE_OF_YOUR_DISPLAY_RESOLUTION.";
-        QCOMPARE(runs,
-                 QStringList({"dpy2 E19-7 Passed " + fits, "dpy1 DELL AW2518HF Passed " + fits}));
+        QCOMPARE(runs, QStringList({"dpy2|VGA-1|E19-7|YE5T102481|Passed|" + fits,
+                                    "dpy1|DP-1|DELL AW2518HF|F5V7893S1JKU|Passed|" + fits}));
 
         QVERIFY(window.saveReport(dir.filePath("report.html")));
         QFile html(dir.filePath("report.html"));
@@ -282,6 +314,53 @@ private slots:
         QVERIFY(error.contains("missing/report.json"));
         window.clearReport();
         QVERIFY(window.report().isEmpty());
+    }
+
+    // On a real X server with two outputs, a question opens on the main
+    // window's screen unless that screen shows the display under test.
+    void questionsStayOffTheDisplayUnderTest_data()
+    {
+        QTest::addColumn<QString>("underTest");
+        QTest::addColumn<QString>("questionOn");
+        QTest::newRow("the other display") << "DUMMY1"
+                                           << "DUMMY0";
+        QTest::newRow("the main window's display") << "DUMMY0"
+                                                   << "DUMMY1";
+    }
+    void questionsStayOffTheDisplayUnderTest()
+    {
+        QFETCH(QString, underTest);
+        QFETCH(QString, questionOn);
+        if (!qEnvironmentVariableIsSet("HOST_ON_X_SERVER") ||
+            qEnvironmentVariableIsEmpty("DISPLAY"))
+            QSKIP("runs through scripts/integration.sh");
+        QCOMPARE(QProcess::execute(
+                     "sh", {"-c", "xrandr --addmode DUMMY1 1280x1024; xrandr --output DUMMY0 "
+                                  "--mode 1920x1080 --pos 0x0 --primary --output DUMMY1 --mode "
+                                  "1280x1024 --pos 1920x0 --fb 3200x1080; xrandr -q >/dev/null"}),
+                 0);
+        QTRY_COMPARE(QGuiApplication::screens().size(), 2);
+        std::string error;
+        QVERIFY2(BackendSelection::install("x11", nullptr, &error), error.c_str());
+        MainWindow window(m_catalogue.get(), &m_translator, {});
+        window.move(100, 100);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.screen()->name(), QString("DUMMY0"));
+        for (const DisplayEntry& display : window.displays()) {
+            if (display.connector == underTest)
+                window.selectDisplays({display.id});
+        }
+        QCOMPARE(window.selectedDisplays().size(), 1);
+        window.selectTests({"r"});
+        RunDriver driver("s");
+        QSignalSpy finished(&window, &MainWindow::runFinished);
+        QVERIFY(window.startRun());
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(driver.screens, QStringList({questionOn}));
+        QVERIFY(driver.seen[0].contains(underTest));
+        QVERIFY2(BackendSelection::install("sim:examples/desks/office.json", nullptr, &error),
+                 error.c_str());
     }
 
     void screenshotIsNotBlank()
@@ -337,18 +416,23 @@ private slots:
         QVERIFY(screen.save(QFileInfo(path).absolutePath() + "/identify.png"));
         QTemporaryDir dir;
         for (const DisplayEntry& display : window.displays()) {
-            QVERIFY(!display.geometry.isNull());
-            QImage part = screen.copy(display.geometry);
-            part.invertPixels(); // dark text on light reads best
+            // Exactly one number box, and it lies on this display.
+            QList<QRect> boxes;
+            for (QWidget* widget : shown) {
+                if (display.geometry.contains(widget->geometry()))
+                    boxes << widget->geometry();
+            }
+            QCOMPARE(boxes.size(), 1);
+            // The number's line (the upper part of the box), dark on light.
+            QImage number = screen.copy(boxes[0].adjusted(0, 0, 0, -boxes[0].height() * 3 / 10));
+            number.invertPixels();
             const QString file = dir.filePath(display.id + ".png");
-            QVERIFY(part.save(file));
+            QVERIFY(number.save(file));
             QProcess ocr;
-            ocr.start("tesseract", {file, "stdout"});
+            ocr.start("tesseract", {file, "stdout", "--psm", "7", "-c",
+                                    "tessedit_char_whitelist=dpy0123456789"});
             QVERIFY(ocr.waitForFinished(60000));
-            const QString text = QString::fromUtf8(ocr.readAllStandardOutput());
-            QVERIFY2(text.contains(display.id), qPrintable(display.id + " read as: " + text));
-            for (const DisplayEntry& other : window.displays())
-                QVERIFY2(other.id == display.id || !text.contains(other.id), qPrintable(text));
+            QCOMPARE(QString::fromUtf8(ocr.readAllStandardOutput()).trimmed(), display.id);
         }
         // The numbers go away by themselves.
         QTRY_VERIFY_WITH_TIMEOUT(

@@ -7,9 +7,10 @@
 
 #include <algorithm>
 
-IdentifyWindow::IdentifyWindow(const DisplayEntry& display, const QRect& displayRect)
-    : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                           Qt::X11BypassWindowManagerHint),
+IdentifyWindow::IdentifyWindow(const DisplayEntry& display, const QRect& displayRect,
+                               QWidget* parent)
+    : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                          Qt::X11BypassWindowManagerHint),
       m_number(display.id)
 {
     setObjectName(QStringLiteral("identifyWindow"));

@@ -14,8 +14,10 @@ class IdentifyWindow : public QWidget
 public:
     static constexpr int ShowMs = 4000;
 
-    // Placed in the middle of the display's rectangle on the desktop.
-    IdentifyWindow(const DisplayEntry& display, const QRect& displayRect);
+    // Placed in the middle of the display's rectangle on the desktop; a
+    // window of its own that dies with parent at the latest.
+    IdentifyWindow(const DisplayEntry& display, const QRect& displayRect,
+                   QWidget* parent = nullptr);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

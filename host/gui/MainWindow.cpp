@@ -171,9 +171,18 @@ QWidget* MainWindow::buildDeskBox()
     m_identifyButton->setToolTip(tr("Show each display's number on that display"));
     connect(m_refreshButton, &QPushButton::clicked, this, &MainWindow::refreshDevices);
     connect(m_identifyButton, &QPushButton::clicked, this, &MainWindow::identify);
+    // On a wall of sixteen, choosing one display starts from none.
+    m_allButton = new QPushButton(tr("All"), box);
+    m_noneButton = new QPushButton(tr("None"), box);
+    m_allButton->setToolTip(tr("Choose every display"));
+    m_noneButton->setToolTip(tr("Choose no display"));
+    connect(m_allButton, &QPushButton::clicked, this, [this]() { selectDisplays({}); });
+    connect(m_noneButton, &QPushButton::clicked, this, [this]() { selectDisplays({QString()}); });
     row->addWidget(m_refreshButton);
     row->addWidget(m_identifyButton);
     row->addStretch();
+    row->addWidget(m_allButton);
+    row->addWidget(m_noneButton);
     layout->addLayout(row);
     return box;
 }
@@ -378,7 +387,7 @@ void MainWindow::identify()
     for (const DisplayEntry& display : m_displays) {
         if (display.geometry.isNull())
             continue;
-        auto* window = new IdentifyWindow(display, display.geometry);
+        auto* window = new IdentifyWindow(display, display.geometry, this);
         window->show();
         ++shown;
     }
@@ -623,6 +632,8 @@ void MainWindow::updateButtons()
     m_refreshButton->setEnabled(!running);
     m_testList->setEnabled(!running);
     m_displayList->setEnabled(!running);
+    m_allButton->setEnabled(!running);
+    m_noneButton->setEnabled(!running);
     m_saveReportButton->setEnabled(!running && !m_report.isEmpty());
     m_clearReportButton->setEnabled(!running && !m_report.isEmpty());
 }

@@ -132,6 +132,8 @@ private:
     QProgressBar* m_overall = nullptr;
     QPushButton* m_refreshButton = nullptr;
     QPushButton* m_identifyButton = nullptr;
+    QPushButton* m_allButton = nullptr;
+    QPushButton* m_noneButton = nullptr;
     QPushButton* m_copyEdidButton = nullptr;
     QPushButton* m_runButton = nullptr;
     QPushButton* m_stopButton = nullptr;
