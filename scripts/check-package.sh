@@ -137,6 +137,7 @@ expect_completion "OrvaneDiagnosticsCLI -Mdisplay -Qr," "-Qr,g" "-Qr,green_purit
 # Bash completes what follows "=" as a word of its own.
 expect_completion "OrvaneDiagnosticsCLI -Mdisplay --quick=f,re" "f,red_purity" "f,resolution_fitting"
 expect_completion "OrvaneDiagnosticsCLI --platform=sim:$desk -Mdisplay -Qf " "dpy1" "dpy2" "0"
+expect_completion "OrvaneDiagnosticsCLI --platform sim:$desk --edid " "dpy1" "dpy2"
 
 # Moved elsewhere, the tree still finds its libraries and module.
 mv "$root" "$work/moved"
