@@ -5,7 +5,8 @@
 #include <cstdint>
 
 // The bytes are the "EDID" value of two monitors of one model (so the search
-// meets several matches) next to a monitor without a value.
+// meets several matches) next to a monitor without a value; the identity the
+// hosts show is read from them through the platform view and directly.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::vector<uint8_t> edid(data, data + size);
@@ -15,6 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     desk.display("HDMI-1").at(-1920, 0).mode(3840, 2160).current(0);
     discoverAndDecode(std::make_unique<SimulatedBackend>(desk));
 
+    decodeIdentity(edid);
     // The decoders on the value as given, when it holds a whole block.
     if (size >= size_t(Edid::BlockSize)) {
         const Edid block(data);

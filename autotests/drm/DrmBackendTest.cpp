@@ -82,5 +82,19 @@ TEST(DrmDiscovery, ConnectorsBecomeDisplaysWithTheirEdidProperties)
     ASSERT_EQ(display(0)->modes(modes), 0);
     EXPECT_EQ(modes[0]->apply(), 2);
     EXPECT_TRUE(display(0)->restoreDisplaySettings());
+
+    // Sysfs alone: the kernel's connector name, the place, the modes without
+    // rates or marks and the EDID bytes as the kernel gives them, short or not.
+    OutputView view;
+    ASSERT_TRUE(DisplayPlatform::describe("dpy1", view));
+    EXPECT_EQ(std::make_tuple(view.connector, view.x, view.width, view.primary),
+              std::make_tuple(std::string("DP-2"), 0, 1920u, true));
+    EXPECT_EQ(view.edid, EdidSampleFile::bySource(Dell).full);
+    ASSERT_EQ(view.modes.size(), 2u);
+    EXPECT_FALSE(view.refreshHz || view.modes[0].refreshHz || view.modes[0].preferred ||
+                 view.modes[0].current);
+    ASSERT_TRUE(DisplayPlatform::describe("dpy3", view));
+    EXPECT_EQ(std::make_tuple(view.connector, view.x, view.edid.size()),
+              std::make_tuple(std::string("DP-1"), 3840, size_t(60)));
     DisplayPlatform::reset();
 }

@@ -2,6 +2,7 @@
 // loaded from the build, on the example desks. One row per command line. The
 // tests run in the source folder, so paths are relative to it.
 #include "host/cli/ProgressLine.h"
+#include "host/cli/TerminalRequestHandler.h"
 #include "host/runtime/JsonReport.h"
 #include "host/runtime/KeyTranslator.h"
 
@@ -10,6 +11,7 @@
 #include <csignal>
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
@@ -41,10 +43,30 @@ Cli runCli(const QStringList& arguments, const QByteArray& marker = {})
     return cli;
 }
 
-// Runs the CLI with standard input and error on a pseudo-terminal, as from a
-// person's shell: types the input, and presses Ctrl+C once the terminal
-// shows the marker. Returns what the terminal showed in err, with its line
-// ends made plain.
+// A process whose standard input and error are a pseudo-terminal that is
+// its controlling terminal, so that the keys typed there (Ctrl+C, Ctrl+D)
+// act as in a person's shell. Standard output stays a pipe.
+class TerminalProcess : public QProcess
+{
+public:
+    explicit TerminalProcess(int slave) : m_slave(slave) {}
+
+protected:
+    void setupChildProcess() override
+    {
+        setsid();
+        ioctl(m_slave, TIOCSCTTY, 0);
+        dup2(m_slave, STDIN_FILENO);
+        dup2(m_slave, STDERR_FILENO);
+    }
+
+private:
+    int m_slave;
+};
+
+// Runs the CLI at a terminal: types the input, and types Ctrl+C once the
+// terminal shows the marker. Returns what the terminal showed in err, with
+// its line ends made plain.
 Cli runAtTerminal(const QStringList& arguments, const QByteArray& typed, const QByteArray& marker)
 {
     Cli cli;
@@ -52,9 +74,7 @@ Cli runAtTerminal(const QStringList& arguments, const QByteArray& typed, const Q
     int slave = -1;
     if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
         return cli;
-    QProcess process;
-    process.setStandardInputFile(QString::fromLocal8Bit(ttyname(slave)));
-    process.setStandardErrorFile(QString::fromLocal8Bit(ttyname(slave)));
+    TerminalProcess process(slave);
     process.start(qEnvironmentVariable("HOST_CLI"), arguments);
     if (!typed.isEmpty() && write(master, typed.constData(), size_t(typed.size())) < 0)
         qWarning("cannot type on the terminal");
@@ -68,8 +88,8 @@ Cli runAtTerminal(const QStringList& arguments, const QByteArray& typed, const Q
     bool pressed = false;
     for (int i = 0; i < 1200 && process.state() != QProcess::NotRunning; ++i) {
         readTerminal();
-        if (!marker.isEmpty() && !pressed && cli.err.contains(marker) && process.processId() > 0)
-            pressed = kill(pid_t(process.processId()), SIGINT) == 0;
+        if (!marker.isEmpty() && !pressed && cli.err.contains(marker))
+            pressed = write(master, "\x03", 1) == 1;
         process.waitForFinished(30);
     }
     if (process.state() != QProcess::NotRunning)
@@ -310,7 +330,7 @@ private slots:
         QTest::newRow("Ctrl+C at a prompt")
             << redGreen << QByteArray() << QByteArray("[C/x] ") << 3
             << QByteArray("dpy1  Red purity test: Aborted\n")
-            << QByteArrayList{"Continue or cancel? [C/x] cancel (interrupted)\n",
+            << QByteArrayList{" cancel (interrupted)\n",
                               "stopping; press Ctrl+C again to quit at once."}
             << QByteArray("turn green");
         QTest::newRow("--no-input")
@@ -370,6 +390,35 @@ private slots:
             QCOMPARE(parse(all.out)["runs"].toArray().size(),
                      parse(list.out)["devices"].toArray().size() * 11);
         }
+    }
+
+    // What each typed line answers: 1 continue, 0 cancel, 3 yes, 4 no, -1 ask
+    // again. A word of the other kind of question is no answer.
+    void typedAnswers_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<int>("confirmation");
+        QTest::addColumn<int>("yesNo");
+        QTest::newRow("empty") << QByteArray("") << 1 << -1;
+        QTest::newRow("c") << QByteArray(" c ") << 1 << -1;
+        QTest::newRow("Continue") << QByteArray("Continue") << 1 << -1;
+        QTest::newRow("X") << QByteArray("X") << 0 << -1;
+        QTest::newRow("cancel") << QByteArray("cancel\r") << 0 << -1;
+        QTest::newRow("y") << QByteArray("y") << -1 << 3;
+        QTest::newRow("YES") << QByteArray("YES") << -1 << 3;
+        QTest::newRow("n") << QByteArray("n") << -1 << 4;
+        QTest::newRow("No") << QByteArray("No") << -1 << 4;
+        QTest::newRow("y es") << QByteArray("y es") << -1 << -1;
+        QTest::newRow("1") << QByteArray("1") << -1 << -1;
+    }
+
+    void typedAnswers()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(int, confirmation);
+        QFETCH(int, yesNo);
+        QCOMPARE(TerminalRequestHandler::parseAnswer(line.toStdString(), 0), confirmation);
+        QCOMPARE(TerminalRequestHandler::parseAnswer(line.toStdString(), 2), yesNo);
     }
 
     // The line never wraps, which would break drawing it in place: the text
@@ -454,6 +503,14 @@ private slots:
         const Cli red = runCli({"--platform=x11", "-Mdisplay", "-Qr", "dpy1", "--set",
                                 "CSAT.CSAT_TEST_TIMEOUT=1", "--answers=continue,yes"});
         QVERIFY2(red.status == 0, red.err.constData());
+        // At a terminal the question names the display with its RandR output.
+        const Cli asked = runAtTerminal(
+            {"--platform=x11", "-Mdisplay", "-Qr", "dpy1", "--set", "CSAT.CSAT_TEST_TIMEOUT=1"},
+            "c\ny\n", {});
+        QVERIFY2(asked.status == 0 &&
+                     QString::fromUtf8(asked.err).contains(QRegularExpression(
+                         "\ndpy1 · [^\n]+ · [A-Za-z]+-?[0-9]+  Red purity test\n")),
+                 asked.err.constData());
     }
 };
 

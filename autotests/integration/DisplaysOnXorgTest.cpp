@@ -7,6 +7,9 @@
 #include "module/Keys.h"
 #include "tests/ResolutionFittingTest.h"
 
+#include <QRegularExpression>
+#include <QStringList>
+
 namespace {
 // The first mode of the display with that resolution.
 DisplayMode* listed(DisplayInterfaceComponent* component, const std::string& resolution)
@@ -32,6 +35,61 @@ TEST_F(XorgDesk, ACloneGivesTwoComponentsWithOneRectangle)
     for (uint32_t i = 0; i < 3; ++i)
         EXPECT_EQ(std::make_pair(display(i)->monitorLeft(), display(i)->monitorTop()),
                   std::make_pair(i ? 1920 : 0, 0));
+}
+
+// The platform view of a clone: each display keeps its own output name and
+// EDID on the shared CRTC, and the modes, refresh rates and marks are what
+// xrandr shows for that output (rates to two decimals, * current, + preferred).
+TEST_F(XorgDesk, EachDisplayOfACloneHasItsOwnOutputInThePlatformView)
+{
+    ASSERT_EQ(run("xrandr --addmode DUMMY2 1280x1024 && xrandr --output DUMMY2 --mode 1280x1024"
+                  " --same-as DUMMY1"),
+              0);
+    setProperty("DUMMY2", "EDID", EdidSampleFile::bySource(Dell).full);
+    manager->refresh();
+    std::string text;
+    ASSERT_EQ(run("xrandr -q", &text), 0);
+    const QStringList sections =
+        QString::fromStdString(text).split(QRegularExpression(R"(\n(?=\S))"), Qt::SkipEmptyParts);
+    const std::pair<const char*, std::string> rows[] = {
+        {"DUMMY0", Eizo}, {"DUMMY1", BenQ}, {"DUMMY2", Dell}};
+    for (size_t i = 0; i < 3; ++i) {
+        const auto& [connector, source] = rows[i];
+        SCOPED_TRACE(connector);
+        OutputView view;
+        ASSERT_TRUE(DisplayPlatform::describe("dpy" + std::to_string(i + 1), view));
+        EXPECT_EQ(view.connector, connector);
+        EXPECT_EQ(std::make_tuple(view.x, view.y, view.primary),
+                  std::make_tuple(i ? 1920 : 0, 0, i == 0));
+        EXPECT_EQ(view.edid, EdidSampleFile::bySource(source).full);
+        ASSERT_FALSE(view.modes.empty());
+        // xrandr's mode lines: "   1280x1024     60.02*+  75.02", one rate per mode.
+        QStringList expected, shown;
+        for (const QString& section : sections) {
+            if (!section.startsWith(QString(connector) + " "))
+                continue;
+            for (const QString& line : section.split('\n').mid(1)) {
+                const QStringList words = line.simplified().split(' ');
+                for (const QString& rate : words.mid(1))
+                    expected << words[0] + " " + QString(rate).remove(' ');
+            }
+        }
+        for (const OutputMode& mode : view.modes) {
+            ASSERT_TRUE(mode.refreshHz.has_value());
+            shown << QString("%1x%2 %3%4%5")
+                         .arg(mode.width)
+                         .arg(mode.height)
+                         .arg(*mode.refreshHz, 0, 'f', 2)
+                         .arg(mode.current ? "*" : "")
+                         .arg(mode.preferred.value_or(false) ? "+" : "");
+            if (mode.current) {
+                EXPECT_EQ(view.refreshHz, mode.refreshHz);
+            }
+        }
+        expected.sort();
+        shown.sort();
+        EXPECT_EQ(shown.join(", ").toStdString(), expected.join(", ").toStdString());
+    }
 }
 
 // A malformed EDID property is no EDID: the display is a generic one.

@@ -14,7 +14,6 @@
 #include "module/ProductVersion.h"
 
 #include <QApplication>
-#include <QEventLoop>
 #include <QGuiApplication>
 #include <QTimer>
 

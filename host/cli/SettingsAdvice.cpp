@@ -31,7 +31,8 @@ bool SettingsAdvice::readInteger(const std::string& value, long long* number, bo
     const size_t digits = i;
     long long read = 0;
     for (; i < value.size() && std::isdigit(static_cast<unsigned char>(value[i])); ++i)
-        read = std::min(read * 10 + (value[i] - '0'), 1LL << 40); // out of range fails earlier
+        read = std::min(read * 10 + (value[i] - '0'),
+                        1LL << 40); // a cap against overflow: the module refuses such numbers
     if (i == digits)
         return false;
     *number = negative ? -read : read;

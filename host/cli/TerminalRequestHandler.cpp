@@ -8,6 +8,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <unistd.h>
@@ -15,11 +16,12 @@
 namespace {
 std::string lowerTrimmed(const std::string& text)
 {
+    const auto space = [](unsigned char c) { return std::isspace(c) != 0; };
+    const auto first = std::find_if_not(text.begin(), text.end(), space);
+    const auto last = std::find_if_not(text.rbegin(), text.rend(), space).base();
     std::string result;
-    for (unsigned char c : text) {
-        if (!std::isspace(c))
-            result += static_cast<char>(std::tolower(c));
-    }
+    for (auto c = first; c < last; ++c)
+        result += static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
     return result;
 }
 
@@ -121,8 +123,8 @@ uint32_t TerminalRequestHandler::answer(InputRequest& request, const Context& co
         std::string line;
         const Input input = readLine(&line, context);
         if (input != Input::Line) {
-            // The cursor still stands after the prompt.
-            std::fputs(input == Input::End ? "cancel (end of input)\n" : "cancel (interrupted)\n",
+            // The cursor still stands after the prompt (and the terminal's "^C").
+            std::fputs(input == Input::End ? "cancel (end of input)\n" : " cancel (interrupted)\n",
                        out);
             m_ended = m_ended || input == Input::End;
             break;
