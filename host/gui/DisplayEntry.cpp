@@ -1,28 +1,33 @@
 #include "host/gui/DisplayEntry.h"
 
-#include "display/platform/EdidIdentity.h"
 #include "host/runtime/DeviceRecord.h"
 #include "host/runtime/KeyTranslator.h"
+#include "host/runtime/PlatformSummary.h"
 
 #include <QObject>
 
 DisplayEntry DisplayEntry::fromDevice(const DeviceRecord& device, const KeyTranslator& translator)
 {
+    // The module's texts are byte strings; Latin-1 keeps every byte.
+    const auto text = [](const std::optional<std::string>& value) {
+        return value ? QString::fromLatin1(value->c_str()) : QString();
+    };
     DisplayEntry entry;
     entry.id = QString::fromStdString(device.id);
     entry.name = translator.text(device.name);
     for (const Property& property : device.properties) {
-        // The module's texts are byte strings; Latin-1 keeps every byte.
-        if (property.key == "MODEL_NAME")
-            entry.modelName = QString::fromLatin1(property.value.c_str()).trimmed();
-        else if (property.key == "CURRENT_RESOLUTION")
+        if (property.key == "CURRENT_RESOLUTION")
             entry.resolution = QString::fromLatin1(property.value.c_str());
     }
-    if (!device.platform)
+    // The same identity the command line gives: the output's own EDID first,
+    // so alike monitors keep their own names and serial numbers.
+    const PlatformSummary summary(device);
+    entry.modelName = text(summary.modelName()).trimmed();
+    entry.connector = text(summary.connector());
+    entry.serialNumber = text(summary.serialNumber());
+    if (!summary.view())
         return entry;
-    // The platform's view of the output this display came from.
-    const OutputView& view = *device.platform;
-    entry.connector = QString::fromLatin1(view.connector.c_str());
+    const OutputView& view = *summary.view();
     if (view.width > 0 && view.height > 0)
         entry.geometry =
             QRect(view.x, view.y, static_cast<int>(view.width), static_cast<int>(view.height));
@@ -34,11 +39,8 @@ DisplayEntry DisplayEntry::fromDevice(const DeviceRecord& device, const KeyTrans
                                mode.preferred.value_or(false)});
     entry.edid = QByteArray(reinterpret_cast<const char*>(view.edid.data()),
                             static_cast<int>(view.edid.size()));
-    const EdidIdentity identity(view.edid);
-    if (identity.serialNumber())
-        entry.serialNumber = QString::fromLatin1(identity.serialNumber()->c_str());
-    if (identity.productCode())
-        entry.productCode = QString::fromLatin1(identity.productCode()->c_str());
+    const EdidIdentity& identity = summary.identity();
+    entry.productCode = text(identity.productCode());
     if (identity.modelYear())
         entry.manufactured = QObject::tr("model year %1").arg(*identity.modelYear());
     else if (identity.manufactureYear() && identity.manufactureWeek())

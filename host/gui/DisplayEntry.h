@@ -9,7 +9,7 @@ class KeyTranslator;
 struct DeviceRecord;
 
 // One display as the front end shows it: the module's view (identifier,
-// name, model, resolution) beside the platform's view of the output it came
+// name, resolution) beside the platform's view of the output it came
 // from (connector, rectangle, refresh, identity, modes, EDID), each field
 // empty where it is not known.
 struct DisplayEntry
@@ -25,7 +25,7 @@ struct DisplayEntry
 
     QString id;        // dpy1, dpy2, ...
     QString name;      // the module's name, translated
-    QString modelName; // the module's MODEL_NAME
+    QString modelName; // the EDID's product name, else the module's MODEL_NAME
     QString resolution;
     QString connector;
     QRect geometry; // on the desktop; null when not known

@@ -3,6 +3,7 @@
 #include "host/gui/DeskView.h"
 #include "host/gui/IdentifyWindow.h"
 #include "host/runtime/KeyTranslator.h"
+#include "host/runtime/PlatformSummary.h"
 #include "host/runtime/SystemEventMonitor.h"
 #include "host/runtime/TestRunner.h"
 
@@ -571,33 +572,36 @@ void MainWindow::onJobFinished(int index, unsigned result)
 
 void MainWindow::onRunFinished()
 {
-    const std::vector<RunRecord>& records = m_runner->records();
-    int notRun = 0;
+    std::vector<RunRecord> records = m_runner->records();
+    const size_t ran = records.size();
+    for (size_t i = ran; i < m_jobs.size(); ++i) {
+        // A stop left this test out: the report says so.
+        const Job& job = m_jobs[i];
+        RunRecord record;
+        record.device = m_devices[job.display].id;
+        record.test = job.test.longName;
+        record.shortName = job.test.shortName;
+        record.nameKey = job.test.nameKey;
+        record.itemId = job.test.itemId;
+        record.result = NotRunResult;
+        records.push_back(record);
+        job.item->setText(ResultName, m_translator->resultName(NotRunResult));
+        job.item->setForeground(ResultName, Qt::darkYellow);
+    }
+    PlatformSummary::describeRuns(records, m_devices);
     for (size_t i = 0; i < m_jobs.size(); ++i) {
-        Job& job = m_jobs[i];
+        const Job& job = m_jobs[i];
         SessionReport::Entry entry;
+        entry.record = records[i];
         entry.display = m_displays[job.display];
         entry.testName = m_translator->text(job.test.nameKey);
-        if (i < records.size()) {
-            entry.record = records[i];
-            entry.started = job.started;
-            entry.ended = job.ended;
-            entry.messages = job.messages;
-        } else {
-            // A stop left this test out: the report says so.
-            entry.record.device = m_devices[job.display].id;
-            entry.record.test = job.test.longName;
-            entry.record.shortName = job.test.shortName;
-            entry.record.nameKey = job.test.nameKey;
-            entry.record.itemId = job.test.itemId;
-            entry.record.result = NotRunResult;
-            job.item->setText(ResultName, m_translator->resultName(NotRunResult));
-            job.item->setForeground(ResultName, Qt::darkYellow);
-            ++notRun;
-        }
         entry.resultName = m_translator->resultName(entry.record.result);
+        entry.messages = job.messages;
+        entry.started = job.started;
+        entry.ended = job.ended;
         m_report.add(std::move(entry));
     }
+    const int notRun = static_cast<int>(m_jobs.size() - ran);
     m_desk->setRunning(-1);
     m_overall->setValue(m_overall->maximum());
     m_runningLabel->setText(tr("No test is running."));

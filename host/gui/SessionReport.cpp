@@ -1,7 +1,6 @@
 #include "host/gui/SessionReport.h"
 
 #include "host/runtime/JsonReport.h"
-#include "host/runtime/TestResultName.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -19,12 +18,6 @@ std::string unicodeQuoted(const QString& text)
     return array.mid(1, array.size() - 2).toStdString();
 }
 
-// Module and platform texts were read as Latin-1, so this gives back their bytes.
-std::string bytesQuoted(const QString& text)
-{
-    return JsonReport::quoted(text.toLatin1().toStdString());
-}
-
 QString isoDate(const QDateTime& time)
 {
     return time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODate);
@@ -38,51 +31,15 @@ QString timeText(const QDateTime& time)
 
 std::string SessionReport::json(const QDateTime& date) const
 {
-    std::string out = "{\n  \"hostName\": " + unicodeQuoted(m_hostName) + ",";
-    out += "\n  \"date\": " + unicodeQuoted(isoDate(date)) + ",";
-    out += "\n  \"moduleVersion\": " + unicodeQuoted(m_moduleVersion) + ",";
-    out += "\n  \"runs\": [";
-    for (size_t r = 0; r < m_entries.size(); ++r) {
-        const Entry& entry = m_entries[r];
-        const RunRecord& run = entry.record;
-        out += r ? ",\n    {" : "\n    {";
-        out += "\n      \"device\": " + JsonReport::quoted(run.device) + ",";
-        // Absent rather than empty where the platform does not know them.
-        if (!entry.display.connector.isEmpty())
-            out += "\n      \"connector\": " + bytesQuoted(entry.display.connector) + ",";
-        if (!entry.display.modelName.isEmpty())
-            out += "\n      \"modelName\": " + bytesQuoted(entry.display.modelName) + ",";
-        if (!entry.display.serialNumber.isEmpty())
-            out += "\n      \"serialNumber\": " + bytesQuoted(entry.display.serialNumber) + ",";
-        out += "\n      \"test\": " + JsonReport::quoted(run.test) + ",";
-        out += "\n      \"shortName\": " + JsonReport::quoted(run.shortName) + ",";
-        out += "\n      \"itemId\": [" + std::to_string(run.itemId.module) + ", " +
-               std::to_string(run.itemId.diagnostic) + ", " + std::to_string(run.itemId.test) +
-               "],";
-        out += "\n      \"result\": " + std::to_string(run.result) + ",";
-        out +=
-            "\n      \"resultName\": " + JsonReport::quoted(TestResultName::of(run.result)) + ",";
-        if (entry.started.isValid())
-            out += "\n      \"started\": " + unicodeQuoted(isoDate(entry.started)) + ",";
-        if (entry.ended.isValid())
-            out += "\n      \"ended\": " + unicodeQuoted(isoDate(entry.ended)) + ",";
-        out += "\n      \"progress\": [";
-        for (size_t p = 0; p < run.progress.size(); ++p) {
-            out += p ? ",\n        " : "\n        ";
-            out += "{\"percent\": " + std::to_string(run.progress[p].percent) +
-                   ", \"text\": " + JsonReport::quoted(run.progress[p].text) + "}";
-        }
-        out += run.progress.empty() ? "]," : "\n      ],";
-        out += "\n      \"messages\": [";
-        for (size_t m = 0; m < run.messages.size(); ++m) {
-            out += m ? ",\n        " : "\n        ";
-            out += JsonReport::quoted(run.messages[m]);
-        }
-        out += run.messages.empty() ? "]" : "\n      ]";
-        out += "\n    }";
-    }
-    out += m_entries.empty() ? "]\n}\n" : "\n  ]\n}\n";
-    return out;
+    std::vector<RunRecord> runs;
+    for (const Entry& entry : m_entries)
+        runs.push_back(entry.record);
+    // The command line's runs document, with the session's own keys first.
+    const std::string document = JsonReport::runs(runs);
+    const std::string head = "{\n  \"hostName\": " + unicodeQuoted(m_hostName) +
+                             ",\n  \"date\": " + unicodeQuoted(isoDate(date)) +
+                             ",\n  \"moduleVersion\": " + unicodeQuoted(m_moduleVersion) + ",";
+    return head + document.substr(1);
 }
 
 QString SessionReport::html(const QDateTime& date) const
@@ -111,7 +68,8 @@ QString SessionReport::html(const QDateTime& date) const
                                             .arg(failed)
                                             .arg(other));
     out += QStringLiteral("</table>\n<h2>Results</h2>\n<table>\n<tr><th>Display</th>"
-                          "<th>Connector</th><th>Model</th><th>Test</th><th>Result</th>"
+                          "<th>Connector</th><th>Model</th><th>Serial number</th><th>Test</th>"
+                          "<th>Result</th>"
                           "<th>Messages</th><th>Started</th><th>Ended</th></tr>\n");
     for (const Entry& entry : m_entries) {
         const uint32_t result = entry.record.result;
@@ -121,16 +79,21 @@ QString SessionReport::html(const QDateTime& date) const
         QStringList messages;
         for (const QString& message : entry.messages)
             messages << message.toHtmlEscaped();
-        QString model =
+        const QString model =
             entry.display.modelName.isEmpty() ? entry.display.name : entry.display.modelName;
-        if (!entry.display.serialNumber.isEmpty())
-            model += QStringLiteral(" (serial %1)").arg(entry.display.serialNumber);
-        out += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td>"
-                              "<td class=\"%5\">%6</td><td>%7</td><td>%8</td><td>%9</td></tr>\n")
-                   .arg(entry.display.id.toHtmlEscaped(), entry.display.connector.toHtmlEscaped(),
-                        model.toHtmlEscaped(), entry.testName.toHtmlEscaped(), cls,
-                        entry.resultName.toHtmlEscaped(), messages.join(QStringLiteral("<br>")),
-                        timeText(entry.started), timeText(entry.ended));
+        const QStringList cells{
+            entry.display.id,     entry.display.connector, model,     entry.display.serialNumber,
+            entry.testName,       entry.resultName,        QString(), timeText(entry.started),
+            timeText(entry.ended)};
+        out += QStringLiteral("<tr>");
+        for (int c = 0; c < cells.size(); ++c) {
+            // Column 5 is the result, coloured; column 6 the messages, a line each.
+            const QString cell =
+                c == 6 ? messages.join(QStringLiteral("<br>")) : cells[c].toHtmlEscaped();
+            out += c == 5 ? QStringLiteral("<td class=\"%1\">%2</td>").arg(cls, cell)
+                          : QStringLiteral("<td>%1</td>").arg(cell);
+        }
+        out += QStringLiteral("</tr>\n");
     }
     out += QStringLiteral("</table>\n</body></html>\n");
     return out;

@@ -36,8 +36,8 @@ public:
     bool isEmpty() const { return m_entries.empty(); }
     const std::vector<Entry>& entries() const { return m_entries; }
 
-    // {"hostName", "date", "moduleVersion", "runs": [{"device", "connector",
-    //  "modelName", "serialNumber", "test", ..., "started", "ended"}]}
+    // The runs document of the command line with "hostName", "date" and
+    // "moduleVersion" first.
     std::string json(const QDateTime& date) const;
     QString html(const QDateTime& date) const;
 

@@ -51,6 +51,15 @@ QByteArray platformList()
         list += "wayland;";
     return list.isEmpty() ? list : list + "offscreen";
 }
+// "4.35.1.6"; empty without a version object.
+std::string versionText(const ProductVersion* version)
+{
+    if (!version)
+        return {};
+    return std::to_string(version->major()) + '.' + std::to_string(version->minor()) + '.' +
+           std::to_string(version->build()) + '.' + std::to_string(version->revision());
+}
+
 // "DISPLAY=\":1\"", and the Wayland socket where one is named.
 std::string serverNames()
 {
@@ -82,11 +91,10 @@ int main(int argc, char** argv)
     if (options.version) {
         if (!loader.load(path, &error))
             return printError(error);
-        const ProductVersion* version = loader.productVersion();
-        if (!version)
+        const std::string version = versionText(loader.productVersion());
+        if (version.empty())
             return printError("the module " + path + " gives no version");
-        std::printf("%s %u.%u.%u.%u\n", ProgramName, version->major(), version->minor(),
-                    version->build(), version->revision());
+        std::printf("%s %s\n", ProgramName, version.c_str());
         return 0;
     }
 
@@ -133,6 +141,7 @@ int main(int argc, char** argv)
     int status = 0;
     {
         MainWindow window(&catalogue, &translator, settings);
+        window.setModuleVersion(QString::fromStdString(versionText(loader.productVersion())));
         window.show();
         status = app.exec();
     }
