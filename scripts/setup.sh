@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
     cmake g++ make pkg-config ccache clang libclang-rt-14-dev
-    qtbase5-dev qttools5-dev qttools5-dev-tools libqt5test5
+    qtbase5-dev qttools5-dev qttools5-dev-tools libqt5test5 libqt5x11extras5-dev
     libgtest-dev libbenchmark-dev
     nlohmann-json3-dev
     libx11-dev libxrandr-dev libxfixes-dev libdrm-dev

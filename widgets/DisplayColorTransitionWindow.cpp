@@ -24,9 +24,12 @@ DisplayColorTransitionWindow::DisplayColorTransitionWindow(QWidget* parent, QObj
 
 void DisplayColorTransitionWindow::paintEvent(QPaintEvent* event)
 {
-    const int w = event->rect().width();
-    const int h = event->rect().height();
+    // Counted in device pixels: one pattern pixel is one pixel of the panel.
+    const QSize size = deviceGeometry().deviceSize(event->rect().size());
+    const int w = size.width();
+    const int h = size.height();
     QPainter painter(this);
+    DeviceGeometry::paintInDevicePixels(painter);
     painter.fillRect(QRect(0, 0, w, h), QColor(Qt::black));
 
     const int gap = static_cast<int>(floorf(static_cast<float>(h) * 0.1f));

@@ -43,18 +43,24 @@ DisplayInteractiveWidget::DisplayInteractiveWidget(QWidget* parent, QObject* eve
 {
     setCursor(QCursor(Qt::ArrowCursor));
 
-    m_markerDiameter = static_cast<int>(roundf(static_cast<float>(this->height()) / 70.0f));
-    m_markerLeft = this->width() / 2 - ((2 * m_maxWrong - 1) * m_markerDiameter) / 2;
-    m_fontPixelSize = static_cast<int>(static_cast<float>(this->height()) / 3.3f * 1.5f);
+    // Sizes in device pixels, from the display's size in device pixels: the
+    // panel shows the same window whatever Qt's scaling. Fonts and style
+    // sheets take Qt pixels, converted last.
+    const DeviceGeometry& device = deviceGeometry();
+    const QSize deviceSize = device.deviceRect().size();
+    m_markerDiameter = static_cast<int>(roundf(static_cast<float>(deviceSize.height()) / 70.0f));
+    m_markerLeft = deviceSize.width() / 2 - ((2 * m_maxWrong - 1) * m_markerDiameter) / 2;
+    m_fontPixelSize = static_cast<int>(static_cast<float>(deviceSize.height()) / 3.3f * 1.5f);
 
     m_digitLabel = new QLabel(QString(), this);
-    m_digitLabel->setFont(fontOfPixelSize(m_fontPixelSize));
+    m_digitLabel->setFont(fontOfPixelSize(device.toLogicalLength(m_fontPixelSize)));
     m_digitLabel->setAlignment(Qt::AlignHCenter);
 
     auto* instructions = new QLabel(
         QCoreApplication::translate("DISPLAY", InstructionsKey.toLatin1().constData()), this);
     instructions->setAlignment(Qt::AlignHCenter);
-    instructions->setFont(fontOfPixelSize(static_cast<int>(m_fontPixelSize / 15.0f)));
+    instructions->setFont(
+        fontOfPixelSize(device.toLogicalLength(static_cast<int>(m_fontPixelSize / 15.0f))));
 
     auto* column = new QVBoxLayout;
     column->setAlignment(Qt::AlignCenter);
@@ -120,6 +126,7 @@ void DisplayInteractiveWidget::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     painter.fillRect(event->rect(), QColor(219, 219, 219));
+    DeviceGeometry::paintInDevicePixels(painter); // the markers are placed in device pixels
     for (int i = 0; i < m_maxWrong; ++i) {
         const Qt::GlobalColor color = i < m_wrongCount ? Qt::red : Qt::gray;
         painter.setBrush(QBrush(color, Qt::SolidPattern));
@@ -172,8 +179,10 @@ void DisplayInteractiveWidget::newTurn()
         delete item;
     }
 
-    const QString style = QStringLiteral(".QPushButton{font-size: %2px;}")
-                              .arg(static_cast<int>(m_fontPixelSize / 8.6f), 0, 10, QChar(' '));
+    const int buttonFont =
+        deviceGeometry().toLogicalLength(static_cast<int>(m_fontPixelSize / 8.6f));
+    const QString style =
+        QStringLiteral(".QPushButton{font-size: %2px;}").arg(buttonFont, 0, 10, QChar(' '));
     for (int digit : shown) {
         auto* button = new QPushButton(QString::number(digit));
         button->setStyleSheet(style);

@@ -60,9 +60,12 @@ const QPoint* DisplayMemeWindow::tile()
 
 void DisplayMemeWindow::paintEvent(QPaintEvent* event)
 {
-    const int w = event->rect().width();
-    const int h = event->rect().height();
+    // Counted in device pixels: one pattern pixel is one pixel of the panel.
+    const QSize size = deviceGeometry().deviceSize(event->rect().size());
+    const int w = size.width();
+    const int h = size.height();
     QPainter painter(this);
+    DeviceGeometry::paintInDevicePixels(painter);
     painter.fillRect(QRect(0, 0, w, h), QColor(Qt::white));
     painter.setPen(Qt::black);
 

@@ -23,5 +23,7 @@ void DisplayPurityWindow::paintEvent(QPaintEvent* event)
     if (mode() >= ColorCount)
         return;
     QPainter painter(this);
-    painter.fillRect(QRect(QPoint(0, 0), event->rect().size()), QColor(ColorIndex[mode()]));
+    DeviceGeometry::paintInDevicePixels(painter);
+    painter.fillRect(QRect(QPoint(0, 0), deviceGeometry().deviceSize(event->rect().size())),
+                     QColor(ColorIndex[mode()]));
 }

@@ -19,7 +19,8 @@ DisplayWidget::DisplayWidget(QWidget* parent, QObject* eventFilter, int x, int y
 {
     setFocusPolicy(Qt::NoFocus);
     setWindowFlags(Qt::Dialog | Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint);
-    setGeometry(x, y, width, height);
+    m_deviceGeometry = DeviceGeometry(QRect(x, y, width, height));
+    m_deviceGeometry.place(this);
     m_systemEventWord = systemEventWord;
 
     if (timeoutEnabled) {

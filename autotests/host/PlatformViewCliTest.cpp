@@ -61,6 +61,8 @@ private slots:
             << 2 << QByteArray("dpy2 has no EDID to write");
         QTest::newRow("unknown display")
             << QStringList{"--edid=dpy9", Office} << 2 << QByteArray("Unknown device \"dpy9\"");
+        QTest::newRow("with --list") << QStringList{"--edid=dpy1", "--list", Office} << 2
+                                     << QByteArray("--edid and --list exclude each other");
         QTest::newRow("with --json") << QStringList{"--edid=dpy1", "--json", Office} << 2
                                      << QByteArray("cannot be combined with --json");
         QTest::newRow("--modes alone") << QStringList{"-Mdisplay", "-Qf", "--modes", Office} << 2

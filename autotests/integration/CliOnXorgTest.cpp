@@ -1,6 +1,12 @@
 #include "EdidSampleFile.h"
 #include "XorgDesk.h"
 
+#include "widgets/DisplayColorTransitionWindow.h"
+#include "widgets/DisplayMemeWindow.h"
+#include "widgets/DisplayMeshWindow.h"
+#include "widgets/DisplayPurityWindow.h"
+
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -163,4 +169,74 @@ TEST_F(CliOnXorg, AttendedWindowsCoverTheOutputAndShowTheirPatterns)
         EXPECT_FALSE(pointer) << "the pointer shows over the test window";
         EXPECT_EQ(report.value("runs")[0]["resultName"].toString(), "Passed");
     }
+}
+
+namespace {
+// What a window of that class paints on DUMMY1's 1280x1024 pixels without
+// any scaling (this process runs unscaled on the offscreen platform).
+template <typename Window> QImage unscaled(uint32_t mode)
+{
+    Window window(nullptr, nullptr, 0, 0, 1280, 1024, mode, nullptr, 5);
+    QImage image(1280, 1024, QImage::Format_RGB32);
+    window.render(&image);
+    return image;
+}
+} // namespace
+
+// Qt's high-DPI scaling of the host, per screen (DUMMY1 at 1.5, by name and
+// by list) and for the whole program (2), changes nothing on the panel: the
+// window lies exactly on DUMMY1 and the screen shows every pattern pixel for
+// pixel as the unscaled window paints it.
+TEST_F(CliOnXorg, ScaledHostsStillShowEveryPatternPixelForPixel)
+{
+    const std::pair<const char*, QImage> patterns[] = {
+        {"-Qr", unscaled<DisplayPurityWindow>(2)},
+        {"-Qc", unscaled<DisplayColorTransitionWindow>(0xFFFFFFFF)},
+        {"-Qm", unscaled<DisplayMeshWindow>(0)},
+        {"-Qs", unscaled<DisplayMemeWindow>(0xFFFFFFFF)},
+    };
+    // The host's environment, and the X resources it finds.
+    const std::pair<QStringList, const char*> scalings[] = {
+        {{"QT_SCREEN_SCALE_FACTORS=DUMMY0=1;DUMMY1=1.5"}, ""},
+        {{"QT_SCREEN_SCALE_FACTORS=1;1.5"}, ""},
+        {{"QT_SCALE_FACTOR=2"}, ""},
+        // What Qt::AA_EnableHighDpiScaling in a host does, from the server's 144 dpi.
+        {{"QT_AUTO_SCREEN_SCALE_FACTOR=1", "QT_SCALE_FACTOR_ROUNDING_POLICY=PassThrough"},
+         "Xft.dpi: 144"},
+    };
+    for (const auto& [environment, resources] : scalings) {
+        ASSERT_EQ(run(std::string("echo '") + resources + "' | xrdb -load -"), 0);
+        for (const QString& assignment : environment)
+            qputenv(assignment.section('=', 0, 0).toLatin1(),
+                    assignment.section('=', 1).toLatin1());
+        for (const auto& [test, image] : patterns) {
+            if (environment.first().endsWith("1;1.5") && QByteArray(test) != "-Qm")
+                continue; // the list gives the same factors as the names
+            SCOPED_TRACE((environment.join(' ') + " " + test).toStdString());
+            XWindowAttributes window{};
+            long wrong = -1;
+            const QJsonObject report =
+                cli({"-Mdisplay", test, "dpy2", "--answers=continue,yes", "--set",
+                     "CSAT.CSAT_TEST_TIMEOUT=4"},
+                    [&, &image = image] {
+                        for (int tries = 0; tries < 200 && wrong != 0; ++tries) {
+                            if (!bypassingWindow(window) && window.width)
+                                return;
+                            if (window.x == 1920 && window.y == 0 && window.width == 1280 &&
+                                window.height == 1024)
+                                wrong = mismatches(window, [&](int x, int y) {
+                                    return (unsigned long)(image.pixel(x, y) & 0xFFFFFF);
+                                });
+                            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                        }
+                    });
+            EXPECT_EQ(std::make_tuple(window.x, window.y, window.width, window.height),
+                      std::make_tuple(1920, 0, 1280, 1024));
+            EXPECT_EQ(wrong, 0) << "pixels differing from the pattern";
+            EXPECT_EQ(report.value("runs")[0]["resultName"].toString(), "Passed");
+        }
+        for (const QString& assignment : environment)
+            qunsetenv(assignment.section('=', 0, 0).toLatin1());
+    }
+    run("xrdb -remove");
 }

@@ -2,9 +2,12 @@
 // definition at the sizes real and odd displays have; flags and placement,
 // the ways a window ends and the result each leaves, the debug lines of a
 // run, the interactive window's turns and answers, and a misbehaving host.
+// CTest runs it again with Qt's scaling at 1.5 and 2: every size and pixel
+// here is a device pixel, as the panel counts them.
 
 #include "autotests/support/WindowSpy.h"
 #include "module/SystemEventMask.h"
+#include "widgets/DeviceGeometry.h"
 #include "widgets/DisplayColorTransitionWindow.h"
 #include "widgets/DisplayInteractiveWidget.h"
 #include "widgets/DisplayMemeWindow.h"
@@ -20,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <set>
 
@@ -68,14 +72,22 @@ int endWith(std::function<void(DisplayWidget&)> action)
 }
 using Expected = std::function<QRgb(int x, int y, int width, int height)>;
 
-// The first full paint of a new window, into an image no pattern would leave.
-template <typename Window> QImage render(QSize size, uint32_t mode)
+// The device pixels a window paints, as its backing store holds them: into
+// an image no pattern would leave, at the window's scale.
+QImage devicePixels(QWidget& window, QSize size)
 {
-    Window window(nullptr, nullptr, 0, 0, size.width(), size.height(), mode, nullptr, 5);
     QImage image(size, QImage::Format_RGB32);
+    image.setDevicePixelRatio(window.devicePixelRatioF());
     image.fill(0xFF123456);
     window.render(&image);
     return image;
+}
+
+// The first full paint of a new window.
+template <typename Window> QImage render(QSize size, uint32_t mode)
+{
+    Window window(nullptr, nullptr, 0, 0, size.width(), size.height(), mode, nullptr, 5);
+    return devicePixels(window, size);
 }
 
 // The sharpness tile as drawn: '#' is a black dot.
@@ -122,7 +134,9 @@ TEST(WindowBehaviour, FlagsPlacementAndTimers)
         EXPECT_STREQ(w->metaObject()->className(), name);
         EXPECT_TRUE(int(w->windowFlags()) == 0xC03 && w->windowModality() == Qt::ApplicationModal &&
                     w->focusPolicy() == Qt::NoFocus && !w->testAttribute(Qt::WA_DeleteOnClose) &&
-                    w->result() == Timeout && w->geometry() == QRect(-5, 7, 30, 40));
+                    w->result() == Timeout);
+        EXPECT_EQ(w->deviceGeometry().deviceRect(), QRect(-5, 7, 30, 40));
+        EXPECT_EQ(w->geometry(), w->deviceGeometry().logicalRect());
         EXPECT_EQ(w->cursor().shape(), isInteractive ? Qt::ArrowCursor : Qt::BlankCursor);
         EXPECT_EQ(w->hasTimeout(), !isInteractive) << name;
         // The system-event poll runs once a second from construction on.
@@ -131,7 +145,7 @@ TEST(WindowBehaviour, FlagsPlacementAndTimers)
         EXPECT_TRUE(timers[0]->isActive() && timers[0]->interval() == 1000);
     }
     // Seconds x 1000 modulo 2^32, read as signed: negative means no time-out.
-    EXPECT_FALSE(window(0xFFFFFFFFu)->hasTimeout());                         // -1000 ms
+    EXPECT_FALSE(window(0xFFFFFFFFu)->hasTimeout());                    // -1000 ms
     EXPECT_FALSE(window(2147484u)->hasTimeout());                       // 2147484000 > INT_MAX
     EXPECT_TRUE(window(4294968u)->hasTimeout());                        // wraps to 704 ms
     EXPECT_TRUE(window(1, nullptr)->findChildren<QTimer*>().isEmpty()); // nothing to poll
@@ -179,8 +193,8 @@ TEST(WindowBehaviour, WaysToEndTheResultEachLeavesAndAMisbehavingHost)
                                        "After the event loop: 2"}));
 
     // A host that destroys the parent while the window is up, a system-event
-    // word that changes every millisecond, a foreign result: no crash, no
-    // window left, always a window result.
+    // word that changes every millisecond, a foreign result that goes back
+    // as it is: no crash, no window left.
     auto* parent = new QWidget;
     spy.onShown = [&parent](DisplayWidget*) { delete parent, parent = nullptr; };
     EXPECT_EQ(wrapper.run(parent, &spy), int(Timeout));
@@ -195,30 +209,37 @@ TEST(WindowBehaviour, WaysToEndTheResultEachLeavesAndAMisbehavingHost)
     spy.onShown = [](DisplayWidget* w) { w->done(42); };
     wrapper.systemEventWord = nullptr;
     wrapper.timeoutSeconds = 60;
-    EXPECT_EQ(wrapper.run(nullptr, &spy), int(Timeout));
+    EXPECT_EQ(wrapper.run(nullptr, &spy), 42);
     for (QWidget* widget : QApplication::topLevelWidgets())
         EXPECT_EQ(qobject_cast<DisplayWidget*>(widget), nullptr);
 }
 
 TEST(WindowBehaviour, InteractiveLayoutTurnsAndAnswers)
 {
+    // Sizes in device pixels: exact unscaled, within one pixel at any scale.
     auto w = interactive();
+    const qreal scale = w->devicePixelRatioF();
+    const auto devicePx = [scale](int px) { return int(std::lround(px * scale)); };
+    const int off = scale == 1 ? 0 : 1;
     const auto labels = w->findChildren<QLabel*>();
     ASSERT_EQ(labels.size(), 2);
-    EXPECT_EQ(std::make_pair(labels[0]->font().pixelSize(), labels[1]->font().pixelSize()),
-              std::make_pair(490, 32));
+    EXPECT_NEAR(devicePx(labels[0]->font().pixelSize()), 490, off);
+    EXPECT_NEAR(devicePx(labels[1]->font().pixelSize()), 32, off);
     EXPECT_EQ(labels[1]->text(), "DISPLAY_GENERAL_DISPLAY_INTERACTIVE_INSTRUCTIONS");
-    for (QPushButton* b : buttons(*w))
-        EXPECT_TRUE(b->styleSheet() == ".QPushButton{font-size: 56px;}" &&
-                    b->focusPolicy() == Qt::NoFocus);
+    for (QPushButton* b : buttons(*w)) {
+        EXPECT_NEAR(devicePx(b->font().pixelSize()), 56, off);
+        EXPECT_EQ(b->focusPolicy(), Qt::NoFocus);
+        if (scale == 1) {
+            EXPECT_EQ(b->styleSheet(), ".QPushButton{font-size: 56px;}");
+        }
+    }
     EXPECT_EQ(std::make_pair(w->markerDiameter(), w->markerLeft()), std::make_pair(15, 938));
     // Grey markers turn red one by one with wrong answers.
-    QImage image(w->size(), QImage::Format_RGB32);
-    w->render(&image);
+    QImage image = devicePixels(*w, QSize(1920, 1080));
     EXPECT_EQ(image.pixel(5, 5), qRgb(219, 219, 219));
     EXPECT_EQ(image.pixel(945, 27), QColor(Qt::gray).rgb());
     QMetaObject::invokeMethod(w.get(), "interact_wrong");
-    w->render(&image);
+    image = devicePixels(*w, QSize(1920, 1080));
     EXPECT_EQ(std::make_pair(image.pixel(945, 27), image.pixel(975, 27)),
               std::make_pair(QColor(Qt::red).rgb(), QColor(Qt::gray).rgb()));
 
@@ -344,4 +365,35 @@ TEST(PatternPaint, EveryWindowPaintsItsFormulaAtEverySize)
                                     run(DisplayWidgetWrapper<DisplayPurityWindow>())}),
                   std::vector<int>(4, Timeout));
     }
+}
+
+// Qt scales a window's offset on its screen and its size by rounding each
+// product; the mapping lands on the display's device pixels wherever some
+// Qt length does, and otherwise covers them with one pixel to spare (the
+// windows then place themselves natively where the platform allows).
+TEST(DeviceGeometryMapping, QtsRoundingLandsOnTheDevicePixelsWhereverItCan)
+{
+    for (qreal scale : {1.0, 1.25, 1.5, 1.75, 2.0, 3.0}) {
+        int wrong = 0;
+        for (int n = 0; n <= 1200 && !wrong; ++n) {
+            bool reachable = false;
+            for (int k = 0; k <= n && !reachable; ++k)
+                reachable = qRound(k * scale) == n;
+            const QRect device(1920 + n, n, n, n);
+            const DeviceGeometry geometry(device, QPoint(1920, 0), scale);
+            const QRect back = geometry.toDevice(geometry.logicalRect());
+            // Less than one Qt pixel more, never less.
+            const int spare = back.width() - n;
+            wrong = reachable ? back != device
+                              : (spare < 1 || spare >= scale || back.x() - device.x() >= scale ||
+                                 back.y() < device.y());
+            EXPECT_EQ(wrong, 0) << "scale " << scale << " length " << n;
+        }
+    }
+    // The screen's corner stays in device pixels; the display from the issue
+    // (x 1500 to 2499, y 20 to 719 on a screen at 0, 0 scaled by 1.5).
+    EXPECT_EQ(DeviceGeometry(QRect(1500, 20, 1000, 700), QPoint(0, 0), 1.5).logicalRect(),
+              QRect(1000, 13, 667, 467));
+    EXPECT_EQ(DeviceGeometry(QRect(1920, 0, 1280, 1024), QPoint(1920, 0), 2).logicalRect(),
+              QRect(1920, 0, 640, 512));
 }

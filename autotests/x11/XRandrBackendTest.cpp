@@ -1,5 +1,6 @@
 #include "display/platform/x11/XRandrBackend.h"
 #include "display/platform/DisplayPlatform.h"
+#include "display/platform/x11/RandrLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +26,7 @@ TEST(XRandrBackend, RefreshIsDotClockOverTotalsRoundedToWholeHertz)
             {"no vertical total", 74250000, 2200, 0, 0, 0},
         };
     for (const auto& [what, dotClock, hTotal, vTotal, flags, hertz] : rows)
-        EXPECT_EQ(XRandrBackend::refreshRate(dotClock, hTotal, vTotal, flags), hertz) << what;
+        EXPECT_EQ(RandrLayout::refreshRate(dotClock, hTotal, vTotal, flags), hertz) << what;
 }
 
 // The default choice leaves X11 alone in a Wayland session or without a

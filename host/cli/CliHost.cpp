@@ -293,7 +293,9 @@ int CliHost::run()
         return fail("--edid writes the EDID's own bytes and cannot be combined with --json");
     if (m_options.modes && !m_options.list)
         return fail("--modes only goes with --list");
-    const bool edidOnly = !m_options.edid.empty() && !m_options.list;
+    if (!m_options.edid.empty() && m_options.list)
+        return fail("--edid and --list exclude each other");
+    const bool edidOnly = !m_options.edid.empty();
     // Without a module the diagnostic options are unknown too: the same
     // answer as with -M, not a reminder to choose a module.
     if (m_options.list || edidOnly || m_options.module.empty()) {

@@ -17,11 +17,6 @@
 namespace {
 // Largest EDID the property can hold: 256 blocks of 128 bytes, in 32-bit units.
 constexpr long MaxEdidLongs = 256 * 128 / 4;
-
-bool isSideways(unsigned short rotation)
-{
-    return rotation & (RR_Rotate_90 | RR_Rotate_270);
-}
 } // namespace
 
 XRandrBackend::Snapshot::~Snapshot()
@@ -101,25 +96,6 @@ void XRandrBackend::setDrmRoots(const std::string& sysfsRoot, const std::string&
             output.driverVersion.reset();
 }
 
-double XRandrBackend::exactRefreshRate(unsigned long dotClock, unsigned hTotal, unsigned vTotal,
-                                       unsigned long modeFlags)
-{
-    double lines = vTotal;
-    if (modeFlags & RR_DoubleScan)
-        lines *= 2;
-    if (modeFlags & RR_Interlace)
-        lines /= 2;
-    if (hTotal == 0 || lines <= 0)
-        return 0;
-    return double(dotClock) / (double(hTotal) * lines);
-}
-
-uint32_t XRandrBackend::refreshRate(unsigned long dotClock, unsigned hTotal, unsigned vTotal,
-                                    unsigned long modeFlags)
-{
-    return uint32_t(std::lround(exactRefreshRate(dotClock, hTotal, vTotal, modeFlags)));
-}
-
 // Brings the cached state up to date. With a round trip every change
 // notification the server sent before it has arrived; without one, only
 // those already received count, which is enough for the later steps of an
@@ -182,12 +158,9 @@ bool XRandrBackend::buildSnapshot()
     }
     snapshot->resources = resources;
 
-    for (int i = 0; i < resources->nmode; ++i) {
-        const XRRModeInfo& info = resources->modes[i];
-        const double hz = exactRefreshRate(info.dotClock, info.hTotal, info.vTotal, info.modeFlags);
-        snapshot->modes[info.id] = {info.id, info.width, info.height, uint32_t(std::lround(hz)),
-                                    hz};
-    }
+    RandrLayout& layout = snapshot->layout;
+    for (int i = 0; i < resources->nmode; ++i)
+        layout.addMode(resources->modes[i]);
 
     for (int i = 0; i < resources->noutput; ++i) {
         // An output removed since the resource list came back answers null.
@@ -208,29 +181,20 @@ bool XRandrBackend::buildSnapshot()
     }
 
     for (Output& output : snapshot->outputs) {
-        if (output.crtc == None || snapshot->crtcs.count(output.crtc))
+        if (output.crtc == None || layout.crtcs.count(output.crtc))
             continue;
         XRRCrtcInfo* info = XRRGetCrtcInfo(m_display, resources, output.crtc);
         if (!info) {
             output.crtc = None;
             continue;
         }
-        Crtc crtc;
-        crtc.id = output.crtc;
-        crtc.x = info->x;
-        crtc.y = info->y;
-        crtc.width = info->width;
-        crtc.height = info->height;
-        crtc.mode = info->mode;
-        crtc.rotation = info->rotation;
-        crtc.outputs.assign(info->outputs, info->outputs + info->noutput);
+        layout.addCrtc(output.crtc, *info);
         XRRFreeCrtcInfo(info);
-        snapshot->crtcs[crtc.id] = std::move(crtc);
     }
     // An output whose CRTC shows nothing is not driven.
     for (Output& output : snapshot->outputs) {
-        auto crtc = snapshot->crtcs.find(output.crtc);
-        if (crtc != snapshot->crtcs.end() && crtc->second.mode == None)
+        auto crtc = layout.crtcs.find(output.crtc);
+        if (crtc != layout.crtcs.end() && crtc->second.mode == None)
             output.crtc = None;
     }
     snapshot->primary = XRRGetOutputPrimary(m_display, root);
@@ -245,10 +209,8 @@ bool XRandrBackend::buildSnapshot()
         if (m_saved.count(output.id))
             continue;
         CrtcSetting saved;
-        auto crtc = snapshot->crtcs.find(output.crtc);
-        if (crtc != snapshot->crtcs.end())
-            saved = {crtc->second.id, crtc->second.mode,     crtc->second.x,
-                     crtc->second.y,  crtc->second.rotation, crtc->second.outputs};
+        if (layout.crtcs.count(output.crtc))
+            saved = layout.current(output.crtc);
         m_saved[output.id] = saved;
     }
     m_snapshot = std::move(snapshot);
@@ -336,7 +298,7 @@ const std::optional<std::string>& XRandrBackend::driverVersionOf(Output& output)
     return *output.driverVersion;
 }
 
-std::string XRandrBackend::monitorName(const Crtc& crtc) const
+std::string XRandrBackend::monitorName(const RandrLayout::Crtc& crtc) const
 {
     // The first output in the server's order: stable while the layout is.
     const Output* first = nullptr;
@@ -372,7 +334,7 @@ bool XRandrBackend::enumDisplayMonitors(const MonitorCallback& callback)
         XErrorTrap trap(m_display);
         if (!update())
             return false;
-        for (const auto& [id, crtc] : m_snapshot->crtcs) {
+        for (const auto& [id, crtc] : m_snapshot->layout.crtcs) {
             if (crtc.mode == None || crtc.outputs.empty())
                 continue;
             int first = INT_MAX;
@@ -394,11 +356,10 @@ bool XRandrBackend::getMonitorInfo(MonitorHandle monitor, MonitorInfo& info)
     XErrorTrap trap(m_display);
     if (!update())
         return false;
-    auto it = m_snapshot->crtcs.find(monitor);
-    if (it == m_snapshot->crtcs.end() || it->second.mode == None)
+    const RandrLayout& layout = m_snapshot->layout;
+    if (!layout.rectangle(monitor, info.rcMonitor))
         return false;
-    const Crtc& crtc = it->second;
-    info.rcMonitor = {crtc.x, crtc.y, crtc.x + int32_t(crtc.width), crtc.y + int32_t(crtc.height)};
+    const RandrLayout::Crtc& crtc = layout.crtcs.at(monitor);
     info.rcWork = info.rcMonitor;
     info.flags = std::find(crtc.outputs.begin(), crtc.outputs.end(), m_snapshot->primary) !=
                          crtc.outputs.end()
@@ -451,25 +412,25 @@ bool XRandrBackend::enumDisplaySettings(const std::string& outputName, int32_t m
     const Output* output = findOutput(outputName);
     if (!output)
         return false;
+    const RandrLayout& layout = m_snapshot->layout;
     unsigned long modeId = None;
     if (modeIndex == CurrentSettings) {
-        auto crtc = m_snapshot->crtcs.find(output->crtc);
-        if (output->crtc == None || crtc == m_snapshot->crtcs.end())
+        if (output->crtc == None || !layout.crtcs.count(output->crtc))
             return false;
-        modeId = crtc->second.mode;
+        modeId = layout.crtcs.at(output->crtc).mode;
     } else if (modeIndex >= 0 && size_t(modeIndex) < output->modes.size()) {
         modeId = output->modes[size_t(modeIndex)];
     }
-    auto found = m_snapshot->modes.find(modeId);
-    if (modeId == None || found == m_snapshot->modes.end())
-        return false;
-    mode = {};
-    mode.width = found->second.width;
-    mode.height = found->second.height;
-    mode.bitsPerPixel = depth();
-    mode.frequency = found->second.frequency;
-    mode.nativeId = modeId;
-    return true;
+    // A turned output shows its modes turned: listed and current alike.
+    return layout.modeRecord(modeId, rotationOf(*output), depth(), mode);
+}
+
+unsigned short XRandrBackend::rotationOf(const Output& output) const
+{
+    auto crtc = m_snapshot->layout.crtcs.find(output.crtc);
+    if (output.crtc == None || crtc == m_snapshot->layout.crtcs.end())
+        return RR_Rotate_0;
+    return crtc->second.rotation;
 }
 
 bool XRandrBackend::presentMonitorDevices(std::vector<MonitorDevice>& devices)
@@ -530,33 +491,36 @@ bool XRandrBackend::describeDevice(const std::string& outputName, const std::str
     if (index >= attached.size())
         return false;
     Output& output = *findOutput(attached[index]->id);
+    const RandrLayout& layout = m_snapshot->layout;
 
     view.connector = output.name;
-    auto crtc = m_snapshot->crtcs.find(output.crtc);
-    const unsigned long current = crtc != m_snapshot->crtcs.end() ? crtc->second.mode : None;
-    if (crtc != m_snapshot->crtcs.end()) {
-        view.x = crtc->second.x;
-        view.y = crtc->second.y;
-        view.width = crtc->second.width;
-        view.height = crtc->second.height;
+    Rect rect;
+    if (layout.rectangle(output.crtc, rect)) {
+        view.x = rect.left;
+        view.y = rect.top;
+        view.width = uint32_t(rect.right - rect.left);
+        view.height = uint32_t(rect.bottom - rect.top);
     }
     view.primary = output.id == m_snapshot->primary;
+    const unsigned long current = layout.current(output.crtc).mode;
+    // Modes as the output shows them: turned with its CRTC, like the module's list.
+    const unsigned short rotation = rotationOf(output);
     for (size_t i = 0; i < output.modes.size(); ++i) {
-        auto listed = m_snapshot->modes.find(output.modes[i]);
-        if (listed == m_snapshot->modes.end())
+        ModeRecord record;
+        if (!layout.modeRecord(output.modes[i], rotation, 0, record))
             continue;
         OutputMode mode;
-        mode.width = listed->second.width;
-        mode.height = listed->second.height;
-        if (listed->second.refreshHz > 0)
-            mode.refreshHz = OutputView::roundedHz(listed->second.refreshHz);
-        mode.current = current != None && listed->first == current;
+        mode.width = record.width;
+        mode.height = record.height;
+        const double hz = layout.modes.at(output.modes[i]).refreshHz;
+        if (hz > 0)
+            mode.refreshHz = OutputView::roundedHz(hz);
+        mode.current = current != None && output.modes[i] == current;
         mode.preferred = int(i) < output.preferredModes;
+        if (mode.current)
+            view.refreshHz = mode.refreshHz;
         view.modes.push_back(mode);
     }
-    auto running = m_snapshot->modes.find(current);
-    if (current != None && running != m_snapshot->modes.end() && running->second.refreshHz > 0)
-        view.refreshHz = OutputView::roundedHz(running->second.refreshHz);
     view.edid = edidOf(output);
     return !m_broken;
 }
@@ -575,31 +539,20 @@ int32_t XRandrBackend::changeDisplaySettings(const std::string& outputName, cons
     return result;
 }
 
-XRandrBackend::CrtcSetting XRandrBackend::currentSetting(unsigned long crtcId) const
-{
-    CrtcSetting setting;
-    setting.crtc = crtcId;
-    auto crtc = m_snapshot->crtcs.find(crtcId);
-    if (crtc != m_snapshot->crtcs.end() && crtc->second.mode != None) {
-        setting.mode = crtc->second.mode;
-        setting.x = crtc->second.x;
-        setting.y = crtc->second.y;
-        setting.rotation = crtc->second.rotation;
-        setting.outputs = crtc->second.outputs;
-    }
-    return setting;
-}
-
 int32_t XRandrBackend::applyMode(Output& output, const ModeRecord& mode)
 {
     if (mode.bitsPerPixel != 0 && mode.bitsPerPixel != depth())
         return ChangeBadMode;
     // The record's own mode when the output still lists it, else a listed
     // mode with the same figures.
+    // Compared as the module reads them: turned with the output.
+    const RandrLayout& layout = m_snapshot->layout;
+    const unsigned short rotation = rotationOf(output);
     unsigned long modeId = None;
     auto matches = [&](unsigned long id) {
-        const Mode& listed = m_snapshot->modes[id];
-        return listed.width == mode.width && listed.height == mode.height &&
+        ModeRecord listed;
+        return layout.modeRecord(id, rotation, depth(), listed) && listed.width == mode.width &&
+               listed.height == mode.height &&
                (mode.frequency == 0 || listed.frequency == mode.frequency);
     };
     for (unsigned long id : output.modes)
@@ -614,7 +567,8 @@ int32_t XRandrBackend::applyMode(Output& output, const ModeRecord& mode)
     // An output the server does not drive has no mode to switch.
     if (output.crtc == None)
         return ChangeFailed;
-    CrtcSetting setting = currentSetting(output.crtc);
+    // Position, rotation, reflection and the outputs shown stay.
+    CrtcSetting setting = layout.current(output.crtc);
     setting.mode = modeId;
     if (changeCrtcs({setting}, false))
         return ChangeSuccessful;
@@ -637,7 +591,7 @@ int32_t XRandrBackend::restore(Output& output)
         return ChangeFailed;
     std::vector<CrtcSetting> settings;
     if (output.crtc != None && output.crtc != saved->second.crtc) {
-        CrtcSetting off = currentSetting(output.crtc);
+        CrtcSetting off = m_snapshot->layout.current(output.crtc);
         off.outputs.erase(std::remove(off.outputs.begin(), off.outputs.end(), output.id),
                           off.outputs.end());
         if (off.outputs.empty())
@@ -645,7 +599,7 @@ int32_t XRandrBackend::restore(Output& output)
         settings.push_back(off);
     }
     if (saved->second.crtc != None) {
-        if (!m_snapshot->modes.count(saved->second.mode))
+        if (!m_snapshot->layout.modes.count(saved->second.mode))
             return ChangeFailed;
         CrtcSetting on = saved->second;
         on.outputs.clear();
@@ -659,63 +613,27 @@ int32_t XRandrBackend::restore(Output& output)
 
 bool XRandrBackend::changeCrtcs(const std::vector<CrtcSetting>& settings, bool shrinkBack)
 {
-    // The layout after the change decides how large the screen must be.
-    std::map<unsigned long, CrtcSetting> layout;
-    for (const auto& [id, crtc] : m_snapshot->crtcs)
-        layout[id] = currentSetting(id);
-    for (const CrtcSetting& setting : settings)
-        layout[setting.crtc] = setting;
-    long right = 0;
-    long bottom = 0;
-    for (const auto& [id, setting] : layout) {
-        if (setting.mode == None)
-            continue;
-        const Mode& mode = m_snapshot->modes[setting.mode];
-        const bool sideways = isSideways(setting.rotation);
-        right = std::max(right, long(setting.x) + long(sideways ? mode.height : mode.width));
-        bottom = std::max(bottom, long(setting.y) + long(sideways ? mode.width : mode.height));
-    }
-    const int screen = DefaultScreen(m_display);
-    const unsigned width = unsigned(DisplayWidth(m_display, screen));
-    const unsigned height = unsigned(DisplayHeight(m_display, screen));
+    const int screenNumber = DefaultScreen(m_display);
+    RandrLayout::Screen screen;
+    screen.width = unsigned(DisplayWidth(m_display, screenNumber));
+    screen.height = unsigned(DisplayHeight(m_display, screenNumber));
     int minWidth = 0, minHeight = 0, maxWidth = 0, maxHeight = 0;
     if (!XRRGetScreenSizeRange(m_display, DefaultRootWindow(m_display), &minWidth, &minHeight,
-                               &maxWidth, &maxHeight) ||
-        right > maxWidth || bottom > maxHeight)
+                               &maxWidth, &maxHeight))
         return false;
-    const unsigned grownWidth = std::max(width, unsigned(right));
-    const unsigned grownHeight = std::max(height, unsigned(bottom));
+    screen.minWidth = unsigned(std::max(minWidth, 0));
+    screen.minHeight = unsigned(std::max(minHeight, 0));
+    screen.maxWidth = unsigned(std::max(maxWidth, 0));
+    screen.maxHeight = unsigned(std::max(maxHeight, 0));
+    const std::pair<unsigned, unsigned> firstSeen(m_savedWidth, m_savedHeight);
+    const RandrLayout::Requests requests{
+        [this](unsigned width, unsigned height) { return setScreenSize(width, height); },
+        [this](const CrtcSetting& setting) { return setCrtc(setting); }};
 
     // Nobody else reconfigures the screen while it is half changed.
     XGrabServer(m_display);
-    bool ok = true;
-    bool grown = false;
-    if (grownWidth != width || grownHeight != height) {
-        ok = setScreenSize(grownWidth, grownHeight);
-        grown = ok;
-    }
-    std::vector<CrtcSetting> undo;
-    for (const CrtcSetting& setting : settings) {
-        if (!ok)
-            break;
-        const CrtcSetting before = currentSetting(setting.crtc);
-        ok = setCrtc(setting);
-        if (ok)
-            undo.push_back(before);
-    }
-    if (ok && shrinkBack) {
-        const unsigned targetWidth = std::max({m_savedWidth, unsigned(right), unsigned(minWidth)});
-        const unsigned targetHeight =
-            std::max({m_savedHeight, unsigned(bottom), unsigned(minHeight)});
-        if (targetWidth != grownWidth || targetHeight != grownHeight)
-            ok = setScreenSize(targetWidth, targetHeight);
-    }
-    if (!ok) {
-        for (auto it = undo.rbegin(); it != undo.rend(); ++it)
-            setCrtc(*it);
-        if (grown)
-            setScreenSize(width, height);
-    }
+    const bool ok =
+        m_snapshot->layout.change(settings, screen, shrinkBack ? &firstSeen : nullptr, requests);
     XUngrabServer(m_display);
     XSync(m_display, False);
     return ok && !m_broken;

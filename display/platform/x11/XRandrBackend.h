@@ -1,6 +1,7 @@
 #pragma once
 
 #include "display/platform/DisplayBackend.h"
+#include "display/platform/x11/RandrLayout.h"
 
 #include <map>
 #include <memory>
@@ -10,7 +11,6 @@
 
 typedef struct _XDisplay Display;
 typedef struct _XRRScreenResources XRRScreenResources;
-typedef struct _XRRModeInfo XRRModeInfo;
 
 // The displays of an X server through RandR 1.2 and later. Every active CRTC
 // is a monitor named after the first connected output it drives (in the
@@ -43,14 +43,6 @@ public:
     // "RandR 1.6 on :0": what the connection found, for verbose output.
     std::string description() const;
 
-    // Whole hertz of a mode: dot clock over the totals, the vertical total
-    // doubled for double scan and halved for interlace; 0 without totals.
-    static uint32_t refreshRate(unsigned long dotClock, unsigned hTotal, unsigned vTotal,
-                                unsigned long modeFlags);
-    // The same rate unrounded; 0 without totals.
-    static double exactRefreshRate(unsigned long dotClock, unsigned hTotal, unsigned vTotal,
-                                   unsigned long modeFlags);
-
     // Where the DRM connectors are looked up for driver versions.
     void setDrmRoots(const std::string& sysfsRoot, const std::string& deviceRoot);
 
@@ -67,45 +59,15 @@ private:
         std::optional<std::vector<uint8_t>> edid; // fetched on first use
         std::optional<std::optional<std::string>> driverVersion;
     };
-    struct Crtc
-    {
-        unsigned long id = 0;
-        int x = 0;
-        int y = 0;
-        unsigned width = 0; // as placed on the screen (rotation applied)
-        unsigned height = 0;
-        unsigned long mode = 0;
-        unsigned short rotation = 1;
-        std::vector<unsigned long> outputs;
-    };
-    struct Mode
-    {
-        unsigned long id = 0;
-        unsigned width = 0;
-        unsigned height = 0;
-        uint32_t frequency = 0;
-        double refreshHz = 0;
-    };
     struct Snapshot
     {
         XRRScreenResources* resources = nullptr;
         std::vector<Output> outputs;
-        std::map<unsigned long, Crtc> crtcs; // those in use by an output
-        std::map<unsigned long, Mode> modes;
+        RandrLayout layout;
         unsigned long primary = 0;
         ~Snapshot();
     };
-    // One CRTC setting: for changing, for undoing, and how an output was
-    // driven when the backend first saw it.
-    struct CrtcSetting
-    {
-        unsigned long crtc = 0;
-        unsigned long mode = 0;
-        int x = 0;
-        int y = 0;
-        unsigned short rotation = 1;
-        std::vector<unsigned long> outputs;
-    };
+    using CrtcSetting = RandrLayout::CrtcSetting;
 
     XRandrBackend(Display* display, std::string displayName);
 
@@ -116,20 +78,21 @@ private:
     Output* findOutput(unsigned long id);
     const std::vector<uint8_t>& edidOf(Output& output);
     const std::optional<std::string>& driverVersionOf(Output& output);
-    std::string monitorName(const Crtc& crtc) const;
+    std::string monitorName(const RandrLayout::Crtc& crtc) const;
     std::vector<const Output*> attachedOutputs(const Output& adapter) const;
     int outputIndex(unsigned long id) const;
     uint32_t depth() const;
 
     int32_t applyMode(Output& output, const ModeRecord& mode);
     int32_t restore(Output& output);
-    // Applies the CRTC settings in order after growing the screen as they
-    // need, then shrinks it to shrinkTo when given; undoes everything on
-    // the first failure.
+    // Carries out the settings on the server as RandrLayout::change plans
+    // them, with the server grabbed; shrinkBack returns the screen to the
+    // size first seen where the layout allows.
     bool changeCrtcs(const std::vector<CrtcSetting>& settings, bool shrinkBack);
     bool setCrtc(const CrtcSetting& setting);
     bool setScreenSize(unsigned width, unsigned height);
-    CrtcSetting currentSetting(unsigned long crtc) const;
+    // The rotation of the CRTC that drives the output; none when idle.
+    unsigned short rotationOf(const Output& output) const;
 
     Display* m_display;
     std::string m_displayName;
