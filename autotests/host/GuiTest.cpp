@@ -40,6 +40,8 @@ struct RunDriver : QObject
                 return;
             }
             screens << modal->screen()->name();
+            if (onQuestion)
+                onQuestion();
             seen << modal->findChild<QLabel*>("displayLabel")->text() + "|" +
                         modal->findChild<QLabel*>("titleLabel")->text() + "|" +
                         modal->findChild<QLabel*>("textLabel")->text();
@@ -52,6 +54,7 @@ struct RunDriver : QObject
     }
     QStringList seen;
     QStringList screens; // the screen each question showed on
+    std::function<void()> onQuestion;
     QString m_script;
     QPointer<QWidget> m_last;
     QTimer m_timer;
@@ -156,6 +159,10 @@ private slots:
         window.show();
         window.selectTests({"r", "f"});
         RunDriver driver("aaad"); // continue, yes on dpy1; continue, no on dpy2
+        // The desk picture marks the display each question is about.
+        QList<int> running;
+        auto* desk = window.findChild<DeskView*>("desk");
+        driver.onQuestion = [&running, desk]() { running << desk->running(); };
         QSignalSpy finished(&window, &MainWindow::runFinished);
         QTest::mouseClick(window.findChild<QPushButton*>("runButton"), Qt::LeftButton);
         QVERIFY(finished.wait(60000));
@@ -168,6 +175,8 @@ private slots:
                                                m_translator.text("DISPLAY_RED_PURITY_DESCRIPTION"),
                                            window.displays()[1].label() + "|Red purity test|" +
                                                m_translator.text("DISPLAY_GENERAL_PURITY_CHECK")}));
+        QCOMPARE(running, QList<int>({0, 0, 1, 1}));
+        QCOMPARE(desk->running(), -1);
         QVERIFY(driver.seen[0].startsWith("dpy1 \u00b7 DELL AW2518HF"));
         QCOMPARE(runsOf(window),
                  QStringList({"dpy1 r Passed", "dpy1 f Passed", "dpy2 r Failed", "dpy2 f Passed"}));

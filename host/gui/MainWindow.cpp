@@ -101,7 +101,7 @@ void MainWindow::buildUi()
     detailsLayout->addWidget(m_copyEdidButton, 0, Qt::AlignRight);
     top->addWidget(detailsBox);
     top->addWidget(buildTestsBox());
-    top->setSizes({470, 400, 330});
+    top->setSizes({540, 380, 300});
 
     auto* bottom = new QSplitter(Qt::Vertical, central);
     bottom->addWidget(top);
