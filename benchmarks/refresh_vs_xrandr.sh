@@ -75,3 +75,9 @@ if [ -x "$timing" ]; then
     printf '%-44s %10s ms  (%sx xrandr)\n' "refresh, connection that already answered" \
         "$warm" "$(ratio "$warm" "$xrandr_ms")"
 fi
+
+# The same comparison under GNOME's compositor, on a compositor of its own.
+if [ -x benchmarks/refresh_vs_gdbus.sh ] && command -v mutter >/dev/null; then
+    echo
+    env -u XORG_DUMMY_LOG benchmarks/refresh_vs_gdbus.sh "$build" "$runs"
+fi

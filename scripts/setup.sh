@@ -12,6 +12,7 @@ packages=(
     libx11-dev libxrandr-dev libxfixes-dev libdrm-dev
     xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-apps xdotool
     edid-decode tesseract-ocr
+    mutter dbus qtwayland5 libglib2.0-bin
     # xvfb only recommends xauth, which xvfb-run cannot do without; bc does the
     # benchmark script's arithmetic
     xauth bc

@@ -2,18 +2,18 @@
 # Sets everything up and runs the whole test suite: the normal build, the
 # same suite under AddressSanitizer/UndefinedBehaviorSanitizer with leak
 # detection, a short run of each fuzz target, and the integration tests
-# against a real X server.
+# against a real X server and against GNOME's headless compositor.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 
 echo "== build and test"
 scripts/build.sh build
-(cd build && ctest --output-on-failure --parallel "$(nproc)" -LE integration)
+(cd build && ctest --output-on-failure --parallel "$(nproc)" -LE 'integration|gnome')
 
 echo "== sanitizers (ASan, UBSan, leaks)"
 scripts/build.sh build-asan -DMODULE_DISPLAY_SANITIZE=ON -DMODULE_DISPLAY_BENCHMARKS=OFF
-(cd build-asan && ctest --output-on-failure --parallel "$(nproc)" -LE integration)
+(cd build-asan && ctest --output-on-failure --parallel "$(nproc)" -LE 'integration|gnome')
 
 if [ -x scripts/fuzz.sh ]; then
     echo "== fuzzing"
@@ -23,6 +23,11 @@ fi
 if [ -x scripts/integration.sh ]; then
     echo "== integration against a real X server"
     scripts/integration.sh build
+fi
+
+if [ -x scripts/with-mutter.sh ]; then
+    echo "== integration against GNOME's headless compositor"
+    scripts/with-mutter.sh ctest --test-dir build --output-on-failure -L gnome
 fi
 
 echo "== Debian package: build, unpack, run from the unpacked tree, lintian, validators"

@@ -1,5 +1,7 @@
 #include "widgets/DeviceGeometry.h"
 
+#include "widgets/ScreenPlacement.h"
+
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
@@ -57,6 +59,16 @@ void setNativeGeometry(QWidget* window, const QRect& device)
 
 DeviceGeometry::DeviceGeometry(const QRect& deviceRect) : m_device(deviceRect)
 {
+    // Where the compositor places windows (Wayland), the display's screen is
+    // the one it announces at the display's place, and the window fills it.
+    if (!ScreenPlacement::windowsPlaceThemselves()) {
+        if (QScreen* screen = ScreenPlacement::screenShowing(deviceRect)) {
+            m_screen = screen;
+            m_scale = screen->devicePixelRatio();
+            map(deviceRect.topLeft());
+            return;
+        }
+    }
     QScreen* best = QGuiApplication::primaryScreen();
     qint64 bestArea = 0;
     for (QScreen* screen : QGuiApplication::screens()) {
@@ -95,6 +107,11 @@ void DeviceGeometry::map(const QPoint& origin)
 void DeviceGeometry::place(QWidget* window) const
 {
     window->setGeometry(m_logical);
+    if (!ScreenPlacement::windowsPlaceThemselves()) {
+        if (m_screen)
+            ScreenPlacement::showFullScreenOn(window, m_screen);
+        return;
+    }
     if (m_scale == 1 || !m_screen)
         return;
     // Qt picks a new window's screen from its geometry in its own

@@ -17,7 +17,8 @@ class DeviceGeometry
 public:
     DeviceGeometry() = default;
     // Maps onto the screen that shows most of deviceRect (the primary one
-    // when none does).
+    // when none does); under a compositor that places windows, onto the
+    // screen it announces at deviceRect.
     explicit DeviceGeometry(const QRect& deviceRect);
     // Maps onto a screen whose top-left corner is origin and which has scale
     // device pixels per Qt pixel.
@@ -31,6 +32,7 @@ public:
     // Puts a top-level window on the display: Qt's geometry on the display's
     // screen, and on X11 the exact device rectangle where Qt's rounding of a
     // fractional factor cannot reach it (1024 pixels are 682.67 at 1.5).
+    // Under a compositor that places windows, full screen on that screen.
     void place(QWidget* window) const;
 
     // Where Qt puts a window given logicalRect: the inverse of the mapping.

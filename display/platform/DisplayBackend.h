@@ -34,6 +34,15 @@ public:
         ChangeBadParam = -5,
     };
 
+    // What a backend that hears of display changes made by others reports,
+    // as the bits of the hosts' system-event word.
+    enum DisplayEvent : uint32_t {
+        DisplayAdded = 0x001,
+        DisplayRemoved = 0x002,
+        DisplayReconfigured = 0x008, // moved, resized, turned or scaled
+    };
+    using ChangeCallback = std::function<void(uint32_t events)>;
+
     // Mode index that asks enumDisplaySettings() for the current mode.
     static constexpr int32_t CurrentSettings = -1;
 
@@ -79,4 +88,9 @@ public:
         (void)view;
         return false;
     }
+
+    // Asks the backend to report display changes made by others as
+    // DisplayEvent bits, on any thread; an empty callback stops the reports.
+    // Backends without such notices ignore it.
+    virtual void setChangeCallback(ChangeCallback callback) { (void)callback; }
 };

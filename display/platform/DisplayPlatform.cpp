@@ -7,10 +7,17 @@
 #ifdef DISPLAY_PLATFORM_HAS_DRM
 #include "display/platform/drm/DrmBackend.h"
 #endif
+#ifdef DISPLAY_PLATFORM_HAS_GNOME
+#include "display/platform/gnome/GnomeBackend.h"
+#endif
+#ifdef DISPLAY_PLATFORM_HAS_KDE
+#include "display/platform/kde/KdeBackend.h"
+#endif
 
 #include <algorithm>
 #include <cstdlib>
 #include <mutex>
+#include <vector>
 
 namespace {
 std::unique_ptr<DisplayBackend>& installed()
@@ -31,6 +38,20 @@ HandOutList& handOuts()
     return list;
 }
 
+DisplayBackend::ChangeCallback& changeCallback()
+{
+    static DisplayBackend::ChangeCallback callback;
+    return callback;
+}
+
+std::string join(const std::vector<std::string>& parts)
+{
+    std::string text;
+    for (const std::string& part : parts)
+        text += (text.empty() ? "" : "; ") + part;
+    return text;
+}
+
 std::string environment(const char* name)
 {
     const char* value = std::getenv(name);
@@ -38,7 +59,7 @@ std::string environment(const char* name)
 }
 
 // Under Wayland an X connection reaches Xwayland, whose outputs carry no
-// EDID and only made-up modes, so the kernel's view is the better one.
+// EDID and only made-up modes: the compositor or the kernel knows better.
 bool isWaylandSession(std::string* why)
 {
     if (!environment("WAYLAND_DISPLAY").empty()) {
@@ -56,8 +77,11 @@ bool isWaylandSession(std::string* why)
 DisplayBackend& DisplayPlatform::backend()
 {
     auto& backend = installed();
-    if (!backend)
+    if (!backend) {
         backend = createDefault();
+        if (changeCallback())
+            backend->setChangeCallback(changeCallback());
+    }
     return *backend;
 }
 
@@ -65,6 +89,15 @@ void DisplayPlatform::install(std::unique_ptr<DisplayBackend> backend)
 {
     beginHandOut();
     installed() = std::move(backend);
+    if (installed() && changeCallback())
+        installed()->setChangeCallback(changeCallback());
+}
+
+void DisplayPlatform::setChangeCallback(DisplayBackend::ChangeCallback callback)
+{
+    changeCallback() = std::move(callback);
+    if (installed())
+        installed()->setChangeCallback(changeCallback());
 }
 
 void DisplayPlatform::reset()
@@ -109,39 +142,61 @@ bool DisplayPlatform::describe(const std::string& id, OutputView& view)
 
 std::unique_ptr<DisplayBackend> DisplayPlatform::createDefault(std::string* reason)
 {
+    // One order for every machine: in a Wayland session the compositor's own
+    // display service (GNOME's, then KWin's), outside one the X server, and
+    // the kernel's DRM connectors when nothing better answers.
     std::string session;
     const bool wayland = isWaylandSession(&session);
-    std::string why = wayland ? session : "";
+    std::vector<std::string> why;
+    const auto chosen = [&](std::unique_ptr<DisplayBackend> backend) {
+        if (reason)
+            *reason = backend->name() + ": " + join(why);
+        return backend;
+    };
 
+    if (wayland) {
+        why.push_back(session);
+#ifdef DISPLAY_PLATFORM_HAS_GNOME
+        std::string error;
+        if (auto gnome = GnomeBackend::open(&error)) {
+            why.push_back(gnome->description());
+            return chosen(std::move(gnome));
+        }
+        why.push_back(error);
+#else
+        why.push_back("this build has no GNOME support");
+#endif
+#ifdef DISPLAY_PLATFORM_HAS_KDE
+        std::string kdeError;
+        if (auto kde = KdeBackend::open(nullptr, &kdeError)) {
+            why.push_back(kde->description());
+            return chosen(std::move(kde));
+        }
+        why.push_back(kdeError);
+#endif
+    } else {
 #ifdef DISPLAY_PLATFORM_HAS_X11
-    if (!wayland) {
         std::string error;
         if (auto x11 = XRandrBackend::open(nullptr, &error)) {
-            if (reason)
-                *reason = "x11: " + x11->description();
-            return x11;
+            why.push_back(x11->description());
+            return chosen(std::move(x11));
         }
-        why = error;
-    }
+        why.push_back(error);
 #else
-    if (!wayland)
-        why = "this build has no X11 support";
+        why.push_back("not a Wayland session, and this build has no X11 support");
 #endif
+    }
 
 #ifdef DISPLAY_PLATFORM_HAS_DRM
     auto drm = std::make_unique<DrmBackend>();
     const size_t connectors = drm->connectorCount();
     if (connectors > 0) {
-        if (reason)
-            *reason = "drm: " + why + "; reading " + std::to_string(connectors) +
-                      " connectors under /sys/class/drm";
-        return drm;
+        why.push_back("reading " + std::to_string(connectors) + " connectors under /sys/class/drm");
+        return chosen(std::move(drm));
     }
-    why += "; no DRM connectors under /sys/class/drm";
+    why.push_back("no DRM connectors under /sys/class/drm");
 #else
-    why += "; this build has no DRM support";
+    why.push_back("this build has no DRM support");
 #endif
-    if (reason)
-        *reason = "none: " + why;
-    return std::make_unique<NullBackend>();
+    return chosen(std::make_unique<NullBackend>());
 }

@@ -21,6 +21,11 @@ public:
     // must not be used afterwards.
     static void install(std::unique_ptr<DisplayBackend> backend);
 
+    // Display changes made by others, as DisplayBackend::DisplayEvent bits,
+    // from the backend in use and every backend installed later; an empty
+    // callback stops them. Called on any thread.
+    static void setChangeCallback(DisplayBackend::ChangeCallback callback);
+
     // Removes the installed backend; the next backend() picks the default.
     static void reset();
 

@@ -7,6 +7,7 @@
 #include "host/runtime/JsonReport.h"
 #include "host/runtime/ModuleLoader.h"
 #include "host/runtime/PlatformSummary.h"
+#include "host/runtime/QtPlatformChoice.h"
 #include "host/runtime/ScriptedRequestHandler.h"
 #include "host/runtime/SettingsLoader.h"
 #include "host/runtime/SystemEventMonitor.h"
@@ -67,13 +68,22 @@ void onInterrupt(int)
 }
 
 bool debugMessages = false;
+bool verboseMessages = false;
 
 // The module's windows write debug lines and Qt warns about the session
 // environment; a command-line user only wants those when asking for them
-// with --debug, apart from the host's own lines of --verbose.
+// with --debug. The host's own information lines (where a test window
+// landed) come with --verbose.
 void messageHandler(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
-    if (type != QtCriticalMsg && type != QtFatalMsg && !debugMessages)
+    if (QtPlatformChoice::isConnectionLoss(message)) {
+        std::fprintf(stderr, "%s: %s.\n", ProgramName, QtPlatformChoice::connectionLossSentence());
+        std::fflush(stdout);
+        _exit(CliHost::UsageError);
+    }
+    const bool wanted = type == QtCriticalMsg || type == QtFatalMsg || debugMessages ||
+                        (type == QtInfoMsg && verboseMessages);
+    if (!wanted)
         return;
     std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
@@ -161,18 +171,17 @@ int CliHost::main(int argc, char** argv)
     if (!parsed) // the error still goes out as a document when one was asked for
         options.json = std::find(arguments.begin(), arguments.end(), "--json") != arguments.end();
 
-    // Windows of attended tests need a screen: the real one when an X
-    // display can be reached, otherwise Qt draws them off screen.
-    // A platform that cannot start falls back to offscreen instead of
-    // aborting the program.
+    // Windows of attended tests need a screen: the compositor's or the X
+    // display's when one can be reached, otherwise Qt draws them off screen.
     const QByteArray chosen = qgetenv("QT_QPA_PLATFORM");
     offscreenChosenByUser = chosen.startsWith("offscreen");
-    if (chosen.isEmpty())
-        qputenv("QT_QPA_PLATFORM",
-                qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb;offscreen");
-    else if (!chosen.contains("offscreen"))
+    const std::string platformReason = QtPlatformChoice::choose(true);
+    // A platform the user named that cannot start falls back to offscreen
+    // instead of aborting the program.
+    if (!chosen.isEmpty() && !chosen.contains("offscreen"))
         qputenv("QT_QPA_PLATFORM", chosen + ";offscreen");
     debugMessages = options.debug;
+    verboseMessages = options.verbose;
     qInstallMessageHandler(messageHandler);
     // Listing, help and the version need no screen: a core application starts
     // several times faster than one that connects to the display server.
@@ -184,6 +193,10 @@ int CliHost::main(int argc, char** argv)
         app = std::make_unique<QApplication>(qtArgc, qtArgv);
     else
         app = std::make_unique<QCoreApplication>(qtArgc, qtArgv);
+    if (needsScreen && options.verbose)
+        std::fprintf(stderr, "%s: Qt platform %s (%s)\n", ProgramName,
+                     QGuiApplication::platformName().toLocal8Bit().constData(),
+                     platformReason.c_str());
 
     struct sigaction action = {};
     action.sa_handler = onInterrupt;

@@ -102,7 +102,7 @@ bool CliOptions::parse(const std::vector<std::string>& arguments, std::string* e
 
 std::string CliOptions::hostOptionNames()
 {
-    return "-M<module>, --help (-h), --list (-l), --json, --platform=auto|x11|drm|sim:FILE, "
+    return "-M<module>, --help (-h), --list (-l), --json, --platform=auto|x11|gnome|drm|sim:FILE, "
            "--module-path=FILE, --settings=FILE, --set SECTION.KEY=VALUE, --answers=LIST, "
            "--no-input, --verbose, --debug, --version (-V), --modes, --edid=DEVICE";
 }
@@ -123,7 +123,8 @@ std::string CliOptions::usage()
            "  --json                     print one JSON document instead of text\n"
            "  --modes                    with --list, every mode of each display\n"
            "  --edid DEVICE              write the display's raw EDID to standard output\n"
-           "  --platform NAME            auto (default), x11, drm or sim:FILE (a JSON desk)\n"
+           "  --platform NAME            auto (default), x11, gnome, drm or sim:FILE (a JSON\n"
+           "                             desk)\n"
            "  --module-path FILE         the module library to load\n"
            "  --settings FILE            settings for the tests, as an INI file\n"
            "  --set SECTION.KEY=VALUE    one setting (repeatable; after --settings)\n"

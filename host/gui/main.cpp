@@ -4,6 +4,7 @@
 #include "host/runtime/KeyTranslator.h"
 #include "host/runtime/ModuleCatalogue.h"
 #include "host/runtime/ModuleLoader.h"
+#include "host/runtime/QtPlatformChoice.h"
 #include "host/runtime/SettingsLoader.h"
 #include "module/ProductVersion.h"
 
@@ -12,6 +13,7 @@
 #include <QMessageBox>
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 const char* const ProgramName = "OrvaneDiagnostics";
@@ -36,21 +38,24 @@ int failure(const std::string& sentence)
     return 2;
 }
 
-// Qt reports each platform plugin it could not start; the program says it
-// once, in its own words, when none could.
-void quietStartUp(QtMsgType, const QMessageLogContext&, const QString&) {}
+QtMessageHandler qtHandler = nullptr;
+bool startingUp = false;
 
-// The display servers the environment names, as Qt platform plugins, with
-// offscreen last so that Qt falls back instead of aborting.
-QByteArray platformList()
+void messageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    QByteArray list;
-    if (!qEnvironmentVariableIsEmpty("DISPLAY"))
-        list += "xcb;";
-    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        list += "wayland;";
-    return list.isEmpty() ? list : list + "offscreen";
+    // A compositor that dies takes the windows with it: say so once and leave.
+    if (QtPlatformChoice::isConnectionLoss(message)) {
+        std::fprintf(stderr, "%s: %s.\n", ProgramName, QtPlatformChoice::connectionLossSentence());
+        _exit(2);
+    }
+    // Qt reports each platform plugin it could not start; the program says
+    // it once, in its own words, when none could.
+    if (startingUp)
+        return;
+    if (qtHandler)
+        qtHandler(type, context, message);
 }
+
 // "4.35.1.6"; empty without a version object.
 std::string versionText(const ProductVersion* version)
 {
@@ -101,17 +106,21 @@ int main(int argc, char** argv)
     // A platform the caller chose (offscreen in tests) is taken as it is.
     const bool platformChosen = qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
     if (!platformChosen) {
-        const QByteArray list = platformList();
-        if (list.isEmpty())
+        if (qEnvironmentVariableIsEmpty("DISPLAY") &&
+            qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
             return printError("no display server to show the window on: neither DISPLAY nor "
                               "WAYLAND_DISPLAY is set; run OrvaneDiagnosticsCLI instead");
-        qputenv("QT_QPA_PLATFORM", list);
-        qInstallMessageHandler(quietStartUp);
+        // In a Wayland session Qt's Wayland platform first, which lets the
+        // compositor put each test window on its output; offscreen last, so
+        // that Qt falls back instead of aborting when no server answers.
+        QtPlatformChoice::choose(true);
+        startingUp = true;
     }
+    qtHandler = qInstallMessageHandler(messageHandler);
     // Only the program's name reaches Qt: every option is the program's own.
     static int qtArgc = 1;
     QApplication app(qtArgc, argv);
-    qInstallMessageHandler(nullptr);
+    startingUp = false;
     QApplication::setApplicationName(QString::fromLatin1(ProgramName));
     // Ties the windows to the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.orvane.Diagnostics"));

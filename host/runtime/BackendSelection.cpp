@@ -9,10 +9,13 @@
 #ifdef HOST_HAS_DRM
 #include "display/platform/drm/DrmBackend.h"
 #endif
+#ifdef HOST_HAS_GNOME
+#include "display/platform/gnome/GnomeBackend.h"
+#endif
 
 std::string BackendSelection::choices()
 {
-    return "auto, x11, drm or sim:FILE";
+    return "auto, x11, gnome, drm or sim:FILE";
 }
 
 bool BackendSelection::install(const std::string& choice, std::string* description,
@@ -38,6 +41,15 @@ bool BackendSelection::install(const std::string& choice, std::string* descripti
         reason = "X11 RandR, as asked";
 #else
         failure = "this build has no X11 RandR support";
+#endif
+    } else if (choice == "gnome") {
+#ifdef HOST_HAS_GNOME
+        if (auto gnome = GnomeBackend::open(&failure)) {
+            reason = gnome->description() + ", as asked";
+            backend = std::move(gnome);
+        }
+#else
+        failure = "this build has no GNOME support";
 #endif
     } else if (choice == "drm") {
 #ifdef HOST_HAS_DRM

@@ -3,7 +3,8 @@
 #include <string>
 
 // Chooses the display backend for the whole process from a --platform value:
-// "auto" (what the machine has), "x11", "drm" or "sim:FILE" (a JSON desk).
+// "auto" (what the machine has), "x11", "gnome", "drm" or "sim:FILE" (a JSON
+// desk).
 class BackendSelection
 {
 public:

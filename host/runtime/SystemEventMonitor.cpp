@@ -1,5 +1,7 @@
 #include "host/runtime/SystemEventMonitor.h"
 
+#include "display/platform/DisplayPlatform.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -7,6 +9,12 @@
 #include <QDBusConnection>
 #include <QFileInfo>
 #endif
+
+static_assert(uint32_t(SystemEventMonitor::ScreenAdded) == DisplayBackend::DisplayAdded &&
+                  uint32_t(SystemEventMonitor::ScreenRemoved) == DisplayBackend::DisplayRemoved &&
+                  uint32_t(SystemEventMonitor::ScreenGeometry) ==
+                      DisplayBackend::DisplayReconfigured,
+              "backends report display changes with the hosts' bits");
 
 SystemEventMonitor::SystemEventMonitor(QObject* parent) : QObject(parent)
 {
@@ -19,6 +27,14 @@ SystemEventMonitor::SystemEventMonitor(QObject* parent) : QObject(parent)
             watch(screen);
     }
     watchSession();
+    // Backends that hear of changes themselves (a compositor's outputs,
+    // which Qt may not show as screens) report them with the same bits.
+    DisplayPlatform::setChangeCallback([this](uint32_t events) { raise(events); });
+}
+
+SystemEventMonitor::~SystemEventMonitor()
+{
+    DisplayPlatform::setChangeCallback({});
 }
 
 uint32_t SystemEventMonitor::value() const

@@ -34,6 +34,7 @@ public:
     };
 
     explicit SystemEventMonitor(QObject* parent = nullptr);
+    ~SystemEventMonitor() override;
 
     const uint32_t* word() const { return &m_word; }
     uint32_t value() const;

@@ -4,7 +4,10 @@
 #include "widgets/AbstractWidgetWrapper.h"
 
 #include <QElapsedTimer>
+#include <QScreen>
 #include <QTimer>
+#include <QWidget>
+#include <QWindow>
 
 int WindowExecutor::run(AbstractWidgetWrapper* wrapper, QWidget* parent, int limitMs,
                         const std::atomic<bool>* stop, WindowEventFilter* hostFilter)
@@ -19,7 +22,24 @@ int WindowExecutor::run(AbstractWidgetWrapper* wrapper, QWidget* parent, int lim
     // only until run() returns.
     QTimer watchdog;
     watchdog.setInterval(100);
+    QString placement;
     QObject::connect(&watchdog, &QTimer::timeout, [&]() {
+        // Where the window system put the window, each time that changes.
+        const QWidget* window = filter.window();
+        const QWindow* handle = window ? window->windowHandle() : nullptr;
+        if (handle && handle->isExposed()) {
+            const QSize size = handle->size() * handle->devicePixelRatio();
+            const QString now = QStringLiteral("test window on screen %1: %2x%3 device pixels%4")
+                                    .arg(handle->screen() ? handle->screen()->name() : QString())
+                                    .arg(size.width())
+                                    .arg(size.height())
+                                    .arg(handle->windowStates() & Qt::WindowFullScreen
+                                             ? QStringLiteral(", full screen")
+                                             : QString());
+            if (now != placement)
+                qInfo("%s", qPrintable(now));
+            placement = now;
+        }
         const bool stopping = stop && stop->load();
         const bool expired = limitMs >= 0 && clock.elapsed() >= limitMs;
         if ((stopping || expired) && filter.sendEscape())

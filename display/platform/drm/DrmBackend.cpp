@@ -50,7 +50,7 @@ ModeRecord recordOf(const drmModeModeInfo& mode, uint32_t bitsPerPixel, uint64_t
     return record;
 }
 
-std::vector<uint8_t> edidOf(const DrmSysfs::Connector& connector)
+std::vector<uint8_t> edidOf(const SysfsReader::Connector& connector)
 {
     // Shorter than a base block is no EDID at all.
     return connector.edid.size() >= 128 ? connector.edid : std::vector<uint8_t>();
@@ -70,12 +70,12 @@ size_t DrmBackend::connectorCount()
 void DrmBackend::rescan()
 {
     m_connectors.clear();
-    for (DrmSysfs::Connector& found : DrmSysfs::connectors(m_sysfsRoot)) {
+    for (SysfsReader::Connector& found : SysfsReader::connectors(m_sysfsRoot)) {
         Connector connector;
         connector.sysfs = std::move(found);
         for (size_t i = 0; i < connector.sysfs.modes.size(); ++i) {
             ModeRecord mode;
-            if (!DrmSysfs::parseModeName(connector.sysfs.modes[i], mode.width, mode.height))
+            if (!SysfsReader::parseModeName(connector.sysfs.modes[i], mode.width, mode.height))
                 continue;
             mode.bitsPerPixel = DefaultBitsPerPixel;
             mode.nativeId = i;
@@ -203,9 +203,9 @@ const std::optional<std::string>& DrmBackend::driverVersion(const std::string& c
 {
     auto it = m_driverVersions.find(card);
     if (it == m_driverVersions.end())
-        it =
-            m_driverVersions.emplace(card, DrmSysfs::driverVersion(m_sysfsRoot, m_deviceRoot, card))
-                .first;
+        it = m_driverVersions
+                 .emplace(card, SysfsReader::driverVersion(m_sysfsRoot, m_deviceRoot, card))
+                 .first;
     return it->second;
 }
 

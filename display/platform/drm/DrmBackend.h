@@ -1,7 +1,7 @@
 #pragma once
 
 #include "display/platform/DisplayBackend.h"
-#include "display/platform/drm/DrmSysfs.h"
+#include "display/platform/sysfs/SysfsReader.h"
 
 #include <map>
 #include <optional>
@@ -38,7 +38,7 @@ public:
 private:
     struct Connector
     {
-        DrmSysfs::Connector sysfs;
+        SysfsReader::Connector sysfs;
         std::vector<ModeRecord> modes;
         std::vector<OutputMode> listed; // the same modes as the platform view shows them
         std::optional<double> currentHz;

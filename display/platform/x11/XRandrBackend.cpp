@@ -1,10 +1,8 @@
 #include "display/platform/x11/XRandrBackend.h"
 
 #include "display/platform/MonitorIdentity.h"
+#include "display/platform/sysfs/SysfsReader.h"
 #include "display/platform/x11/XErrorTrap.h"
-#ifdef DISPLAY_PLATFORM_HAS_DRM
-#include "display/platform/drm/DrmSysfs.h"
-#endif
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -282,18 +280,17 @@ const std::optional<std::string>& XRandrBackend::driverVersionOf(Output& output)
     if (output.driverVersion)
         return *output.driverVersion;
     std::optional<std::string> version;
-#ifdef DISPLAY_PLATFORM_HAS_DRM
     // The DRM connector that shows the same EDID is the one behind this output.
     const std::vector<uint8_t>& edid = edidOf(output);
     if (!edid.empty()) {
-        for (const DrmSysfs::Connector& connector : DrmSysfs::connectors(m_drmSysfsRoot)) {
+        for (const SysfsReader::Connector& connector : SysfsReader::connectors(m_drmSysfsRoot)) {
             if (connector.edid == edid) {
-                version = DrmSysfs::driverVersion(m_drmSysfsRoot, m_drmDeviceRoot, connector.card);
+                version =
+                    SysfsReader::driverVersion(m_drmSysfsRoot, m_drmDeviceRoot, connector.card);
                 break;
             }
         }
     }
-#endif
     output.driverVersion = version;
     return *output.driverVersion;
 }

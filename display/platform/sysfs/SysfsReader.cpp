@@ -1,6 +1,8 @@
-#include "display/platform/drm/DrmSysfs.h"
+#include "display/platform/sysfs/SysfsReader.h"
 
+#ifdef DISPLAY_PLATFORM_HAS_DRM
 #include <xf86drm.h>
+#endif
 
 #include <algorithm>
 #include <cctype>
@@ -70,7 +72,7 @@ std::string baseName(const std::string& path)
 }
 } // namespace
 
-bool DrmSysfs::isConnectorName(const std::string& name)
+bool SysfsReader::isConnectorName(const std::string& name)
 {
     if (name.compare(0, 4, "card") != 0)
         return false;
@@ -80,7 +82,7 @@ bool DrmSysfs::isConnectorName(const std::string& name)
     return i > 4 && i + 1 < name.size() && name[i] == '-';
 }
 
-std::vector<DrmSysfs::Connector> DrmSysfs::connectors(const std::string& root)
+std::vector<SysfsReader::Connector> SysfsReader::connectors(const std::string& root)
 {
     std::vector<std::string> names;
     if (DIR* dir = opendir(root.c_str())) {
@@ -111,10 +113,20 @@ std::vector<DrmSysfs::Connector> DrmSysfs::connectors(const std::string& root)
     return found;
 }
 
-std::optional<std::string> DrmSysfs::driverVersion(const std::string& root,
-                                                   const std::string& deviceRoot,
-                                                   const std::string& card)
+std::optional<SysfsReader::Connector> SysfsReader::connectorNamed(const std::string& root,
+                                                                  const std::string& connector)
 {
+    for (Connector& found : connectors(root))
+        if (found.name.substr(found.card.size() + 1) == connector)
+            return std::move(found);
+    return std::nullopt;
+}
+
+std::optional<std::string> SysfsReader::driverVersion(const std::string& root,
+                                                      const std::string& deviceRoot,
+                                                      const std::string& card)
+{
+#ifdef DISPLAY_PLATFORM_HAS_DRM
     const std::string node = deviceRoot + "/" + card;
     const int fd = ::open(node.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd >= 0) {
@@ -131,6 +143,9 @@ std::optional<std::string> DrmSysfs::driverVersion(const std::string& root,
         if (text)
             return text;
     }
+#else
+    (void)deviceRoot;
+#endif
     // Without the node: the module of the device's driver may carry a version.
     char target[4096];
     const std::string driverLink = root + "/" + card + "/device/driver";
@@ -144,7 +159,7 @@ std::optional<std::string> DrmSysfs::driverVersion(const std::string& root,
     return driver + " " + version;
 }
 
-bool DrmSysfs::parseModeName(const std::string& name, uint32_t& width, uint32_t& height)
+bool SysfsReader::parseModeName(const std::string& name, uint32_t& width, uint32_t& height)
 {
     unsigned w = 0;
     unsigned h = 0;

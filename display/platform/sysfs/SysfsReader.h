@@ -7,8 +7,9 @@
 
 // What the kernel tells about DRM connectors through sysfs, read without
 // writing anything and without asking the hardware: each card*-* folder's
-// status, enabled, edid and modes files.
-class DrmSysfs
+// status, enabled, edid and modes files. Shared by every backend that needs
+// EDID bytes or driver versions its own platform does not hand out.
+class SysfsReader
 {
 public:
     struct Connector
@@ -25,8 +26,13 @@ public:
     // (DP-2 before DP-10). Empty when root cannot be read.
     static std::vector<Connector> connectors(const std::string& root);
 
+    // The connector called connector ("DP-1") on any card: card*-DP-1.
+    static std::optional<Connector> connectorNamed(const std::string& root,
+                                                   const std::string& connector);
+
     // "i915 1.6.0": the driver behind card, from drmGetVersion on the device
-    // node opened read-only, else from the driver's module version in sysfs.
+    // node opened read-only (when built with libdrm), else from the driver's module version in
+    // sysfs.
     static std::optional<std::string>
     driverVersion(const std::string& root, const std::string& deviceRoot, const std::string& card);
 

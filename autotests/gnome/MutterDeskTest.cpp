@@ -1,0 +1,289 @@
+#include "EdidSampleFile.h"
+
+#include "display/DisplayInterfaceComponentManagerWindows.h"
+#include "display/DisplayInterfaceComponentWindows.h"
+#include "display/DisplayModeWindows.h"
+#include "display/platform/DisplayPlatform.h"
+#include "display/platform/gnome/GnomeBackend.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <functional>
+#include <thread>
+
+namespace {
+const char* const DefaultLayout = "[(0,0,1.0,0,true,[('Meta-0','1920x1080@60.000',@a{sv} {})]),"
+                                  "(1920,0,1.0,0,false,[('Meta-1','1280x1024@60.000',@a{sv} {})])]";
+// Meta-0 at scale 2, Meta-1 turned 90°.
+const char* const TurnedAndScaledLayout =
+    "[(0,0,2.0,0,true,[('Meta-0','1920x1080@60.000',@a{sv} {})]),"
+    "(1920,0,1.0,1,false,[('Meta-1','1280x1024@60.000',@a{sv} {})])]";
+
+QString gdbus(const QString& method, const QStringList& arguments = {})
+{
+    QProcess process;
+    process.start("gdbus", QStringList{"call", "--session", "-d", "org.gnome.Mutter.DisplayConfig",
+                                       "-o", "/org/gnome/Mutter/DisplayConfig", "-m",
+                                       "org.gnome.Mutter.DisplayConfig." + method} +
+                               arguments);
+    process.waitForFinished(5000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The compositor's state without its serial, to compare layouts.
+QString layout()
+{
+    return gdbus("GetCurrentState").remove(QRegularExpression("^\\(uint32 \\d+, "));
+}
+
+void applyLayout(const char* logicalMonitors)
+{
+    const QString serial =
+        QRegularExpression("^\\(uint32 (\\d+),").match(gdbus("GetCurrentState")).captured(1);
+    gdbus("ApplyMonitorsConfig", {serial, "1", logicalMonitors, "@a{sv} {}"});
+}
+
+// The desk of the headless compositor: Meta-0 1920x1080 at 0,0 (primary)
+// and Meta-1 1280x1024 right of it, with real EDIDs in a sysfs tree named
+// after the virtual connectors; the module's discovery over the GNOME
+// backend refreshed on it. Skips without the compositor.
+class MutterDesk : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        if (!GnomeBackend::open(&error))
+            GTEST_SKIP() << "no GNOME compositor: " << error;
+        applyLayout(DefaultLayout);
+        for (const auto& [connector, source] :
+             {std::pair{"card0-Meta-0", Eizo}, {"card0-Meta-1", BenQ}}) {
+            QDir(m_sysfs.path()).mkpath(connector);
+            QFile file(m_sysfs.filePath(QString(connector) + "/edid"));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            const auto& edid = EdidSampleFile::bySource(source).full;
+            file.write(reinterpret_cast<const char*>(edid.data()), qint64(edid.size()));
+        }
+        refresh();
+    }
+    void TearDown() override
+    {
+        manager.reset();
+        DisplayPlatform::reset();
+        applyLayout(DefaultLayout);
+    }
+    void refresh()
+    {
+        manager.reset();
+        DisplayPlatform::install(GnomeBackend::open(nullptr, m_sysfs.path().toStdString()));
+        manager = std::make_unique<DisplayInterfaceComponentManagerWindows>(ItemId(9, 0, 0));
+        manager->refresh();
+    }
+    DisplayInterfaceComponentWindows* display(uint32_t index)
+    {
+        return dynamic_cast<DisplayInterfaceComponentWindows*>(manager->componentAt(index));
+    }
+    // Every monitor the backend reports: "Meta-0 0,0 1920x1080".
+    static std::vector<std::string> monitors()
+    {
+        std::vector<std::string> found;
+        DisplayBackend& backend = DisplayPlatform::backend();
+        backend.enumDisplayMonitors([&](DisplayBackend::MonitorHandle handle) {
+            MonitorInfo info;
+            if (backend.getMonitorInfo(handle, info)) {
+                const Rect& r = info.rcMonitor;
+                found.push_back(info.device + " " + std::to_string(r.left) + "," +
+                                std::to_string(r.top) + " " + std::to_string(r.right - r.left) +
+                                "x" + std::to_string(r.bottom - r.top));
+            }
+            return true;
+        });
+        return found;
+    }
+    // The command-line host as a user runs it on the compositor's session;
+    // meanwhile runs while it does. Its standard error lands in *errors.
+    static QJsonObject cli(
+        const QStringList& arguments, QString* errors = nullptr,
+        const std::function<void()>& meanwhile = [] {}, const QString& qtPlatform = {})
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("QT_QPA_PLATFORM"); // the host picks Qt's Wayland platform itself
+        if (!qtPlatform.isEmpty())
+            environment.insert("QT_QPA_PLATFORM", qtPlatform);
+        process.setProcessEnvironment(environment);
+        process.start(qEnvironmentVariable("MODULE_DISPLAY_BINARY_DIR") +
+                          "/bin/OrvaneDiagnosticsCLI",
+                      QStringList{"--json"} + arguments);
+        meanwhile();
+        EXPECT_TRUE(process.waitForFinished(60000));
+        const QString stderrText = QString::fromLocal8Bit(process.readAllStandardError());
+        if (errors)
+            *errors = stderrText;
+        EXPECT_NE(process.exitCode(), 2) << stderrText.toStdString();
+        return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+    }
+    static std::vector<std::string> resolutions(const QJsonObject& list)
+    {
+        std::vector<std::string> found;
+        for (const QJsonValue& device : list["devices"].toArray())
+            for (const QJsonValue& property : device["properties"].toArray())
+                if (property["key"] == "CURRENT_RESOLUTION")
+                    found.push_back(property["value"].toString().toStdString());
+        return found;
+    }
+
+    QTemporaryDir m_sysfs;
+    std::unique_ptr<DisplayInterfaceComponentManagerWindows> manager;
+};
+
+// Places, sizes and identities as the module reads them: a turned monitor
+// in its turned extent, a scaled one in its pixels (the compositor lays out
+// physically), EDIDs from sysfs by connector.
+TEST_F(MutterDesk, DisplaysShowTheirPlaceTurnedExtentAndEdid)
+{
+    const std::tuple<const char*, std::vector<std::string>, const char*> rows[] = {
+        {DefaultLayout, {"Meta-0 0,0 1920x1080", "Meta-1 1920,0 1280x1024"}, "1280x1024"},
+        {TurnedAndScaledLayout, {"Meta-0 0,0 1920x1080", "Meta-1 1920,0 1024x1280"}, "1024x1280"},
+    };
+    for (const auto& [layout, expected, second] : rows) {
+        SCOPED_TRACE(layout);
+        applyLayout(layout);
+        refresh();
+        EXPECT_EQ(monitors(), expected);
+        ASSERT_EQ(manager->componentCount(), 2u);
+        EXPECT_EQ(propertiesOf(display(0)), displayProperties("dpy1", "1920x1080", Eizo));
+        EXPECT_EQ(propertiesOf(display(1)), displayProperties("dpy2", second, BenQ));
+    }
+}
+
+// A listed mode applies; a mode the monitor does not offer is refused
+// before the service is asked (it is stopped, so asking would fail); a hung
+// service makes the switch fail instead of hanging; restoring brings back
+// the layout first seen after the test changed it.
+TEST_F(MutterDesk, ApplyRefuseAndRestore)
+{
+    const qint64 mutter = qEnvironmentVariable("MUTTER_PID").toLongLong();
+    ASSERT_GT(mutter, 0);
+    const QString before = layout();
+    std::vector<DisplayMode*> modes;
+    ASSERT_EQ(display(1)->modes(modes), 0);
+    ASSERT_FALSE(modes.empty());
+    EXPECT_EQ(modes.front()->apply(), 0);
+
+    MonitorInfo info;
+    info.device = "Meta-1";
+    ModeRecord unlisted{1024, 768, 32, 60, 0, 0};
+    ::kill(pid_t(mutter), SIGSTOP);
+    const int refused = DisplayModeWindows(info, unlisted).apply();
+    const int hung = modes.front()->apply();
+    ::kill(pid_t(mutter), SIGCONT);
+    EXPECT_EQ(refused, 1);
+    EXPECT_EQ(hung, 2);
+
+    applyLayout(TurnedAndScaledLayout);
+    ASSERT_NE(layout(), before);
+    EXPECT_FALSE(display(1)->restoreDisplaySettings());
+    EXPECT_EQ(layout(), before);
+}
+
+// The host lists the same through --platform=gnome and auto.
+TEST_F(MutterDesk, CliListsCurrentResolutions)
+{
+    const std::tuple<const char*, const char*, std::vector<std::string>> rows[] = {
+        {"--platform=gnome", DefaultLayout, {"1920x1080", "1280x1024"}},
+        {"--platform=auto", DefaultLayout, {"1920x1080", "1280x1024"}},
+        {"--platform=gnome", TurnedAndScaledLayout, {"1920x1080", "1024x1280"}},
+        {"--platform=auto", TurnedAndScaledLayout, {"1920x1080", "1024x1280"}},
+    };
+    for (const auto& [platform, layout, expected] : rows) {
+        SCOPED_TRACE(std::string(platform) + " " + layout);
+        applyLayout(layout);
+        EXPECT_EQ(resolutions(cli({platform, "--list"})), expected);
+    }
+}
+
+// Attended windows land full-screen on the output under test with its size
+// as the compositor reports it to the window, turned and scaled too.
+TEST_F(MutterDesk, CliWindowsCoverTheOutputUnderTest)
+{
+    const std::tuple<const char*, const char*, const char*> rows[] = {
+        {DefaultLayout, "dpy1", "Meta-0: 1920x1080"},
+        {DefaultLayout, "dpy2", "Meta-1: 1280x1024"},
+        {TurnedAndScaledLayout, "dpy1", "Meta-0: 1920x1080"},
+        {TurnedAndScaledLayout, "dpy2", "Meta-1: 1024x1280"},
+    };
+    for (const auto& [layout, device, expected] : rows) {
+        SCOPED_TRACE(std::string(device) + " " + layout);
+        applyLayout(layout);
+        QString errors;
+        const QJsonObject runs =
+            cli({"-Mdisplay", "-Qg", device, "--verbose", "--answers=continue,yes", "--set",
+                 "CSAT.CSAT_TEST_TIMEOUT_DISPLAY_GREEN_PURITY_TEST=3"},
+                &errors);
+        const auto placements =
+            QRegularExpression("test window on screen ([^\\n]*)").globalMatch(errors);
+        QString last;
+        for (auto it = placements; it.hasNext();)
+            last = it.next().captured(1);
+        EXPECT_EQ(last.toStdString(), std::string(expected) + " device pixels, full screen")
+            << errors.toStdString();
+        EXPECT_EQ(runs["runs"].toArray().at(0)["resultName"].toString(), "Passed");
+    }
+}
+
+// A monitor changed while a pattern is up ends the test on the system event,
+// also when Qt's own screens cannot tell (the offscreen platform): the
+// compositor's MonitorsChanged alone must do it.
+TEST_F(MutterDesk, CliTestEndsWhenAMonitorChanges)
+{
+    for (const QString& qtPlatform : {QString(), QStringLiteral("offscreen")}) {
+        SCOPED_TRACE(qtPlatform.toStdString());
+        applyLayout(DefaultLayout);
+        const QJsonObject runs = cli(
+            {"-Mdisplay", "-Qg", "dpy1", "--answers=continue,yes", "--set",
+             "CSAT.CSAT_TEST_TIMEOUT_DISPLAY_GREEN_PURITY_TEST=30"},
+            nullptr,
+            [] {
+                std::this_thread::sleep_for(std::chrono::seconds(3));
+                applyLayout(TurnedAndScaledLayout);
+            },
+            qtPlatform);
+        EXPECT_EQ(runs["runs"].toArray().at(0)["resultName"].toString(), "Aborted")
+            << QJsonDocument(runs).toJson().toStdString();
+    }
+}
+
+// A compositor that dies under a test window ends the host with one sentence
+// and status 2. It needs a compositor of its own to kill.
+TEST_F(MutterDesk, CliEndsClearlyWhenTheCompositorDies)
+{
+    const QString cliPath =
+        qEnvironmentVariable("MODULE_DISPLAY_BINARY_DIR") + "/bin/OrvaneDiagnosticsCLI";
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("QT_QPA_PLATFORM");
+    environment.insert("CLI", cliPath);
+    process.setProcessEnvironment(environment);
+    process.start(qEnvironmentVariable("MODULE_DISPLAY_SOURCE_DIR") + "/scripts/with-mutter.sh",
+                  {"bash", "-c",
+                   "\"$CLI\" -Mdisplay -Qg dpy1 --answers=continue,yes --set "
+                   "CSAT.CSAT_TEST_TIMEOUT_DISPLAY_GREEN_PURITY_TEST=30 & cli=$!; sleep 3; "
+                   "kill \"$MUTTER_PID\"; wait $cli"});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
+    EXPECT_EQ(process.exitCode(), 2) << errors.toStdString();
+    EXPECT_EQ(errors.count("OrvaneDiagnosticsCLI: the connection to the display server broke"), 1)
+        << errors.toStdString();
+}
+} // namespace

@@ -1,0 +1,104 @@
+#include "display/platform/gnome/DisplayConfigLayout.h"
+
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+ModeRecord recordOf(const DisplayConfigMode& mode, bool sideways, uint64_t index)
+{
+    ModeRecord record;
+    record.width = uint32_t(std::max(0, sideways ? mode.height : mode.width));
+    record.height = uint32_t(std::max(0, sideways ? mode.width : mode.height));
+    record.bitsPerPixel = DisplayConfigLayout::BitsPerPixel;
+    // Whole hertz, as the other backends round: 59.94 is 60.
+    record.frequency = uint32_t(std::max(0L, std::lround(mode.refreshRate)));
+    record.nativeId = index;
+    return record;
+}
+} // namespace
+
+DisplayConfigLayout::DisplayConfigLayout(const DisplayConfigState& state)
+{
+    for (const DisplayConfigMonitor& source : state.monitors) {
+        Monitor monitor;
+        monitor.connector = source.spec.connector.toStdString();
+        monitor.identity = QStringList({source.spec.connector, source.spec.vendor,
+                                        source.spec.product, source.spec.serial})
+                               .join(QChar('/'))
+                               .toStdString();
+        monitor.region = state.logicalMonitorOf(source.spec.connector);
+        const bool sideways =
+            monitor.region >= 0 && state.logicalMonitors[monitor.region].isSideways();
+        for (int i = 0; i < source.modes.size(); ++i) {
+            monitor.modes.push_back(recordOf(source.modes[i], sideways, uint64_t(i)));
+            if (source.modes[i].isCurrent() && monitor.region >= 0)
+                monitor.current = monitor.modes.back();
+        }
+        m_monitors.push_back(std::move(monitor));
+    }
+    for (const Monitor& monitor : m_monitors)
+        if (monitor.region >= 0 &&
+            std::find(m_regions.begin(), m_regions.end(), monitor.region) == m_regions.end())
+            m_regions.push_back(monitor.region);
+
+    for (int region = 0; region < state.logicalMonitors.size(); ++region) {
+        const DisplayConfigLogicalMonitor& logical = state.logicalMonitors[region];
+        double width = 0;
+        double height = 0;
+        for (const Monitor& monitor : m_monitors) {
+            if (monitor.region == region && monitor.current) {
+                width = monitor.current->width;
+                height = monitor.current->height;
+                break;
+            }
+        }
+        // In the logical layout a region is measured in scaled pixels.
+        if (state.isLogicalLayout() && logical.scale > 0) {
+            width /= logical.scale;
+            height /= logical.scale;
+        }
+        m_rects.push_back({logical.x, logical.y, logical.x + int32_t(std::lround(width)),
+                           logical.y + int32_t(std::lround(height))});
+        m_primary.push_back(logical.primary);
+    }
+}
+
+const DisplayConfigLayout::Monitor* DisplayConfigLayout::find(const std::string& connector) const
+{
+    for (const Monitor& monitor : m_monitors)
+        if (monitor.connector == connector)
+            return &monitor;
+    return nullptr;
+}
+
+Rect DisplayConfigLayout::rectOf(int region) const
+{
+    return region >= 0 && size_t(region) < m_rects.size() ? m_rects[size_t(region)] : Rect();
+}
+
+std::string DisplayConfigLayout::nameOf(int region) const
+{
+    for (const Monitor& monitor : m_monitors)
+        if (monitor.region == region)
+            return monitor.connector;
+    return {};
+}
+
+bool DisplayConfigLayout::isPrimary(int region) const
+{
+    return region >= 0 && size_t(region) < m_primary.size() && m_primary[size_t(region)];
+}
+
+std::vector<const DisplayConfigLayout::Monitor*>
+DisplayConfigLayout::attachedTo(const Monitor& adapter) const
+{
+    if (adapter.region < 0)
+        return {&adapter};
+    std::vector<const Monitor*> attached;
+    for (const Monitor& monitor : m_monitors)
+        if (monitor.region == adapter.region)
+            attached.push_back(&monitor);
+    return attached;
+}

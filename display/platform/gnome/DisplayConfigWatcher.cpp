@@ -1,0 +1,91 @@
+#include "display/platform/gnome/DisplayConfigWatcher.h"
+
+#include <QDBusServiceWatcher>
+
+DisplayConfigWatcher::DisplayConfigWatcher(std::atomic<bool>* stale) : m_stale(stale) {}
+
+bool DisplayConfigWatcher::start()
+{
+    auto* owner = new QDBusServiceWatcher(DisplayConfigClient::Service, m_client.connection(),
+                                          QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(owner, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            &DisplayConfigWatcher::serviceOwnerChanged);
+    return m_client.connection().connect(
+        DisplayConfigClient::Service, DisplayConfigClient::Path, DisplayConfigClient::Interface,
+        QStringLiteral("MonitorsChanged"), this, SLOT(monitorsChanged()));
+}
+
+void DisplayConfigWatcher::setChangeCallback(DisplayBackend::ChangeCallback callback,
+                                             const DisplayConfigState& current)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_callback = std::move(callback);
+    m_layout = layoutOf(current);
+}
+
+QMap<QString, QString> DisplayConfigWatcher::layoutOf(const DisplayConfigState& state)
+{
+    QMap<QString, QString> layout;
+    for (const DisplayConfigLogicalMonitor& logical : state.logicalMonitors) {
+        for (const DisplayConfigMonitorSpec& spec : logical.monitors) {
+            const DisplayConfigMonitor* monitor = state.monitor(spec.connector);
+            const DisplayConfigMode* mode = monitor ? monitor->currentMode() : nullptr;
+            layout.insert(spec.connector, QStringLiteral("%1,%2 %3 %4 %5")
+                                              .arg(logical.x)
+                                              .arg(logical.y)
+                                              .arg(mode ? mode->id : QString())
+                                              .arg(logical.scale)
+                                              .arg(logical.transform));
+        }
+    }
+    return layout;
+}
+
+uint32_t DisplayConfigWatcher::changesBetween(const QMap<QString, QString>& before,
+                                              const QMap<QString, QString>& after)
+{
+    uint32_t changes = 0;
+    for (auto it = after.begin(); it != after.end(); ++it) {
+        if (!before.contains(it.key()))
+            changes |= DisplayBackend::DisplayAdded;
+        else if (before.value(it.key()) != it.value())
+            changes |= DisplayBackend::DisplayReconfigured;
+    }
+    for (auto it = before.begin(); it != before.end(); ++it)
+        if (!after.contains(it.key()))
+            changes |= DisplayBackend::DisplayRemoved;
+    return changes;
+}
+
+void DisplayConfigWatcher::serviceOwnerChanged()
+{
+    m_stale->store(true);
+}
+
+void DisplayConfigWatcher::monitorsChanged()
+{
+    m_stale->store(true);
+    DisplayBackend::ChangeCallback callback;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        callback = m_callback;
+    }
+    if (!callback)
+        return;
+    DisplayConfigState state;
+    // Without an answer nothing can be compared, and the change is not lost
+    // on a running test: something moved.
+    if (!m_client.currentState(state, nullptr)) {
+        callback(DisplayBackend::DisplayReconfigured);
+        return;
+    }
+    QMap<QString, QString> layout = layoutOf(state);
+    uint32_t changes = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        changes = changesBetween(m_layout, layout);
+        m_layout = std::move(layout);
+    }
+    if (changes)
+        callback(changes);
+}
