@@ -14,6 +14,11 @@ packages=(
     edid-decode tesseract-ocr
     mutter dbus qtwayland5 libglib2.0-bin
     kwin-wayland libkf5screen-bin wayland-utils plasma-wayland-protocols libwayland-dev
+    # xvfb only recommends xauth, which xvfb-run cannot do without; bc does the
+    # benchmark script's arithmetic
+    xauth bc
+    # building the Debian package and checking what it installs
+    dpkg-dev file help2man lintian desktop-file-utils appstream man-db bash-completion
 )
 
 missing=()

@@ -72,7 +72,7 @@ std::string GuiOptions::helpText()
            "\n"
            "Options:\n"
            "  --platform=NAME       display backend: auto, x11, drm or sim:FILE (a desk file)\n"
-           "  --module-path=FILE    load the module from FILE instead of the build's library\n"
+           "  --module-path=FILE    load the module from FILE instead of the program's own\n"
            "  --settings=FILE       test settings from an INI file (repeatable)\n"
            "  --set SECTION.KEY=VALUE\n"
            "                        one setting, applied after the files (repeatable)\n"

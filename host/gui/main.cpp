@@ -9,6 +9,7 @@
 #include "module/ProductVersion.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 
 #include <cstdio>
@@ -118,6 +119,9 @@ int main(int argc, char** argv)
     QApplication app(qtArgc, argv);
     startingUp = false;
     QApplication::setApplicationName(QString::fromLatin1(ProgramName));
+    // Ties the windows to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.orvane.Diagnostics"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.orvane.Diagnostics")));
     if (!platformChosen && QGuiApplication::platformName() == QLatin1String("offscreen"))
         return printError("the display server cannot be reached (" + serverNames() + ")");
 
