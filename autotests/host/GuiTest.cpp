@@ -301,6 +301,9 @@ private slots:
                  {"device", "connector", "modelName", "serialNumber", "resultName"})
                 fields << run[key].toString();
             runs << fields.join('|') + '|' + run["messages"][0].toString();
+            const QDateTime started = QDateTime::fromString(run["started"].toString(), Qt::ISODate);
+            const QDateTime ended = QDateTime::fromString(run["ended"].toString(), Qt::ISODate);
+            QVERIFY(started.isValid() && ended.isValid() && started <= ended);
         }
         const QString fits = "YOUR_SYSTEM_CAN_TAKE_FULL_ADVANTAGE_OF_YOUR_DISPLAY_RESOLUTION.";
         QCOMPARE(runs, QStringList({"dpy2|VGA-1|E19-7|YE5T102481|Passed|" + fits,

@@ -32,8 +32,13 @@ QString timeText(const QDateTime& time)
 std::string SessionReport::json(const QDateTime& date) const
 {
     std::vector<RunRecord> runs;
-    for (const Entry& entry : m_entries)
+    for (const Entry& entry : m_entries) {
         runs.push_back(entry.record);
+        if (entry.started.isValid())
+            runs.back().started = isoDate(entry.started).toStdString();
+        if (entry.ended.isValid())
+            runs.back().ended = isoDate(entry.ended).toStdString();
+    }
     // The command line's runs document, with the session's own keys first.
     const std::string document = JsonReport::runs(runs);
     const std::string head = "{\n  \"hostName\": " + unicodeQuoted(m_hostName) +

@@ -96,6 +96,11 @@ std::string JsonReport::runs(const std::vector<RunRecord>& runs)
                "],";
         out += "\n      \"result\": " + std::to_string(run.result) + ",";
         out += "\n      \"resultName\": " + quoted(TestResultName::of(run.result)) + ",";
+        const std::pair<const char*, const std::optional<std::string>*> times[] = {
+            {"started", &run.started}, {"ended", &run.ended}};
+        for (const auto& [key, value] : times)
+            if (*value)
+                out += "\n      \"" + std::string(key) + "\": " + quoted(**value) + ",";
         out += "\n      \"progress\": [";
         for (size_t p = 0; p < run.progress.size(); ++p) {
             out += p ? ",\n        " : "\n        ";

@@ -22,6 +22,9 @@ struct RunRecord
     std::optional<std::string> connector;
     std::optional<std::string> modelName;
     std::optional<std::string> serialNumber;
+    // When the run started and ended (ISO 8601), where the host keeps it.
+    std::optional<std::string> started;
+    std::optional<std::string> ended;
     std::string test;      // long command-line name
     std::string shortName; // short command-line name
     std::string nameKey;   // text key of the test's name
