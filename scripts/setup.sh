@@ -11,9 +11,14 @@ packages=(
     nlohmann-json3-dev
     libx11-dev libxrandr-dev libxfixes-dev libdrm-dev
     xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-apps xdotool
-    edid-decode
+    edid-decode tesseract-ocr
     mutter dbus qtwayland5 libglib2.0-bin
     kwin-wayland libkf5screen-bin wayland-utils plasma-wayland-protocols libwayland-dev
+    # xvfb only recommends xauth, which xvfb-run cannot do without; bc does the
+    # benchmark script's arithmetic
+    xauth bc
+    # building the Debian package and checking what it installs
+    dpkg-dev file help2man lintian desktop-file-utils appstream man-db bash-completion
 )
 
 missing=()

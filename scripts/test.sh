@@ -34,3 +34,7 @@ if [ -x scripts/with-kwin.sh ]; then
     echo "== integration against KWin (each test group starts its own)"
     ctest --test-dir build --output-on-failure -L kde
 fi
+
+echo "== Debian package: build, unpack, run from the unpacked tree, lintian, validators"
+scripts/package.sh build
+scripts/check-package.sh build/orvane-diagnostics_*.deb

@@ -1,36 +1,62 @@
-// The desktop front end with the display module on the office desk: a whole
-// run on the offscreen platform with its dialogs answered by clicking, and,
-// under Xvfb, a screenshot for a person to look at and real key presses.
+// The desktop front end with the display module on the office desk: its
+// command line without a display, the display picker, questions and Stop,
+// the session report on the offscreen platform, and, under Xvfb, a
+// screenshot, real key presses and the Identify numbers read back by OCR.
+#include "host/gui/DeskView.h"
+#include "host/gui/IdentifyWindow.h"
 #include "host/gui/MainWindow.h"
 #include "host/runtime/BackendSelection.h"
 #include "host/runtime/KeyTranslator.h"
 #include "host/runtime/ModuleLoader.h"
 #include "host/runtime/WindowEventFilter.h"
+#include "module/ProductVersion.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
 namespace {
-// Accepts (true) or declines (false, also once the script runs out) each
-// dialog that comes up, in order, and keeps its title, text and button labels.
-struct DialogClicker : QObject
+// Works through the questions and test windows of a run, one step each:
+// 'a' accepts a question, 'd' declines it, 's' presses its Stop, 'q' types
+// Ctrl+Q into a test window. Questions past the script are declined; windows
+// not scripted are left to end by themselves. Keeps what each question showed.
+struct RunDriver : QObject
 {
-    explicit DialogClicker(QList<bool> accepts) : m_accepts(std::move(accepts))
+    explicit RunDriver(QString script) : m_script(std::move(script))
     {
         connect(&m_timer, &QTimer::timeout, this, [this]() {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible())
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal || !modal->isVisible() || modal == m_last)
                 return;
-            auto* yes = box->findChild<QPushButton*>("acceptButton");
-            auto* no = box->findChild<QPushButton*>("declineButton");
-            seen << box->windowTitle() + "|" + box->text() + "|" + yes->text() + "/" + no->text();
-            // Clicking hides the box at once, so the next tick sees the next one.
-            (!m_accepts.isEmpty() && m_accepts.takeFirst() ? yes : no)->click();
+            const bool question = modal->objectName() == "requestDialog";
+            if (!question && !modal->inherits("DisplayWidget"))
+                return;
+            const QChar step = m_script.isEmpty() ? QChar('d') : m_script[0];
+            if (!question && step != 'q')
+                return;
+            m_script.remove(0, 1);
+            m_last = modal;
+            if (!question) {
+                QTest::keyClick(modal, Qt::Key_Q, Qt::ControlModifier);
+                return;
+            }
+            screens << modal->screen()->name();
+            if (onQuestion)
+                onQuestion();
+            seen << modal->findChild<QLabel*>("displayLabel")->text() + "|" +
+                        modal->findChild<QLabel*>("titleLabel")->text() + "|" +
+                        modal->findChild<QLabel*>("textLabel")->text();
+            const char* button = step == 'a'   ? "acceptButton"
+                                 : step == 's' ? "stopButton"
+                                               : "declineButton";
+            modal->findChild<QPushButton*>(button)->click();
         });
         m_timer.start(20);
     }
     QStringList seen;
-    QList<bool> m_accepts;
+    QStringList screens; // the screen each question showed on
+    std::function<void()> onQuestion;
+    QString m_script;
+    QPointer<QWidget> m_last;
     QTimer m_timer;
 };
 
@@ -45,6 +71,15 @@ public:
     Q_SLOT void KeyPressed(int keycode) { forwarded << keycode; }
     void keyPressEvent(QKeyEvent* event) override { ownKeys << event->key(); }
 };
+
+QStringList runsOf(const MainWindow& window)
+{
+    QStringList runs;
+    for (const SessionReport::Entry& entry : window.report().entries())
+        runs << QString::fromStdString(entry.record.device + " " + entry.record.shortName + " ") +
+                    entry.resultName;
+    return runs;
+}
 } // namespace
 
 class GuiTest : public QObject
@@ -62,60 +97,277 @@ private slots:
         m_catalogue.reset(new ModuleCatalogue(m_loader.instance()));
     }
 
+    // The program reads its own options before Qt starts: help and version
+    // need no display, a missing display server is one error.
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("output");
+        const QStringList office{"--platform", "sim:examples/desks/office.json"};
+        QTest::newRow("version") << QStringList{"--version"} << "" << 0
+                                 << "OrvaneDiagnostics 4.35.1.6\n";
+        QTest::newRow("help") << QStringList{"-h"} << "" << 0
+                              << "Usage: OrvaneDiagnostics [OPTION]...\n";
+        QTest::newRow("no display server")
+            << office << "" << 2
+            << "OrvaneDiagnostics: No display server to show the window on: neither DISPLAY nor "
+               "WAYLAND_DISPLAY is set; run OrvaneDiagnosticsCLI instead.\n";
+        QTest::newRow("display server gone")
+            << office << ":97" << 2
+            << "OrvaneDiagnostics: The display server cannot be reached (DISPLAY=\":97\").\n";
+        QTest::newRow("platform value after a space reaches the backend")
+            << QStringList{"--platform", "sim:examples/desks/none.json"} << "offscreen" << 2
+            << "none.json";
+        QTest::newRow("unknown option")
+            << QStringList{"--lst"} << "" << 2
+            << "OrvaneDiagnostics: Unknown option \"--lst\"; see --help.\n";
+        QTest::newRow("missing value")
+            << QStringList{"--settings"} << "" << 2 << "The option --settings needs a value";
+    }
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, display);
+        QFETCH(int, status);
+        QFETCH(QString, output);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(name);
+        if (display == "offscreen")
+            environment.insert("QT_QPA_PLATFORM", "offscreen");
+        else if (!display.isEmpty())
+            environment.insert("DISPLAY", display);
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(qEnvironmentVariable("HOST_GUI"), arguments);
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), status);
+        const QString text = process.readAllStandardOutput() + process.readAllStandardError();
+        if (output.endsWith('\n') && !output.startsWith("Usage"))
+            QCOMPARE(text, output);
+        else
+            QVERIFY2(text.startsWith(output) || text.contains(output), qPrintable(text));
+    }
+
     void wholeRunWithScriptedDialogs()
     {
         MainWindow window(m_catalogue.get(), &m_translator,
                           {{"CSAT", {{"CSAT_TEST_TIMEOUT", "0"}}}});
         window.show();
-        QCOMPARE(window.findChild<QTreeWidget*>("deviceTree")->topLevelItem(1)->child(8)->text(1),
-                 QString("Analog"));
         window.selectTests({"r", "f"});
-        DialogClicker clicker({true, true, true, false}); // continue, yes, continue, no
+        RunDriver driver("aaad"); // continue, yes on dpy1; continue, no on dpy2
+        // The desk picture marks the display each question is about.
+        QList<int> running;
+        auto* desk = window.findChild<DeskView*>("desk");
+        driver.onQuestion = [&running, desk]() { running << desk->running(); };
         QSignalSpy finished(&window, &MainWindow::runFinished);
         QTest::mouseClick(window.findChild<QPushButton*>("runButton"), Qt::LeftButton);
         QVERIFY(finished.wait(60000));
-        QCOMPARE(
-            clicker.seen.mid(0, 2),
-            QStringList({"Red purity test|" + m_translator.text("DISPLAY_RED_PURITY_DESCRIPTION") +
-                             "|Continue/Cancel",
-                         "Red purity test|" + m_translator.text("DISPLAY_GENERAL_PURITY_CHECK") +
-                             "|Yes/No"}));
-        // Red purity passes on dpy1 (continue, yes) and fails on dpy2 (continue, no).
-        QTemporaryDir dir;
-        QFile json(dir.filePath("results.json"));
-        QVERIFY(window.exportJson(json.fileName()) && json.open(QIODevice::ReadOnly));
-        QStringList results;
-        for (const QJsonValue run : QJsonDocument::fromJson(json.readAll())["runs"].toArray())
-            results << run["resultName"].toString();
-        QCOMPARE(results, QStringList({"Passed", "Passed", "Failed", "Passed"}));
-        QVERIFY(window.saveLog(dir.filePath("log.txt")));
-        QVERIFY(window.logText().contains("dpy2: Red purity test: Failed"));
+        // Each question names its display in the dialog itself.
+        QCOMPARE(driver.seen, QStringList({window.displays()[0].label() + "|Red purity test|" +
+                                               m_translator.text("DISPLAY_RED_PURITY_DESCRIPTION"),
+                                           window.displays()[0].label() + "|Red purity test|" +
+                                               m_translator.text("DISPLAY_GENERAL_PURITY_CHECK"),
+                                           window.displays()[1].label() + "|Red purity test|" +
+                                               m_translator.text("DISPLAY_RED_PURITY_DESCRIPTION"),
+                                           window.displays()[1].label() + "|Red purity test|" +
+                                               m_translator.text("DISPLAY_GENERAL_PURITY_CHECK")}));
+        QCOMPARE(running, QList<int>({0, 0, 1, 1}));
+        QCOMPARE(desk->running(), -1);
+        QVERIFY(driver.seen[0].startsWith("dpy1 \u00b7 DELL AW2518HF"));
+        QCOMPARE(runsOf(window),
+                 QStringList({"dpy1 r Passed", "dpy1 f Passed", "dpy2 r Failed", "dpy2 f Passed"}));
+        QVERIFY(window.logText().contains(QRegularExpression(
+            "^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d  dpy2: Red purity test: Failed$",
+            QRegularExpression::MultilineOption)));
     }
 
-    // Stop ends the pattern window's wait and starts no further test.
-    void stopEndsTheRun()
+    // Only the chosen displays are tested, whether chosen in the list or
+    // by clicking their rectangle on the desk picture.
+    void pickerRunsTheChosenDisplaysOnly_data()
     {
-        MainWindow window(m_catalogue.get(), &m_translator,
-                          {{"CSAT", {{"CSAT_TEST_TIMEOUT", "30"}}}});
+        QTest::addColumn<bool>("byDesk");
+        QTest::newRow("list") << false;
+        QTest::newRow("desk picture") << true;
+    }
+    void pickerRunsTheChosenDisplaysOnly()
+    {
+        QFETCH(bool, byDesk);
+        MainWindow window(m_catalogue.get(), &m_translator, {});
         window.show();
-        window.selectTests({"r"});
-        DialogClicker clicker({true});
+        window.selectTests({"f"});
+        if (byDesk) {
+            auto* desk = window.findChild<DeskView*>("desk");
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            QTest::mouseClick(desk, Qt::LeftButton, {}, desk->displayRect(0).center());
+        } else {
+            window.selectDisplays({"dpy2"});
+        }
+        QCOMPARE(window.selectedDisplays(), QStringList({"dpy2"}));
         QSignalSpy finished(&window, &MainWindow::runFinished);
         QVERIFY(window.startRun());
-        QTimer::singleShot(1000, &window, [&window]() { window.stopRun(); });
-        QVERIFY(finished.wait(20000));
-        const QString log = window.logText();
-        QVERIFY(log.contains("dpy1: Red purity test: Aborted") && !log.contains("dpy2:"));
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(runsOf(window), QStringList({"dpy2 f Passed"}));
+        window.selectDisplays({"none"});
+        QVERIFY(!window.findChild<QPushButton*>("runButton")->isEnabled());
     }
 
-    void settingsErrorsRunNothing()
+    // The details pane shows the platform's view of the display chosen in
+    // the list, and copies its whole EDID as the desk file gives it.
+    void detailsShowThePlatformView()
     {
+        MainWindow window(m_catalogue.get(), &m_translator, {});
+        auto* list = window.findChild<QTreeWidget*>("displayList");
+        list->setCurrentItem(list->topLevelItem(1));
+        QCOMPARE(QStringList({list->topLevelItem(1)->text(1), list->topLevelItem(1)->text(3)}),
+                 QStringList({"VGA-1", "1920, 0"}));
+        QTreeWidgetItem* platform = window.findChild<QTreeWidget*>("details")->topLevelItem(1);
+        QStringList rows;
+        for (int i = 0; i < platform->childCount(); ++i)
+            rows << platform->child(i)->text(0) + ": " + platform->child(i)->text(1);
+        QCOMPARE(rows, QStringList({"Connector: VGA-1", "Position: 1920, 0", "Size: 1280x1024",
+                                    "Refresh rate: 60.00 Hz", "Serial number: YE5T102481",
+                                    "Product code: 0757", "Manufactured: week 48 of 2007",
+                                    "EDID: 128 byte(s)", "Modes: 6"}));
+        QTest::mouseClick(window.findChild<QPushButton*>("copyEdidButton"), Qt::LeftButton);
+        QFile desk("examples/desks/office.json");
+        QVERIFY(desk.open(QIODevice::ReadOnly));
+        const QString edid = QJsonDocument::fromJson(desk.readAll())["displays"][1]["edid"]
+                                 .toString()
+                                 .remove(QRegularExpression("\\s"))
+                                 .toLower();
+        QCOMPARE(QGuiApplication::clipboard()->text().remove('\n'), edid);
+    }
+
+    // Stop from a question's Stop button or with Ctrl+Q in a test window:
+    // the running test ends Aborted through its own checks and the tests
+    // left out are recorded as not run.
+    void stopDuringARun_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::newRow("question") << "s";
+        QTest::newRow("pattern window") << "aq";
+    }
+    void stopDuringARun()
+    {
+        QFETCH(QString, script);
         MainWindow window(m_catalogue.get(), &m_translator,
-                          {{"CSAT", {{"CSAT_TEST_TIMEOUT", "x"}}}});
-        QTimer::singleShot(100, qApp, &QApplication::closeAllWindows); // the error box
-        QVERIFY(!window.startRun());
-        QVERIFY(window.logText().contains("CSAT.CSAT_TEST_TIMEOUT=\"x\" cannot be used by the test "
-                                          "red_purity: invalid stoi argument"));
+                          {{"CSAT", {{"CSAT_TEST_TIMEOUT", "60"}}}});
+        window.show();
+        window.selectTests({"r", "g"});
+        RunDriver driver(script);
+        QSignalSpy finished(&window, &MainWindow::runFinished);
+        QVERIFY(window.startRun());
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(runsOf(window), QStringList({"dpy1 r Aborted", "dpy1 g Not run", "dpy2 r Not run",
+                                              "dpy2 g Not run"}));
+        QCOMPARE(driver.seen.size(), 1);
+        QVERIFY(window.logText().contains("Run stopped: 3 test(s) not run."));
+    }
+
+    // Results gather across runs until cleared, and save as the JSON
+    // document, a readable HTML page and a PDF.
+    void sessionReport()
+    {
+        MainWindow window(m_catalogue.get(), &m_translator, {});
+        const ProductVersion* version = m_loader.productVersion();
+        window.setModuleVersion(QStringLiteral("%1.%2.%3.%4")
+                                    .arg(version->major())
+                                    .arg(version->minor())
+                                    .arg(version->build())
+                                    .arg(version->revision()));
+        window.selectTests({"f"});
+        for (const QString id : {"dpy2", "dpy1"}) {
+            window.selectDisplays({id});
+            QSignalSpy finished(&window, &MainWindow::runFinished);
+            QVERIFY(window.startRun());
+            QVERIFY(finished.wait(30000));
+        }
+        QTemporaryDir dir;
+        QVERIFY(window.saveReport(dir.filePath("report.json")));
+        QFile json(dir.filePath("report.json"));
+        QVERIFY(json.open(QIODevice::ReadOnly));
+        const QJsonObject document = QJsonDocument::fromJson(json.readAll()).object();
+        QCOMPARE(document["hostName"].toString(), QSysInfo::machineHostName());
+        QVERIFY(QDateTime::fromString(document["date"].toString(), Qt::ISODate).isValid());
+        QCOMPARE(document["moduleVersion"].toString(), QString("4.35.1.6"));
+        QStringList runs;
+        for (const QJsonValue run : document["runs"].toArray()) {
+            QStringList fields;
+            for (const char* key :
+                 {"device", "connector", "modelName", "serialNumber", "resultName"})
+                fields << run[key].toString();
+            runs << fields.join('|') + '|' + run["messages"][0].toString();
+        }
+        const QString fits = "YOUR_SYSTEM_CAN_TAKE_FULL_ADVANTAGE_OF_YOUR_DISPLAY_RESOLUTION.";
+        QCOMPARE(runs, QStringList({"dpy2|VGA-1|E19-7|YE5T102481|Passed|" + fits,
+                                    "dpy1|DP-1|DELL AW2518HF|F5V7893S1JKU|Passed|" + fits}));
+
+        QVERIFY(window.saveReport(dir.filePath("report.html")));
+        QFile html(dir.filePath("report.html"));
+        QVERIFY(html.open(QIODevice::ReadOnly));
+        const QString page = QString::fromUtf8(html.readAll());
+        QCOMPARE(page.count(m_translator.text(fits.toStdString()).toHtmlEscaped()), 2);
+        QVERIFY(page.contains("<td>dpy1</td>"));
+        QVERIFY(window.saveReport(dir.filePath("report.pdf")));
+        QFile pdf(dir.filePath("report.pdf"));
+        QVERIFY(pdf.open(QIODevice::ReadOnly) && pdf.read(5) == "%PDF-");
+
+        QString error;
+        QVERIFY(!window.saveReport(dir.filePath("missing/report.json"), &error));
+        QVERIFY(error.contains("missing/report.json"));
+        window.clearReport();
+        QVERIFY(window.report().isEmpty());
+    }
+
+    // On a real X server with two outputs, a question opens on the main
+    // window's screen unless that screen shows the display under test.
+    void questionsStayOffTheDisplayUnderTest_data()
+    {
+        QTest::addColumn<QString>("underTest");
+        QTest::addColumn<QString>("questionOn");
+        QTest::newRow("the other display") << "DUMMY1"
+                                           << "DUMMY0";
+        QTest::newRow("the main window's display") << "DUMMY0"
+                                                   << "DUMMY1";
+    }
+    void questionsStayOffTheDisplayUnderTest()
+    {
+        QFETCH(QString, underTest);
+        QFETCH(QString, questionOn);
+        if (!qEnvironmentVariableIsSet("HOST_ON_X_SERVER") ||
+            qEnvironmentVariableIsEmpty("DISPLAY"))
+            QSKIP("runs through scripts/integration.sh");
+        QCOMPARE(QProcess::execute(
+                     "sh", {"-c", "xrandr --addmode DUMMY1 1280x1024; xrandr --output DUMMY0 "
+                                  "--mode 1920x1080 --pos 0x0 --primary --output DUMMY1 --mode "
+                                  "1280x1024 --pos 1920x0 --fb 3200x1080; xrandr -q >/dev/null"}),
+                 0);
+        QTRY_COMPARE(QGuiApplication::screens().size(), 2);
+        std::string error;
+        QVERIFY2(BackendSelection::install("x11", nullptr, &error), error.c_str());
+        MainWindow window(m_catalogue.get(), &m_translator, {});
+        window.move(100, 100);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.screen()->name(), QString("DUMMY0"));
+        for (const DisplayEntry& display : window.displays()) {
+            if (display.connector == underTest)
+                window.selectDisplays({display.id});
+        }
+        QCOMPARE(window.selectedDisplays().size(), 1);
+        window.selectTests({"r"});
+        RunDriver driver("s");
+        QSignalSpy finished(&window, &MainWindow::runFinished);
+        QVERIFY(window.startRun());
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(driver.screens, QStringList({questionOn}));
+        QVERIFY(driver.seen[0].contains(underTest));
+        QVERIFY2(BackendSelection::install("sim:examples/desks/office.json", nullptr, &error),
+                 error.c_str());
     }
 
     void screenshotIsNotBlank()
@@ -135,10 +387,64 @@ private slots:
         const QImage image = QGuiApplication::primaryScreen()->grabWindow(window.winId()).toImage();
         QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()) && image.save(path));
         qInfo("screenshot saved to %s", qPrintable(path));
+        // The report beside it, for a person to look at.
+        const QString folder = QFileInfo(path).absolutePath();
+        QVERIFY(window.saveReport(folder + "/report.html") &&
+                window.saveReport(folder + "/report.pdf"));
         QSet<QRgb> colours;
         for (int i = 0; i < image.width() * image.height(); i += 13)
             colours.insert(image.pixel(i % image.width(), i / image.width()));
         QVERIFY2(colours.size() > 8, "the window is blank");
+    }
+
+    // Identify shows each display's own number on that display: the screen
+    // is read back with OCR, display by display.
+    void identifyShowsEachNumberOnItsDisplay()
+    {
+        const QString path = qEnvironmentVariable("HOST_SCREENSHOT");
+        if (path.isEmpty() || QStandardPaths::findExecutable("tesseract").isEmpty())
+            QSKIP("needs a real X server and tesseract");
+        MainWindow window(m_catalogue.get(), &m_translator, {});
+        // Below the desk's displays, so that only the numbers show on them.
+        window.move(0, 1100);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.identify();
+        QList<QWidget*> shown;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->objectName() == "identifyWindow" && widget->isVisible())
+                shown << widget;
+        }
+        QCOMPARE(shown.size(), static_cast<int>(window.displays().size()));
+        for (QWidget* widget : shown)
+            QVERIFY(QTest::qWaitForWindowExposed(widget));
+        QTest::qWait(300);
+        const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+        QVERIFY(screen.save(QFileInfo(path).absolutePath() + "/identify.png"));
+        QTemporaryDir dir;
+        for (const DisplayEntry& display : window.displays()) {
+            // Exactly one number box, and it lies on this display.
+            QList<QRect> boxes;
+            for (QWidget* widget : shown) {
+                if (display.geometry.contains(widget->geometry()))
+                    boxes << widget->geometry();
+            }
+            QCOMPARE(boxes.size(), 1);
+            // The number's line (the upper part of the box), dark on light.
+            QImage number = screen.copy(boxes[0].adjusted(0, 0, 0, -boxes[0].height() * 3 / 10));
+            number.invertPixels();
+            const QString file = dir.filePath(display.id + ".png");
+            QVERIFY(number.save(file));
+            QProcess ocr;
+            ocr.start("tesseract", {file, "stdout", "--psm", "7", "-c",
+                                    "tessedit_char_whitelist=dpy0123456789"});
+            QVERIFY(ocr.waitForFinished(60000));
+            QCOMPARE(QString::fromUtf8(ocr.readAllStandardOutput()).trimmed(), display.id);
+        }
+        // The numbers go away by themselves.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            std::none_of(shown.begin(), shown.end(), [](QWidget* w) { return w->isVisible(); }),
+            IdentifyWindow::ShowMs + 3000);
     }
 
     void keyPressesReachTheWindowWithTheirXKeyCodes()

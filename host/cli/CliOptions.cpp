@@ -112,9 +112,9 @@ std::string CliOptions::usage()
 {
     return "Usage: OrvaneDiagnosticsCLI -M<module> [diagnostic]\"[test(s)]\" [device id(s)] "
            "[options]\n"
-           "       OrvaneDiagnosticsCLI --list [device id(s)] [options]\n"
-           "       OrvaneDiagnosticsCLI --edid DEVICE [options] > FILE\n"
-           "       OrvaneDiagnosticsCLI -M<module> --help\n"
+           "  or:  OrvaneDiagnosticsCLI --list [device id(s)] [options]\n"
+           "  or:  OrvaneDiagnosticsCLI --edid DEVICE [options] > FILE\n"
+           "  or:  OrvaneDiagnosticsCLI -M<module> --help\n"
            "\n"
            "Options:\n"
            "  -M<module>                 choose the module (see below)\n"

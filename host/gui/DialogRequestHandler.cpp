@@ -1,11 +1,10 @@
 #include "host/gui/DialogRequestHandler.h"
 
+#include "host/gui/QuestionDialog.h"
+#include "host/gui/StopShortcutFilter.h"
 #include "host/runtime/KeyTranslator.h"
 #include "host/runtime/WindowExecutor.h"
 #include "tests/InputRequest.h"
-
-#include <QMessageBox>
-#include <QPushButton>
 
 uint32_t DialogRequestHandler::answer(InputRequest& request, const Context& context)
 {
@@ -13,40 +12,24 @@ uint32_t DialogRequestHandler::answer(InputRequest& request, const Context& cont
     if (request.widget) {
         if (stopping)
             return 2;
+        StopShortcutFilter filter(m_requestStop);
         return static_cast<uint32_t>(
-            WindowExecutor::run(request.widget, m_parent, -1, context.stop));
+            WindowExecutor::run(request.widget, m_parent, -1, context.stop, &filter));
     }
     if (stopping)
         return 0;
 
-    QMessageBox box(m_parent);
-    box.setObjectName(QStringLiteral("requestDialog"));
-    box.setWindowTitle(m_translator->text(request.title));
-    // Sentences of a multi-sentence key each start a line.
-    box.setText(m_translator->text(request.text));
-    box.setIcon(request.answerSet == InputRequest::YesNo ? QMessageBox::Question
-                                                         : QMessageBox::Information);
-    QPushButton* accept = nullptr;
-    QPushButton* decline = nullptr;
-    uint32_t acceptCode = 1;
-    uint32_t declineCode = 0;
-    if (request.answerSet == InputRequest::YesNo) {
-        accept = box.addButton(QObject::tr("Yes"), QMessageBox::YesRole);
-        decline = box.addButton(QObject::tr("No"), QMessageBox::NoRole);
-        acceptCode = 3;
-        declineCode = 4;
-    } else {
-        accept = box.addButton(QObject::tr("Continue"), QMessageBox::AcceptRole);
-        decline = box.addButton(QObject::tr("Cancel"), QMessageBox::RejectRole);
-        box.setEscapeButton(decline);
-    }
-    accept->setObjectName(QStringLiteral("acceptButton"));
-    decline->setObjectName(QStringLiteral("declineButton"));
-    box.setDefaultButton(accept);
-    box.exec();
-    if (box.clickedButton() == accept)
-        return acceptCode;
-    if (box.clickedButton() == decline)
-        return declineCode;
-    return 0; // closed without a choice: neither answer
+    const Display display = m_display ? m_display(context.device) : Display{};
+    QuestionDialog dialog(request.answerSet == InputRequest::YesNo ? QuestionDialog::YesNo
+                                                                   : QuestionDialog::Confirmation,
+                          m_translator->text(request.title),
+                          display.label.isEmpty() ? QString::fromStdString(context.device)
+                                                  : display.label,
+                          m_translator->text(request.text), m_parent);
+    dialog.placeAwayFrom(display.geometry, m_parent);
+    const int code = dialog.exec();
+    if (dialog.stopChosen() && m_requestStop)
+        m_requestStop();
+    // 0 is neither answer: the test ends through its own checks.
+    return code < 0 ? 0 : static_cast<uint32_t>(code);
 }

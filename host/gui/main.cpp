@@ -1,3 +1,4 @@
+#include "host/gui/GuiOptions.h"
 #include "host/gui/MainWindow.h"
 #include "host/runtime/BackendSelection.h"
 #include "host/runtime/KeyTranslator.h"
@@ -5,91 +6,148 @@
 #include "host/runtime/ModuleLoader.h"
 #include "host/runtime/QtPlatformChoice.h"
 #include "host/runtime/SettingsLoader.h"
+#include "module/ProductVersion.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
+#include <QIcon>
 #include <QMessageBox>
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
-QtMessageHandler qtHandler = nullptr;
+const char* const ProgramName = "OrvaneDiagnostics";
 
-// A compositor that dies takes the windows with it: say so once and leave.
-void messageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
+int printError(std::string sentence)
 {
-    if (QtPlatformChoice::isConnectionLoss(message))
-        QtPlatformChoice::endForConnectionLoss("OrvaneDiagnostics", 2);
-    if (qtHandler)
-        qtHandler(type, context, message);
+    if (!sentence.empty() && sentence.back() != '.')
+        sentence += '.';
+    if (!sentence.empty())
+        sentence[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(sentence[0])));
+    std::fprintf(stderr, "%s: %s\n", ProgramName, sentence.c_str());
+    return 2;
 }
 
 int failure(const std::string& sentence)
 {
-    std::fprintf(stderr, "OrvaneDiagnostics: %s.\n", sentence.c_str());
+    printError(sentence);
     // Someone who started the program from a desktop sees no terminal.
     if (QGuiApplication::platformName() != QLatin1String("offscreen"))
         QMessageBox::critical(nullptr, QStringLiteral("Orvane Diagnostics"),
                               QString::fromStdString(sentence) + '.');
     return 2;
 }
+
+QtMessageHandler qtHandler = nullptr;
+bool startingUp = false;
+
+void messageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    // A compositor that dies takes the windows with it: say so once and leave.
+    if (QtPlatformChoice::isConnectionLoss(message))
+        QtPlatformChoice::endForConnectionLoss(ProgramName, 2);
+    // Qt reports each platform plugin it could not start; the program says
+    // it once, in its own words, when none could.
+    if (startingUp)
+        return;
+    if (qtHandler)
+        qtHandler(type, context, message);
+}
+
+// "4.35.1.6"; empty without a version object.
+std::string versionText(const ProductVersion* version)
+{
+    if (!version)
+        return {};
+    return std::to_string(version->major()) + '.' + std::to_string(version->minor()) + '.' +
+           std::to_string(version->build()) + '.' + std::to_string(version->revision());
+}
+
+// "DISPLAY=\":1\"", and the Wayland socket where one is named.
+std::string serverNames()
+{
+    std::string names;
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        if (qEnvironmentVariableIsEmpty(name))
+            continue;
+        names += std::string(names.empty() ? "" : ", ") + name + "=\"" +
+                 qEnvironmentVariable(name).toStdString() + "\"";
+    }
+    return names;
+}
 } // namespace
 
 int main(int argc, char** argv)
 {
-    // In a Wayland session Qt's Wayland platform, which lets the compositor
-    // put each test window on its output.
-    QtPlatformChoice::choose(false);
-    qtHandler = qInstallMessageHandler(messageHandler);
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("OrvaneDiagnostics"));
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Display diagnostics"));
-    parser.addHelpOption();
-    const QCommandLineOption platform(QStringLiteral("platform"),
-                                      QStringLiteral("auto, x11, gnome, kde, drm or sim:FILE."),
-                                      QStringLiteral("name"), QStringLiteral("auto"));
-    const QCommandLineOption modulePath(QStringLiteral("module-path"),
-                                        QStringLiteral("The module library to load."),
-                                        QStringLiteral("file"));
-    const QCommandLineOption settingsFile(QStringLiteral("settings"),
-                                          QStringLiteral("Test settings as an INI file."),
-                                          QStringLiteral("file"));
-    const QCommandLineOption assignment(QStringLiteral("set"),
-                                        QStringLiteral("One setting, SECTION.KEY=VALUE."),
-                                        QStringLiteral("assignment"));
-    parser.addOptions({platform, modulePath, settingsFile, assignment});
-    parser.process(app);
-
-    KeyTranslator translator;
-    if (!translator.load())
-        std::fprintf(stderr, "OrvaneDiagnostics: the translations cannot be loaded.\n");
-
+    GuiOptions options;
     std::string error;
-    SettingsMap settings;
-    for (const QString& file : parser.values(settingsFile)) {
-        if (!SettingsLoader::loadFile(file.toStdString(), settings, &error))
-            return failure(error);
-    }
-    for (const QString& value : parser.values(assignment)) {
-        if (!SettingsLoader::assign(value.toStdString(), settings, &error))
-            return failure(error);
+    if (!options.parse(std::vector<std::string>(argv + 1, argv + argc), &error))
+        return printError(error);
+    if (options.help) {
+        std::fputs(GuiOptions::helpText().c_str(), stdout);
+        return 0;
     }
 
     ModuleLoader loader;
-    const std::string path = parser.isSet(modulePath) ? parser.value(modulePath).toStdString()
-                                                      : ModuleLoader::defaultPath();
+    const std::string path =
+        options.modulePath.empty() ? ModuleLoader::defaultPath() : options.modulePath;
+    if (options.version) {
+        if (!loader.load(path, &error))
+            return printError(error);
+        const std::string version = versionText(loader.productVersion());
+        if (version.empty())
+            return printError("the module " + path + " gives no version");
+        std::printf("%s %s\n", ProgramName, version.c_str());
+        return 0;
+    }
+
+    // A platform the caller chose (offscreen in tests) is taken as it is.
+    const bool platformChosen = qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+    if (!platformChosen) {
+        if (qEnvironmentVariableIsEmpty("DISPLAY") &&
+            qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            return printError("no display server to show the window on: neither DISPLAY nor "
+                              "WAYLAND_DISPLAY is set; run OrvaneDiagnosticsCLI instead");
+        // In a Wayland session Qt's Wayland platform first, which lets the
+        // compositor put each test window on its output; offscreen last, so
+        // that Qt falls back instead of aborting when no server answers.
+        QtPlatformChoice::choose(true);
+        startingUp = true;
+    }
+    qtHandler = qInstallMessageHandler(messageHandler);
+    // Only the program's name reaches Qt: every option is the program's own.
+    static int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    startingUp = false;
+    QApplication::setApplicationName(QString::fromLatin1(ProgramName));
+    // Ties the windows to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.orvane.Diagnostics"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.orvane.Diagnostics")));
+    if (!platformChosen && QGuiApplication::platformName() == QLatin1String("offscreen"))
+        return printError("the display server cannot be reached (" + serverNames() + ")");
+
+    KeyTranslator translator;
+    if (!translator.load())
+        std::fprintf(stderr, "%s: the translations cannot be loaded.\n", ProgramName);
+
+    SettingsMap settings;
+    for (const std::string& file : options.settingsFiles) {
+        if (!SettingsLoader::loadFile(file, settings, &error))
+            return failure(error);
+    }
+    for (const std::string& value : options.assignments) {
+        if (!SettingsLoader::assign(value, settings, &error))
+            return failure(error);
+    }
     if (!loader.load(path, &error))
         return failure(error);
-    if (!BackendSelection::install(parser.value(platform).toStdString(), nullptr, &error))
+    if (!BackendSelection::install(options.platform, nullptr, &error))
         return failure(error);
 
     ModuleCatalogue catalogue(loader.instance());
     int status = 0;
     {
         MainWindow window(&catalogue, &translator, settings);
+        window.setModuleVersion(QString::fromStdString(versionText(loader.productVersion())));
         window.show();
         status = app.exec();
     }

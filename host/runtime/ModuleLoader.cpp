@@ -1,5 +1,7 @@
 #include "host/runtime/ModuleLoader.h"
 
+#include <QDir>
+
 #include <dlfcn.h>
 #include <limits.h>
 #include <unistd.h>
@@ -45,7 +47,16 @@ std::string ModuleLoader::defaultPath()
     const std::string bin = executableDirectory();
     const size_t slash = bin.rfind('/');
     const std::string prefix = slash == std::string::npos ? ".." : bin.substr(0, slash);
-    return prefix + "/lib/libmodule_display.so";
+    const std::string built = prefix + "/lib/libmodule_display.so";
+#ifdef HOST_INSTALLED_MODULE_PATH
+    // An installed host keeps the module in its private library folder; the
+    // build folder has it beside the platform library.
+    const std::string installed =
+        QDir::cleanPath(QString::fromStdString(bin + "/" HOST_INSTALLED_MODULE_PATH)).toStdString();
+    if (access(installed.c_str(), F_OK) == 0 || access(built.c_str(), F_OK) != 0)
+        return installed;
+#endif
+    return built;
 }
 
 bool ModuleLoader::load(const std::string& path, std::string* error)

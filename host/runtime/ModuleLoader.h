@@ -15,7 +15,8 @@ public:
     ModuleLoader(const ModuleLoader&) = delete;
     ModuleLoader& operator=(const ModuleLoader&) = delete;
 
-    // The module's library beside the executable: <dir>/../lib/libmodule_display.so.
+    // The module's library relative to the executable: in the installed
+    // layout's private library folder, or else in the build folder's lib/.
     static std::string defaultPath();
 
     // Opens the library and resolves the exports. On failure returns false and

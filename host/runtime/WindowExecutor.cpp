@@ -10,11 +10,12 @@
 #include <QWindow>
 
 int WindowExecutor::run(AbstractWidgetWrapper* wrapper, QWidget* parent, int limitMs,
-                        const std::atomic<bool>* stop)
+                        const std::atomic<bool>* stop, WindowEventFilter* hostFilter)
 {
     if (!wrapper)
         return 0;
-    WindowEventFilter filter;
+    WindowEventFilter ownFilter;
+    WindowEventFilter& filter = hostFilter ? *hostFilter : ownFilter;
     QElapsedTimer clock;
     clock.start();
     // The window's own event loop runs this watchdog; it outlives the window

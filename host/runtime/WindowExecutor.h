@@ -4,15 +4,17 @@
 
 class AbstractWidgetWrapper;
 class QWidget;
+class WindowEventFilter;
 
 // Runs the window of a window request on the user-interface thread, through
 // the wrapper as the module expects, with a key-forwarding event filter. It
 // can end the window with Escape after a limit (for windows without a
-// time-out of their own) and as soon as a stop is requested.
+// time-out of their own) and as soon as a stop is requested. A host may hand
+// in a filter of its own (a subclass that catches more keys).
 class WindowExecutor
 {
 public:
     // limitMs < 0: no limit. stop may be null.
     static int run(AbstractWidgetWrapper* wrapper, QWidget* parent, int limitMs,
-                   const std::atomic<bool>* stop);
+                   const std::atomic<bool>* stop, WindowEventFilter* filter = nullptr);
 };
