@@ -24,7 +24,9 @@ DisplayConfigMonitor monitor(const QString& connector)
 {
     DisplayConfigMonitor monitor;
     monitor.spec = {connector, "VND", "Panel", "1"};
-    monitor.modes = {mode(1920, 1080, 59.94, true), mode(1280, 720, 60, false)};
+    // The compositor's rates are exact: 59.9402 shows as 59.94, counts as 60.
+    monitor.modes = {mode(1920, 1080, 59.9402, true), mode(1280, 720, 60, false)};
+    monitor.modes[0].properties["is-preferred"] = true;
     return monitor;
 }
 
@@ -42,6 +44,22 @@ std::string text(const Rect& r)
 {
     return std::to_string(r.left) + "," + std::to_string(r.top) + " " +
            std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
+}
+
+// "DP-1 100,50 1080x1920 primary 59.94 | 1080x1920@59.94 current preferred | 720x1280@60"
+std::string text(const OutputView& view)
+{
+    const auto hertz = [](const std::optional<double>& hz) {
+        return hz ? QString::number(*hz).toStdString() : std::string("?");
+    };
+    std::string out = view.connector + " " + std::to_string(view.x) + "," + std::to_string(view.y) +
+                      " " + std::to_string(view.width) + "x" + std::to_string(view.height) +
+                      (view.primary ? " primary " : " ") + hertz(view.refreshHz);
+    for (const OutputMode& mode : view.modes)
+        out += " | " + std::to_string(mode.width) + "x" + std::to_string(mode.height) + "@" +
+               hertz(mode.refreshHz) + (mode.current ? " current" : "") +
+               (mode.preferred.value_or(false) ? " preferred" : "");
+    return out;
 }
 
 std::string text(const ModeRecord& m)
@@ -80,6 +98,34 @@ TEST(DisplayConfigLayout, TransformsAndScalesGiveRectanglesAndModes)
         ASSERT_TRUE(monitor.current);
         EXPECT_EQ(text(*monitor.current), current);
         EXPECT_EQ(text(monitor.modes.at(1)), second);
+    }
+}
+
+// The platform view keeps the service's exact rates (to two decimals) and
+// preferred flags, turns the modes like the module's list and takes the
+// region's rectangle; clones share the region but keep their connector; a
+// monitor that is off has no place, no current mode and no rate.
+TEST(DisplayConfigLayout, PlatformViewOfEachMonitor)
+{
+    DisplayConfigState clones = single(0, 1, 2);
+    clones.monitors.append(monitor("HDMI-1"));
+    clones.monitors.append(monitor("DP-2"));
+    clones.logicalMonitors[0].monitors.append(clones.monitors[1].spec);
+    const std::tuple<const char*, DisplayConfigState, const char*, const char*> rows[] = {
+        {"plain", single(0, 1, 2), "DP-1",
+         "DP-1 100,50 1920x1080 primary 59.94 | 1920x1080@59.94 current preferred | 1280x720@60"},
+        {"turned, logical scale 2", single(1, 2, 1), "DP-1",
+         "DP-1 100,50 540x960 primary 59.94 | 1080x1920@59.94 current preferred | 720x1280@60"},
+        {"clone", clones, "HDMI-1",
+         "HDMI-1 100,50 1920x1080 primary 59.94 | 1920x1080@59.94 current preferred | "
+         "1280x720@60"},
+        {"off", clones, "DP-2", "DP-2 0,0 0x0 ? | 1920x1080@59.94 preferred | 1280x720@60"},
+    };
+    for (const auto& [what, state, connector, expected] : rows) {
+        const DisplayConfigLayout layout(state);
+        const DisplayConfigLayout::Monitor* found = layout.find(connector);
+        ASSERT_NE(found, nullptr) << what;
+        EXPECT_EQ(text(layout.viewOf(*found)), expected) << what;
     }
 }
 

@@ -133,6 +133,32 @@ protected:
         EXPECT_NE(process.exitCode(), 2) << stderrText.toStdString();
         return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
     }
+    // Each device's platform view: "Meta-0 0,0 1920x1080 primary 60 |
+    // 1920x1080@60 current preferred".
+    static std::vector<std::string> platformViews(const QJsonObject& list)
+    {
+        std::vector<std::string> found;
+        for (const QJsonValue& device : list["devices"].toArray()) {
+            const QJsonObject view = device["platform"].toObject();
+            QString text = QString("%1 %2,%3 %4x%5%6 %7")
+                               .arg(view["connector"].toString())
+                               .arg(view["position"][0].toInt())
+                               .arg(view["position"][1].toInt())
+                               .arg(view["size"][0].toInt())
+                               .arg(view["size"][1].toInt())
+                               .arg(view["primary"].toBool() ? " primary" : "")
+                               .arg(view["refreshHz"].toDouble());
+            for (const QJsonValue& mode : view["modes"].toArray())
+                text += QString(" | %1x%2@%3%4%5")
+                            .arg(mode["width"].toInt())
+                            .arg(mode["height"].toInt())
+                            .arg(mode["refreshHz"].toDouble())
+                            .arg(mode["current"].toBool() ? " current" : "")
+                            .arg(mode["preferred"].toBool() ? " preferred" : "");
+            found.push_back(text.toStdString());
+        }
+        return found;
+    }
     static std::vector<std::string> resolutions(const QJsonObject& list)
     {
         std::vector<std::string> found;
@@ -211,6 +237,37 @@ TEST_F(MutterDesk, CliListsCurrentResolutions)
         applyLayout(layout);
         EXPECT_EQ(resolutions(cli({platform, "--list"})), expected);
     }
+}
+
+// The hosts' platform view names each display's monitor and shows the
+// compositor's place, rate and modes, turned and scaled like the module's
+// view; the EDID is the one sysfs holds for that connector.
+TEST_F(MutterDesk, PlatformViewShowsEachMonitor)
+{
+    const std::pair<const char*, std::vector<std::string>> rows[] = {
+        {DefaultLayout,
+         {"Meta-0 0,0 1920x1080 primary 60 | 1920x1080@60 current preferred",
+          "Meta-1 1920,0 1280x1024 60 | 1280x1024@60 current preferred"}},
+        {TurnedAndScaledLayout,
+         {"Meta-0 0,0 1920x1080 primary 60 | 1920x1080@60 current preferred",
+          "Meta-1 1920,0 1024x1280 60 | 1024x1280@60 current preferred"}},
+    };
+    for (const auto& [layout, expected] : rows) {
+        SCOPED_TRACE(layout);
+        applyLayout(layout);
+        EXPECT_EQ(platformViews(cli({"--platform=gnome", "--list"})), expected);
+    }
+
+    const std::tuple<const char*, const char*, std::string> edids[] = {{"dpy1", "Meta-0", Eizo},
+                                                                       {"dpy2", "Meta-1", BenQ}};
+    for (const auto& [id, connector, source] : edids) {
+        OutputView view;
+        ASSERT_TRUE(DisplayPlatform::describe(id, view)) << id;
+        EXPECT_EQ(view.connector, connector);
+        EXPECT_EQ(view.edid, EdidSampleFile::bySource(source).full) << id;
+    }
+    OutputView none;
+    EXPECT_FALSE(DisplayPlatform::describe("dpy3", none));
 }
 
 // Attended windows land full-screen on the output under test with its size

@@ -56,6 +56,33 @@ std::string resolutions(const QJsonObject& document)
     return text;
 }
 
+// "Virtual-0 0,0 1920x1080 primary 60 | 1920x1080@60 current | Virtual-1 ...":
+// each listed display's platform view.
+std::string platformViews(const QJsonObject& document)
+{
+    QStringList views;
+    for (const QJsonValue device : document["devices"].toArray()) {
+        const QJsonObject view = device["platform"].toObject();
+        QString text = QString("%1 %2,%3 %4x%5%6 %7")
+                           .arg(view["connector"].toString())
+                           .arg(view["position"][0].toInt())
+                           .arg(view["position"][1].toInt())
+                           .arg(view["size"][0].toInt())
+                           .arg(view["size"][1].toInt())
+                           .arg(view["primary"].toBool() ? " primary" : "")
+                           .arg(view["refreshHz"].toDouble());
+        for (const QJsonValue mode : view["modes"].toArray())
+            text += QString(" | %1x%2@%3%4%5")
+                        .arg(mode["width"].toInt())
+                        .arg(mode["height"].toInt())
+                        .arg(mode["refreshHz"].toDouble())
+                        .arg(mode["current"].toBool() ? " current" : "")
+                        .arg(mode["preferred"].toBool() ? " preferred" : "");
+        views << text;
+    }
+    return views.join(" || ").toStdString();
+}
+
 int resultOf(const CliRun& run)
 {
     return run.document["runs"][0]["result"].toInt(-1);
@@ -88,6 +115,28 @@ TEST_F(CliOnKwin, ListsKWinsOutputs)
         EXPECT_EQ(run.status, 0) << run.errors;
         EXPECT_EQ(resolutions(run.document), listed);
         EXPECT_NE(run.errors.find("display backend kde"), std::string::npos) << run.errors;
+        reset();
+    }
+}
+
+// The hosts' platform view shows KWin's outputs as the backend reports them:
+// a turned and scaled output's rectangle in Qt's coordinates, its modes
+// turned.
+TEST_F(CliOnKwin, PlatformViewShowsEachOutput)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {"", "Virtual-0 0,0 1920x1080 primary 60 | 1920x1080@60 current || "
+             "Virtual-1 1920,0 1920x1080 60 | 1920x1080@60 current"},
+        {"output.Virtual-1.rotation.left output.Virtual-1.scale.1.5",
+         "Virtual-0 0,0 1920x1080 primary 60 | 1920x1080@60 current || "
+         "Virtual-1 1920,0 720x1280 60 | 1080x1920@60 current"},
+    };
+    for (const auto& [change, expected] : rows) {
+        SCOPED_TRACE(change);
+        ASSERT_EQ(doctor(change), 0);
+        const CliRun run = cli({"--platform=kde", "--list"});
+        EXPECT_EQ(run.status, 0) << run.errors;
+        EXPECT_EQ(platformViews(run.document), expected);
         reset();
     }
 }

@@ -163,4 +163,14 @@ TEST_F(KwinDesk, TheEdidComesFromSysfsByConnectorName)
         propertiesOf(display(0)),
         (Properties{{"UDI", "dpy1"}, {"DISPLAY_INDEX", "1"}, {"CURRENT_RESOLUTION", "1920x1080"}}));
     EXPECT_EQ(propertiesOf(display(1)), displayProperties("dpy2", "1920x1080", Eizo));
+
+    // The hosts' platform view carries the same bytes, for that display only.
+    const std::tuple<const char*, const char*, std::vector<uint8_t>> views[] = {
+        {"dpy1", "Virtual-0", {}}, {"dpy2", "Virtual-1", EdidSampleFile::bySource(Eizo).full}};
+    for (const auto& [id, connector, edid] : views) {
+        OutputView view;
+        ASSERT_TRUE(DisplayPlatform::describe(id, view)) << id;
+        EXPECT_EQ(view.connector, connector);
+        EXPECT_EQ(view.edid, edid) << id;
+    }
 }

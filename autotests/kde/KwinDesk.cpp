@@ -48,6 +48,8 @@ void KwinDesk::reset()
     doctor("output.Virtual-0.rotation.none output.Virtual-0.scale.1 output.Virtual-0.position.0,0"
            " output.Virtual-1.rotation.none output.Virtual-1.scale.1"
            " output.Virtual-1.position.1920,0");
+    // Disabling an output hands the first place of the order to the other.
+    doctor("output.Virtual-0.priority.1 output.Virtual-1.priority.2");
 }
 
 int KwinDesk::doctor(const std::string& arguments)

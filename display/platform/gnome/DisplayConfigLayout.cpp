@@ -17,6 +17,18 @@ ModeRecord recordOf(const DisplayConfigMode& mode, bool sideways, uint64_t index
     record.nativeId = index;
     return record;
 }
+
+OutputMode shownOf(const DisplayConfigMode& mode, const ModeRecord& record, bool current)
+{
+    OutputMode shown;
+    shown.width = record.width;
+    shown.height = record.height;
+    if (mode.refreshRate > 0)
+        shown.refreshHz = OutputView::roundedHz(mode.refreshRate);
+    shown.current = current;
+    shown.preferred = mode.isPreferred();
+    return shown;
+}
 } // namespace
 
 DisplayConfigLayout::DisplayConfigLayout(const DisplayConfigState& state)
@@ -33,8 +45,10 @@ DisplayConfigLayout::DisplayConfigLayout(const DisplayConfigState& state)
             monitor.region >= 0 && state.logicalMonitors[monitor.region].isSideways();
         for (int i = 0; i < source.modes.size(); ++i) {
             monitor.modes.push_back(recordOf(source.modes[i], sideways, uint64_t(i)));
-            if (source.modes[i].isCurrent() && monitor.region >= 0)
+            const bool current = source.modes[i].isCurrent() && monitor.region >= 0;
+            if (current)
                 monitor.current = monitor.modes.back();
+            monitor.viewModes.push_back(shownOf(source.modes[i], monitor.modes.back(), current));
         }
         m_monitors.push_back(std::move(monitor));
     }
@@ -89,6 +103,23 @@ std::string DisplayConfigLayout::nameOf(int region) const
 bool DisplayConfigLayout::isPrimary(int region) const
 {
     return region >= 0 && size_t(region) < m_primary.size() && m_primary[size_t(region)];
+}
+
+OutputView DisplayConfigLayout::viewOf(const Monitor& monitor) const
+{
+    OutputView view;
+    view.connector = monitor.connector;
+    const Rect rect = rectOf(monitor.region);
+    view.x = rect.left;
+    view.y = rect.top;
+    view.width = uint32_t(std::max(0, rect.right - rect.left));
+    view.height = uint32_t(std::max(0, rect.bottom - rect.top));
+    view.primary = isPrimary(monitor.region);
+    view.modes = monitor.viewModes;
+    for (const OutputMode& mode : view.modes)
+        if (mode.current)
+            view.refreshHz = mode.refreshHz;
+    return view;
 }
 
 std::vector<const DisplayConfigLayout::Monitor*>

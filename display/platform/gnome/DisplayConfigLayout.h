@@ -1,6 +1,7 @@
 #pragma once
 
 #include "display/platform/ModeRecord.h"
+#include "display/platform/OutputView.h"
 #include "display/platform/Rect.h"
 #include "display/platform/gnome/DisplayConfigState.h"
 
@@ -23,6 +24,9 @@ public:
         std::vector<ModeRecord> modes; // nativeId: index into the service's modes
         std::optional<ModeRecord> current;
         int region = -1; // index into the state's logical monitors; -1: off
+        // The same modes for the platform view: turned alike, with the
+        // service's own rates and preferred flags.
+        std::vector<OutputMode> viewModes;
     };
 
     // Bits per pixel of every mode: compositors draw into 32-bit buffers.
@@ -40,6 +44,9 @@ public:
     // The region's first monitor in the service's order.
     std::string nameOf(int region) const;
     bool isPrimary(int region) const;
+    // The platform view of monitor, without its EDID: its region's rectangle,
+    // the current mode's rate, every mode.
+    OutputView viewOf(const Monitor& monitor) const;
     // The monitors showing the adapter's region (clones), or the adapter
     // alone when it is off.
     std::vector<const Monitor*> attachedTo(const Monitor& adapter) const;

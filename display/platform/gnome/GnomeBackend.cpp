@@ -206,6 +206,29 @@ bool GnomeBackend::enumDisplaySettings(const std::string& output, int32_t modeIn
     return true;
 }
 
+bool GnomeBackend::describeDevice(const std::string& output, const std::string& monitorDevice,
+                                  OutputView& view)
+{
+    if (!update())
+        return false;
+    const Monitor* owner = m_layout.find(output);
+    const std::string prefix = output + "\\Monitor";
+    if (!owner || monitorDevice.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    // The device's number is its place among the clones showing the region.
+    const std::string number = monitorDevice.substr(prefix.size());
+    if (number.empty() || number.size() > 4 ||
+        number.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    const std::vector<const Monitor*> attached = m_layout.attachedTo(*owner);
+    const size_t index = size_t(std::stoul(number));
+    if (index >= attached.size())
+        return false;
+    view = m_layout.viewOf(*attached[index]);
+    view.edid = edidOf(*attached[index]);
+    return true;
+}
+
 QList<DisplayConfigLogicalMonitorAssignment>
 GnomeBackend::assignmentsOf(const DisplayConfigState& state)
 {

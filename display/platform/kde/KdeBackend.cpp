@@ -4,6 +4,7 @@
 #include "display/platform/kde/KdeCompositor.h"
 #include "display/platform/sysfs/SysfsReader.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -25,6 +26,21 @@ ModeRecord recordOf(const KdeOutputDevice::State& output, size_t index)
     record.frequency = uint32_t(std::lround(mode.refreshMilliHertz / 1000.0));
     record.nativeId = index;
     return record;
+}
+
+// The position with the turned current mode's size divided by the scale:
+// the coordinates Qt's Wayland screens use.
+Rect rectOf(const KdeOutputDevice::State& output)
+{
+    int32_t width = 0;
+    int32_t height = 0;
+    if (output.currentMode >= 0) {
+        const ModeRecord current = recordOf(output, size_t(output.currentMode));
+        const double scale = output.scale > 0 ? output.scale : 1.0;
+        width = int32_t(std::lround(current.width / scale));
+        height = int32_t(std::lround(current.height / scale));
+    }
+    return {output.x, output.y, output.x + width, output.y + height};
 }
 
 bool isMonitor(const KdeOutputDevice::State& output)
@@ -112,15 +128,7 @@ bool KdeBackend::getMonitorInfo(MonitorHandle monitor, MonitorInfo& info)
     if (monitor == 0 || monitor > m_outputs.size() || !isMonitor(m_outputs[monitor - 1]))
         return false;
     const KdeOutputDevice::State& output = m_outputs[monitor - 1];
-    int32_t width = 0;
-    int32_t height = 0;
-    if (output.currentMode >= 0) {
-        const ModeRecord current = recordOf(output, size_t(output.currentMode));
-        const double scale = output.scale > 0 ? output.scale : 1.0;
-        width = int32_t(std::lround(current.width / scale));
-        height = int32_t(std::lround(current.height / scale));
-    }
-    info.rcMonitor = {output.x, output.y, output.x + width, output.y + height};
+    info.rcMonitor = rectOf(output);
     info.rcWork = info.rcMonitor;
     info.flags = isPrimary(output) ? MonitorInfo::PrimaryMonitor : 0;
     info.device = output.name;
@@ -205,6 +213,43 @@ int32_t KdeBackend::changeDisplaySettings(const std::string& output, const ModeR
     return result == KdeCompositor::Applied      ? ChangeSuccessful
            : result == KdeCompositor::NotOffered ? ChangeBadMode
                                                  : ChangeFailed;
+}
+
+bool KdeBackend::describeDevice(const std::string& output, const std::string& monitorDevice,
+                                OutputView& view)
+{
+    // The outputs as the last refresh read them, which the module's view shows too.
+    if (!m_scanned) {
+        rescan();
+        readSysfs();
+    }
+    const KdeOutputDevice::State* found = find(output);
+    if (!found || !isMonitor(*found) || monitorDevice != output + "\\Monitor0")
+        return false;
+    view.connector = found->name;
+    const Rect rect = rectOf(*found);
+    view.x = rect.left;
+    view.y = rect.top;
+    view.width = uint32_t(std::max(0, rect.right - rect.left));
+    view.height = uint32_t(std::max(0, rect.bottom - rect.top));
+    view.primary = isPrimary(*found);
+    view.modes.clear();
+    for (size_t i = 0; i < found->modes.size(); ++i) {
+        // Sizes turned as the module's list; the compositor's rate to two decimals.
+        const ModeRecord record = recordOf(*found, i);
+        OutputMode mode;
+        mode.width = record.width;
+        mode.height = record.height;
+        if (found->modes[i].refreshMilliHertz > 0)
+            mode.refreshHz = OutputView::roundedHz(found->modes[i].refreshMilliHertz / 1000.0);
+        mode.current = int(i) == found->currentMode;
+        mode.preferred = found->modes[i].preferred;
+        if (mode.current)
+            view.refreshHz = mode.refreshHz;
+        view.modes.push_back(mode);
+    }
+    view.edid = edidOf(*found);
+    return true;
 }
 
 void KdeBackend::readSysfs()

@@ -38,6 +38,8 @@ public:
     int32_t changeDisplaySettings(const std::string& output, const ModeRecord* mode) override;
     bool presentMonitorDevices(std::vector<MonitorDevice>& devices) override;
     bool monitorClassDevices(std::vector<MonitorClassDevice>& devices) override;
+    bool describeDevice(const std::string& output, const std::string& monitorDevice,
+                        OutputView& view) override;
     void setChangeCallback(ChangeCallback callback) override;
 
     // What the connection found, for verbose output.
