@@ -23,7 +23,7 @@ DisplayConfigMode mode(int width, int height, double hertz, bool current)
 DisplayConfigMonitor monitor(const QString& connector)
 {
     DisplayConfigMonitor monitor;
-    monitor.spec = {connector, "VND", "Panel", "1"};
+    monitor.monitorId = {connector, "VND", "Panel", "1"};
     // The compositor's rates are exact: 59.9402 shows as 59.94, counts as 60.
     monitor.modes = {mode(1920, 1080, 59.9402, true), mode(1280, 720, 60, false)};
     monitor.modes[0].properties["is-preferred"] = true;
@@ -35,7 +35,7 @@ DisplayConfigState single(uint32_t transform, double scale, uint32_t layoutMode)
 {
     DisplayConfigState state;
     state.monitors = {monitor("DP-1")};
-    state.logicalMonitors = {{100, 50, scale, transform, true, {state.monitors[0].spec}, {}}};
+    state.logicalMonitors = {{100, 50, scale, transform, true, {state.monitors[0].monitorId}, {}}};
     state.properties["layout-mode"] = layoutMode;
     return state;
 }
@@ -110,7 +110,7 @@ TEST(DisplayConfigLayout, PlatformViewOfEachMonitor)
     DisplayConfigState clones = single(0, 1, 2);
     clones.monitors.append(monitor("HDMI-1"));
     clones.monitors.append(monitor("DP-2"));
-    clones.logicalMonitors[0].monitors.append(clones.monitors[1].spec);
+    clones.logicalMonitors[0].monitors.append(clones.monitors[1].monitorId);
     const std::tuple<const char*, DisplayConfigState, const char*, const char*> rows[] = {
         {"plain", single(0, 1, 2), "DP-1",
          "DP-1 100,50 1920x1080 primary 59.94 | 1920x1080@59.94 current preferred | 1280x720@60"},
@@ -136,7 +136,7 @@ TEST(DisplayConfigLayout, ClonesShareARegionAndAMonitorOutsideIsOff)
     DisplayConfigState state;
     state.monitors = {monitor("HDMI-1"), monitor("DP-1"), monitor("DP-2")};
     state.logicalMonitors = {
-        {0, 0, 1, 0, false, {state.monitors[1].spec, state.monitors[0].spec}, {}}};
+        {0, 0, 1, 0, false, {state.monitors[1].monitorId, state.monitors[0].monitorId}, {}}};
     const DisplayConfigLayout layout(state);
     EXPECT_EQ(layout.regions(), std::vector<int>{0});
     EXPECT_EQ(layout.nameOf(0), "HDMI-1");
@@ -162,7 +162,7 @@ TEST(DisplayConfigLayout, LayoutChangesGiveSystemEventBits)
     turned.logicalMonitors[0].transform = 1;
     DisplayConfigState added = before;
     added.monitors.append(monitor("DP-2"));
-    added.logicalMonitors.append({2020, 50, 1, 0, false, {added.monitors[1].spec}, {}});
+    added.logicalMonitors.append({2020, 50, 1, 0, false, {added.monitors[1].monitorId}, {}});
     const std::tuple<const char*, DisplayConfigState, DisplayConfigState, uint32_t> rows[] = {
         {"nothing", before, before, 0},
         {"moved", before, moved, DisplayBackend::DisplayReconfigured},

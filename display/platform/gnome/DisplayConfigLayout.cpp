@@ -35,12 +35,12 @@ DisplayConfigLayout::DisplayConfigLayout(const DisplayConfigState& state)
 {
     for (const DisplayConfigMonitor& source : state.monitors) {
         Monitor monitor;
-        monitor.connector = source.spec.connector.toStdString();
-        monitor.identity = QStringList({source.spec.connector, source.spec.vendor,
-                                        source.spec.product, source.spec.serial})
+        monitor.connector = source.monitorId.connector.toStdString();
+        monitor.identity = QStringList({source.monitorId.connector, source.monitorId.vendor,
+                                        source.monitorId.product, source.monitorId.serial})
                                .join(QChar('/'))
                                .toStdString();
-        monitor.region = state.logicalMonitorOf(source.spec.connector);
+        monitor.region = state.logicalMonitorOf(source.monitorId.connector);
         const bool sideways =
             monitor.region >= 0 && state.logicalMonitors[monitor.region].isSideways();
         for (int i = 0; i < source.modes.size(); ++i) {

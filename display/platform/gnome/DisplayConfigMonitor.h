@@ -10,7 +10,7 @@
 // A connected monitor, ((ssss)a(siiddada{sv})a{sv}): who it is and its modes.
 struct DisplayConfigMonitor
 {
-    DisplayConfigMonitorSpec spec;
+    DisplayConfigMonitorSpec monitorId;
     QList<DisplayConfigMode> modes;
     QVariantMap properties;
 
@@ -28,7 +28,7 @@ Q_DECLARE_METATYPE(DisplayConfigMonitor)
 inline QDBusArgument& operator<<(QDBusArgument& argument, const DisplayConfigMonitor& monitor)
 {
     argument.beginStructure();
-    argument << monitor.spec << monitor.modes << monitor.properties;
+    argument << monitor.monitorId << monitor.modes << monitor.properties;
     argument.endStructure();
     return argument;
 }
@@ -36,7 +36,7 @@ inline QDBusArgument& operator<<(QDBusArgument& argument, const DisplayConfigMon
 inline const QDBusArgument& operator>>(const QDBusArgument& argument, DisplayConfigMonitor& monitor)
 {
     argument.beginStructure();
-    argument >> monitor.spec >> monitor.modes >> monitor.properties;
+    argument >> monitor.monitorId >> monitor.modes >> monitor.properties;
     argument.endStructure();
     return argument;
 }

@@ -14,19 +14,19 @@ struct DisplayConfigMonitorSpec
 };
 Q_DECLARE_METATYPE(DisplayConfigMonitorSpec)
 
-inline QDBusArgument& operator<<(QDBusArgument& argument, const DisplayConfigMonitorSpec& spec)
+inline QDBusArgument& operator<<(QDBusArgument& argument, const DisplayConfigMonitorSpec& monitorId)
 {
     argument.beginStructure();
-    argument << spec.connector << spec.vendor << spec.product << spec.serial;
+    argument << monitorId.connector << monitorId.vendor << monitorId.product << monitorId.serial;
     argument.endStructure();
     return argument;
 }
 
 inline const QDBusArgument& operator>>(const QDBusArgument& argument,
-                                       DisplayConfigMonitorSpec& spec)
+                                       DisplayConfigMonitorSpec& monitorId)
 {
     argument.beginStructure();
-    argument >> spec.connector >> spec.vendor >> spec.product >> spec.serial;
+    argument >> monitorId.connector >> monitorId.vendor >> monitorId.product >> monitorId.serial;
     argument.endStructure();
     return argument;
 }

@@ -26,7 +26,7 @@ struct DisplayConfigState
     const DisplayConfigMonitor* monitor(const QString& connector) const
     {
         for (const DisplayConfigMonitor& monitor : monitors)
-            if (monitor.spec.connector == connector)
+            if (monitor.monitorId.connector == connector)
                 return &monitor;
         return nullptr;
     }
@@ -35,8 +35,8 @@ struct DisplayConfigState
     int logicalMonitorOf(const QString& connector) const
     {
         for (int i = 0; i < logicalMonitors.size(); ++i)
-            for (const DisplayConfigMonitorSpec& spec : logicalMonitors[i].monitors)
-                if (spec.connector == connector)
+            for (const DisplayConfigMonitorSpec& monitorId : logicalMonitors[i].monitors)
+                if (monitorId.connector == connector)
                     return i;
         return -1;
     }

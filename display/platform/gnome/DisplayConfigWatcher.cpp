@@ -27,15 +27,15 @@ QMap<QString, QString> DisplayConfigWatcher::layoutOf(const DisplayConfigState& 
 {
     QMap<QString, QString> layout;
     for (const DisplayConfigLogicalMonitor& logical : state.logicalMonitors) {
-        for (const DisplayConfigMonitorSpec& spec : logical.monitors) {
-            const DisplayConfigMonitor* monitor = state.monitor(spec.connector);
+        for (const DisplayConfigMonitorSpec& monitorId : logical.monitors) {
+            const DisplayConfigMonitor* monitor = state.monitor(monitorId.connector);
             const DisplayConfigMode* mode = monitor ? monitor->currentMode() : nullptr;
-            layout.insert(spec.connector, QStringLiteral("%1,%2 %3 %4 %5")
-                                              .arg(logical.x)
-                                              .arg(logical.y)
-                                              .arg(mode ? mode->id : QString())
-                                              .arg(logical.scale)
-                                              .arg(logical.transform));
+            layout.insert(monitorId.connector, QStringLiteral("%1,%2 %3 %4 %5")
+                                                   .arg(logical.x)
+                                                   .arg(logical.y)
+                                                   .arg(mode ? mode->id : QString())
+                                                   .arg(logical.scale)
+                                                   .arg(logical.transform));
         }
     }
     return layout;

@@ -240,10 +240,10 @@ GnomeBackend::assignmentsOf(const DisplayConfigState& state)
         assignment.scale = logical.scale;
         assignment.transform = logical.transform;
         assignment.primary = logical.primary;
-        for (const DisplayConfigMonitorSpec& spec : logical.monitors) {
-            const DisplayConfigMonitor* monitor = state.monitor(spec.connector);
+        for (const DisplayConfigMonitorSpec& monitorId : logical.monitors) {
+            const DisplayConfigMonitor* monitor = state.monitor(monitorId.connector);
             if (const DisplayConfigMode* mode = monitor ? monitor->currentMode() : nullptr)
-                assignment.monitors.append({spec.connector, mode->id, {}});
+                assignment.monitors.append({monitorId.connector, mode->id, {}});
         }
         if (!assignment.monitors.isEmpty())
             assignments.append(assignment);
