@@ -20,43 +20,6 @@ if [ -z "${KWIN_PID:-}" ]; then
     exec scripts/with-kwin.sh "$0" "$build" "$runs"
 fi
 
-cli="$build/bin/OrvaneDiagnosticsCLI"
-timing="$build/bin/kde_refresh_timing"
-
-per_run() {
-    local start end
-    start=$(date +%s%N)
-    for _ in $(seq "$runs"); do
-        "$@" >/dev/null 2>&1
-    done
-    end=$(date +%s%N)
-    echo "scale=3; ($end - $start) / 1000000 / $runs" | bc
-}
-ratio() {
-    echo "scale=3; $1 / $2" | bc
-}
-
-doctor_ms=$(QT_QPA_PLATFORM=wayland per_run kscreen-doctor -j)
-printf '%-44s %10s ms\n' "kscreen-doctor -j (process)" "$doctor_ms"
-
-if [ -x "$cli" ]; then
-    "$cli" --platform=kde --list >/dev/null
-    cli_ms=$(per_run "$cli" --platform=kde --list)
-    printf '%-44s %10s ms  (%sx kscreen-doctor)\n' "OrvaneDiagnosticsCLI --platform=kde --list" \
-        "$cli_ms" "$(ratio "$cli_ms" "$doctor_ms")"
-else
-    echo "note: $cli is not built" >&2
-fi
-
-if [ -x "$timing" ]; then
-    result=$("$timing" "$runs")
-    cold=$(awk '/^cold_ms/ {print $2}' <<<"$result")
-    warm=$(awk '/^warm_ms/ {print $2}' <<<"$result")
-    components=$(awk '/^components/ {print $2}' <<<"$result")
-    printf '%-44s %10s ms  (%sx kscreen-doctor)\n' "refresh, new backend ($components displays)" \
-        "$cold" "$(ratio "$cold" "$doctor_ms")"
-    printf '%-44s %10s ms  (%sx kscreen-doctor)\n' "refresh, backend that already answered" \
-        "$warm" "$(ratio "$warm" "$doctor_ms")"
-else
-    echo "note: $timing is not built" >&2
-fi
+. benchmarks/refresh-timing.sh
+QT_QPA_PLATFORM=wayland compare_refresh "$build" kde "$build/bin/kde_refresh_timing" \
+    "kscreen-doctor -j" kscreen-doctor -j

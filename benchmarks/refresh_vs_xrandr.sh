@@ -20,8 +20,6 @@ if [ -z "${XORG_DUMMY_LOG:-}" ]; then
     exec scripts/with-xorg-dummy.sh "$0" "$build" "$runs"
 fi
 
-cli="$build/bin/OrvaneDiagnosticsCLI"
-timing="$build/bin/x11_refresh_timing"
 edid_tool="$build/bin/set_output_edid"
 export EDID_SAMPLES=${EDID_SAMPLES:-$(pwd)/../shared/edid-samples/samples.jsonl}
 
@@ -36,45 +34,8 @@ else
     echo "note: outputs carry no EDID ($edid_tool or $EDID_SAMPLES missing)" >&2
 fi
 
-# Milliseconds per run of a command, over $runs runs.
-per_run() {
-    local start end
-    start=$(date +%s%N)
-    for _ in $(seq "$runs"); do
-        "$@" >/dev/null 2>&1
-    done
-    end=$(date +%s%N)
-    echo "scale=3; ($end - $start) / 1000000 / $runs" | bc
-}
-ratio() {
-    echo "scale=3; $1 / $2" | bc
-}
-
-xrandr_ms=$(per_run xrandr --verbose)
-printf '%-44s %10s ms\n' "xrandr --verbose (process)" "$xrandr_ms"
-
-if [ -x "$cli" ]; then
-    "$cli" --platform=x11 --list >/dev/null
-    cli_ms=$(per_run "$cli" --platform=x11 --list)
-    printf '%-44s %10s ms  (%sx xrandr)\n' "OrvaneDiagnosticsCLI --platform=x11 --list" \
-        "$cli_ms" "$(ratio "$cli_ms" "$xrandr_ms")"
-    # The same process without finding displays: what start-up alone costs.
-    base_ms=$(per_run "$cli" --platform=x11 --version)
-    printf '%-44s %10s ms\n' "OrvaneDiagnosticsCLI --platform=x11 --version" "$base_ms"
-else
-    echo "note: $cli is not built; timing the backend only" >&2
-fi
-
-if [ -x "$timing" ]; then
-    result=$("$timing" "$runs")
-    cold=$(awk '/^cold_ms/ {print $2}' <<<"$result")
-    warm=$(awk '/^warm_ms/ {print $2}' <<<"$result")
-    components=$(awk '/^components/ {print $2}' <<<"$result")
-    printf '%-44s %10s ms  (%sx xrandr)\n' "refresh, new connection ($components displays)" \
-        "$cold" "$(ratio "$cold" "$xrandr_ms")"
-    printf '%-44s %10s ms  (%sx xrandr)\n' "refresh, connection that already answered" \
-        "$warm" "$(ratio "$warm" "$xrandr_ms")"
-fi
+. benchmarks/refresh-timing.sh
+compare_refresh "$build" x11 "$build/bin/x11_refresh_timing" "xrandr --verbose" xrandr --verbose
 
 # The same comparison under GNOME's compositor, on a compositor of its own.
 if [ -x benchmarks/refresh_vs_gdbus.sh ] && command -v mutter >/dev/null; then
