@@ -120,6 +120,10 @@ private slots:
         QTest::newRow("platform value after a space reaches the backend")
             << QStringList{"--platform", "sim:examples/desks/none.json"} << "offscreen" << 2
             << "none.json";
+        QTest::newRow("verbose names the Qt platform and why")
+            << QStringList{"-v", "--platform", "sim:examples/desks/none.json"} << "offscreen" << 2
+            << "OrvaneDiagnostics: Qt platform offscreen (as QT_QPA_PLATFORM=offscreen)\n"
+               "OrvaneDiagnostics: examples/desks/none.json: cannot read";
         QTest::newRow("unknown option")
             << QStringList{"--lst"} << "" << 2
             << "OrvaneDiagnostics: Unknown option \"--lst\"; see --help.\n";

@@ -4,6 +4,7 @@
 #include "host/cli/SettingsAdvice.h"
 #include "host/cli/TerminalRequestHandler.h"
 #include "host/runtime/BackendSelection.h"
+#include "host/runtime/ErrorSentence.h"
 #include "host/runtime/JsonReport.h"
 #include "host/runtime/ModuleLoader.h"
 #include "host/runtime/PlatformSummary.h"
@@ -124,19 +125,6 @@ void writeBytes(const std::string& bytes)
     std::fwrite(bytes.data(), 1, bytes.size(), stdout);
 }
 
-// A sentence of ours starts with a word in lower case; a file name the user
-// typed ("nope.json: cannot read ...") keeps its spelling.
-std::string sentence(std::string text)
-{
-    if (!text.empty() && text.back() != '.' && text.back() != '?')
-        text += '.';
-    const std::string word = text.substr(0, text.find(' '));
-    if (!word.empty() && std::all_of(word.begin(), word.end(),
-                                     [](unsigned char c) { return std::islower(c) || c == '-'; }))
-        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
-    return text;
-}
-
 bool isDiagnosticOption(const ModuleCatalogue& catalogue, const std::string& argument)
 {
     for (const auto& diagnostic : catalogue.diagnostics()) {
@@ -219,7 +207,7 @@ int CliHost::statusFor(const std::vector<RunRecord>& records)
 
 int CliHost::fail(const std::string& what, int status)
 {
-    const std::string text = sentence(what);
+    const std::string text = ErrorSentence::of(what);
     std::fflush(stdout);
     std::fprintf(stderr, "%s: %s\n", ProgramName, text.c_str());
     if (m_options.json)
@@ -231,7 +219,7 @@ int CliHost::fail(const std::string& what, int status)
 int CliHost::noDisplays(const std::string& what, const std::string& document)
 {
     std::fflush(stdout);
-    std::fprintf(stderr, "%s: %s\n", ProgramName, sentence(what).c_str());
+    std::fprintf(stderr, "%s: %s\n", ProgramName, ErrorSentence::of(what).c_str());
     if (m_options.json)
         writeBytes(document);
     std::fflush(stdout);

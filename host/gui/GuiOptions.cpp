@@ -39,6 +39,10 @@ bool GuiOptions::parse(const std::vector<std::string>& arguments, std::string* e
             version = true;
             continue;
         }
+        if (argument == "-v" || argument == "--verbose") {
+            verbose = true;
+            continue;
+        }
         if (valueOption(arguments, i, name = "--platform", &value, &missing)) {
             platform = value;
         } else if (valueOption(arguments, i, name = "--module-path", &value, &missing)) {
@@ -71,11 +75,14 @@ std::string GuiOptions::helpText()
            "HTML or PDF.\n"
            "\n"
            "Options:\n"
-           "  --platform=NAME       display backend: auto, x11, drm or sim:FILE (a desk file)\n"
+           "  --platform=NAME       display backend: auto, x11, gnome, kde, drm or sim:FILE\n"
+           "                        (a desk file)\n"
            "  --module-path=FILE    load the module from FILE instead of the program's own\n"
            "  --settings=FILE       test settings from an INI file (repeatable)\n"
            "  --set SECTION.KEY=VALUE\n"
            "                        one setting, applied after the files (repeatable)\n"
+           "  -v, --verbose         say which Qt platform shows the windows and which display\n"
+           "                        backend is used, and why, on standard error\n"
            "  -h, --help            display this help and exit\n"
            "  -V, --version         output version information and exit\n"
            "\n"

@@ -10,6 +10,7 @@ struct GuiOptions
 {
     bool help = false;
     bool version = false;
+    bool verbose = false; // the Qt platform and the backend, each with why
     std::string platform = "auto";
     std::string modulePath;
     std::vector<std::string> settingsFiles;

@@ -1,6 +1,7 @@
 #include "host/gui/GuiOptions.h"
 #include "host/gui/MainWindow.h"
 #include "host/runtime/BackendSelection.h"
+#include "host/runtime/ErrorSentence.h"
 #include "host/runtime/KeyTranslator.h"
 #include "host/runtime/ModuleCatalogue.h"
 #include "host/runtime/ModuleLoader.h"
@@ -17,13 +18,9 @@
 namespace {
 const char* const ProgramName = "OrvaneDiagnostics";
 
-int printError(std::string sentence)
+int printError(const std::string& text)
 {
-    if (!sentence.empty() && sentence.back() != '.')
-        sentence += '.';
-    if (!sentence.empty())
-        sentence[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(sentence[0])));
-    std::fprintf(stderr, "%s: %s\n", ProgramName, sentence.c_str());
+    std::fprintf(stderr, "%s: %s\n", ProgramName, ErrorSentence::of(text).c_str());
     return 2;
 }
 
@@ -33,7 +30,7 @@ int failure(const std::string& sentence)
     // Someone who started the program from a desktop sees no terminal.
     if (QGuiApplication::platformName() != QLatin1String("offscreen"))
         QMessageBox::critical(nullptr, QStringLiteral("Orvane Diagnostics"),
-                              QString::fromStdString(sentence) + '.');
+                              QString::fromStdString(ErrorSentence::of(sentence)));
     return 2;
 }
 
@@ -102,6 +99,8 @@ int main(int argc, char** argv)
 
     // A platform the caller chose (offscreen in tests) is taken as it is.
     const bool platformChosen = qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+    std::string platformReason =
+        "as QT_QPA_PLATFORM=" + qEnvironmentVariable("QT_QPA_PLATFORM").toStdString();
     if (!platformChosen) {
         if (qEnvironmentVariableIsEmpty("DISPLAY") &&
             qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
@@ -110,7 +109,7 @@ int main(int argc, char** argv)
         // In a Wayland session Qt's Wayland platform first, which lets the
         // compositor put each test window on its output; offscreen last, so
         // that Qt falls back instead of aborting when no server answers.
-        QtPlatformChoice::choose(true);
+        platformReason = QtPlatformChoice::choose(true);
         startingUp = true;
     }
     qtHandler = qInstallMessageHandler(messageHandler);
@@ -124,6 +123,10 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.orvane.Diagnostics")));
     if (!platformChosen && QGuiApplication::platformName() == QLatin1String("offscreen"))
         return printError("the display server cannot be reached (" + serverNames() + ")");
+    if (options.verbose)
+        std::fprintf(stderr, "%s: Qt platform %s (%s)\n", ProgramName,
+                     QGuiApplication::platformName().toLocal8Bit().constData(),
+                     platformReason.c_str());
 
     KeyTranslator translator;
     if (!translator.load())
@@ -140,8 +143,11 @@ int main(int argc, char** argv)
     }
     if (!loader.load(path, &error))
         return failure(error);
-    if (!BackendSelection::install(options.platform, nullptr, &error))
+    std::string backend;
+    if (!BackendSelection::install(options.platform, &backend, &error))
         return failure(error);
+    if (options.verbose)
+        std::fprintf(stderr, "%s: display backend %s\n", ProgramName, backend.c_str());
 
     ModuleCatalogue catalogue(loader.instance());
     int status = 0;
