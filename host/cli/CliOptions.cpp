@@ -1,27 +1,6 @@
 #include "host/cli/CliOptions.h"
 
-namespace {
-// Matches "--name=value" or "--name value"; advances index over the value.
-bool valueOption(const std::vector<std::string>& arguments, size_t& index, const std::string& name,
-                 std::string* value, bool* malformed)
-{
-    const std::string& argument = arguments[index];
-    if (argument == name) {
-        // "--settings --json" is a missing value, not a file named --json.
-        if (index + 1 >= arguments.size() || arguments[index + 1].rfind("--", 0) == 0) {
-            *malformed = true;
-            return true;
-        }
-        *value = arguments[++index];
-        return true;
-    }
-    if (argument.rfind(name + "=", 0) == 0) {
-        *value = argument.substr(name.size() + 1);
-        return true;
-    }
-    return false;
-}
-} // namespace
+#include "host/runtime/OptionValue.h"
 
 bool CliOptions::parse(const std::vector<std::string>& arguments, std::string* error)
 {
@@ -57,34 +36,34 @@ bool CliOptions::parse(const std::vector<std::string>& arguments, std::string* e
             } else {
                 return missing("-M");
             }
-        } else if (valueOption(arguments, i, "--module", &value, &malformed)) {
+        } else if (OptionValue::take(arguments, i, "--module", &value, &malformed)) {
             if (malformed)
                 return missing("--module");
             module = value;
-        } else if (valueOption(arguments, i, "--module-path", &value, &malformed)) {
+        } else if (OptionValue::take(arguments, i, "--module-path", &value, &malformed)) {
             if (malformed || value.empty())
                 return missing("--module-path");
             modulePath = value;
-        } else if (valueOption(arguments, i, "--platform", &value, &malformed)) {
+        } else if (OptionValue::take(arguments, i, "--platform", &value, &malformed)) {
             if (malformed || value.empty())
                 return missing("--platform");
             platform = value;
-        } else if (valueOption(arguments, i, "--settings", &value, &malformed)) {
+        } else if (OptionValue::take(arguments, i, "--settings", &value, &malformed)) {
             if (malformed || value.empty())
                 return missing("--settings");
             settingsFiles.push_back(value);
-        } else if (valueOption(arguments, i, "--set", &value, &malformed)) {
+        } else if (OptionValue::take(arguments, i, "--set", &value, &malformed)) {
             if (malformed)
                 return missing("--set");
             assignments.push_back(value);
-        } else if (valueOption(arguments, i, "--answers", &value, &malformed)) {
+        } else if (OptionValue::take(arguments, i, "--answers", &value, &malformed)) {
             if (malformed)
                 return missing("--answers");
             scripted = true;
             answers = value;
         } else if (argument == "--modes") {
             modes = true;
-        } else if (valueOption(arguments, i, "--edid", &value, &malformed)) {
+        } else if (OptionValue::take(arguments, i, "--edid", &value, &malformed)) {
             if (malformed || value.empty())
                 return missing("--edid");
             edid = value;

@@ -1,28 +1,6 @@
 #include "host/gui/GuiOptions.h"
 
-namespace {
-// Matches "--name=value" or "--name value"; advances index over the value.
-// A following "--option" is a missing value, not a value.
-bool valueOption(const std::vector<std::string>& arguments, size_t& index, const std::string& name,
-                 std::string* value, bool* missing)
-{
-    const std::string& argument = arguments[index];
-    if (argument == name) {
-        if (index + 1 >= arguments.size() || arguments[index + 1].rfind("--", 0) == 0) {
-            *missing = true;
-            return true;
-        }
-        *value = arguments[++index];
-        return true;
-    }
-    if (argument.rfind(name + "=", 0) == 0) {
-        *value = argument.substr(name.size() + 1);
-        *missing = value->empty();
-        return true;
-    }
-    return false;
-}
-} // namespace
+#include "host/runtime/OptionValue.h"
 
 bool GuiOptions::parse(const std::vector<std::string>& arguments, std::string* error)
 {
@@ -43,20 +21,21 @@ bool GuiOptions::parse(const std::vector<std::string>& arguments, std::string* e
             verbose = true;
             continue;
         }
-        if (valueOption(arguments, i, name = "--platform", &value, &missing)) {
+        if (OptionValue::take(arguments, i, name = "--platform", &value, &missing)) {
             platform = value;
-        } else if (valueOption(arguments, i, name = "--module-path", &value, &missing)) {
+        } else if (OptionValue::take(arguments, i, name = "--module-path", &value, &missing)) {
             modulePath = value;
-        } else if (valueOption(arguments, i, name = "--settings", &value, &missing)) {
+        } else if (OptionValue::take(arguments, i, name = "--settings", &value, &missing)) {
             settingsFiles.push_back(value);
-        } else if (valueOption(arguments, i, name = "--set", &value, &missing)) {
+        } else if (OptionValue::take(arguments, i, name = "--set", &value, &missing)) {
             assignments.push_back(value);
         } else {
             if (error)
                 *error = "Unknown option \"" + argument + "\"; see --help";
             return false;
         }
-        if (missing) {
+        // "--platform=" names nothing either (argument still is the option itself).
+        if (missing || (value.empty() && argument != name)) {
             if (error)
                 *error = "the option " + name + " needs a value";
             return false;
