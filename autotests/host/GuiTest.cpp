@@ -575,7 +575,8 @@ private slots:
         QVERIFY(html.open(QIODevice::ReadOnly));
         const QString page = QString::fromUtf8(html.readAll());
         QCOMPARE(page.count(m_translator.text(fits.toStdString()).toHtmlEscaped()), 2);
-        QVERIFY(page.contains("<td>dpy1</td>"));
+        QVERIFY(page.contains("<h2>dpy1 \u00b7 DELL AW2518HF \u00b7 DP-1</h2>"));
+        QVERIFY(page.contains("<p class=\"r0\">dpy2 \u00b7 E19-7 \u00b7 VGA-1: PASSED (1 passed)</p>"));
         QVERIFY(window.saveReport(dir.filePath("report.pdf")));
         QFile pdf(dir.filePath("report.pdf"));
         QVERIFY(pdf.open(QIODevice::ReadOnly) && pdf.read(5) == "%PDF-");
@@ -603,15 +604,17 @@ private slots:
         for (int i = 0; i < 70; ++i) {
             SessionReport::Entry entry;
             entry.record.device = "dpy1";
+            entry.record.modelName = "DELL AW2518HF";
+            entry.record.connector = "DP-1";
             entry.record.test = "test" + std::to_string(i);
             entry.record.result = i % 7 == 0 ? 1 : 0;
             entry.display = display;
             entry.testName = QString("Row%1test").arg(i);
             entry.resultName = entry.record.result ? "Failed" : "Passed";
             if (i % 3 == 0)
-                entry.messages = QStringList({QString("Row%1first").arg(i),
-                                              QString("Row%1second").arg(i),
-                                              QString("Row%1third").arg(i)});
+                entry.messages = QStringList({QString("Row%1one").arg(i),
+                                              QString("Row%1two").arg(i),
+                                              QString("Row%1three").arg(i)});
             entry.started = QDateTime(QDate(2026, 12, 7), QTime(5, 0).addSecs(i));
             entry.ended = entry.started.addSecs(1);
             report.add(entry);
@@ -620,6 +623,8 @@ private slots:
         const QString path = dir.filePath("report.pdf");
         QString error;
         QVERIFY2(report.save(path, QDateTime::currentDateTime(), &error), qPrintable(error));
+        if (!qEnvironmentVariableIsEmpty("HOST_KEEP_PDF"))
+            QFile::copy(path, qEnvironmentVariable("HOST_KEEP_PDF"));
         QStringList pages;
         for (int page = 1;; ++page) {
             QProcess text;
@@ -632,6 +637,10 @@ private slots:
         }
         QVERIFY2(pages.size() >= 2, "the report fits one page: nothing to check");
         QVERIFY(pages[0].contains("T-4711") && pages[0].contains("Ana Lima"));
+        // Every page names the report and its ticket, and its number.
+        for (int page = 0; page < pages.size(); ++page)
+            QVERIFY(pages[page].contains("ticket T-4711") &&
+                    pages[page].contains(QString("Page %1").arg(page + 1)));
         QVERIFY(pages[0].contains("dpy1 \u00b7 DELL AW2518HF \u00b7 DP-1: FAILED (10 failed, 60 passed)"));
         for (int page = 0; page < pages.size(); ++page) {
             const bool hasRows = pages[page].contains(QRegularExpression("Row\\d+test"));
@@ -643,7 +652,7 @@ private slots:
             QStringList parts{QString("Row%1test").arg(i),
                               QTime(5, 0).addSecs(i).toString("HH:mm:ss")};
             if (i % 3 == 0)
-                parts << QString("Row%1first").arg(i) << QString("Row%1third").arg(i);
+                parts << QString("Row%1one").arg(i) << QString("Row%1three").arg(i);
             int on = -1;
             for (int page = 0; page < pages.size(); ++page) {
                 if (pages[page].contains(QRegularExpression(parts[0] + "\\b")))

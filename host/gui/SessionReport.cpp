@@ -1,5 +1,6 @@
 #include "host/gui/SessionReport.h"
 
+#include "host/gui/ReportPdf.h"
 #include "host/runtime/DisplayVerdict.h"
 #include "host/runtime/JsonReport.h"
 
@@ -7,8 +8,6 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QPdfWriter>
-#include <QTextDocument>
 
 #include <map>
 
@@ -87,20 +86,17 @@ std::string SessionReport::json(const QDateTime& date) const
     return head + document.substr(1);
 }
 
-QString SessionReport::html(const QDateTime& date, bool paged) const
+QString SessionReport::html(const QDateTime& date) const
 {
-    // Qt's PDF path draws in points: fonts in points keep the page readable.
-    const QString size = paged ? QStringLiteral("font-size:8pt;") : QString();
     QString out = QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
                                  "<title>Display test report</title>"
-                                 "<style>body{font-family:sans-serif;%1margin:2em}"
+                                 "<style>body{font-family:sans-serif;margin:2em}"
                                  "table{border-collapse:collapse;width:100%}"
                                  "th,td{border:1px solid #999;padding:3px 6px;text-align:left;"
                                  "vertical-align:top}th{background:#e4e8ee}"
                                  "table.identity th{width:12em}pre{margin:0;font-size:90%}"
                                  ".r0{color:#060}.r1{color:#b00;font-weight:bold}.rx{color:#850}"
-                                 "</style></head><body>\n")
-                      .arg(size);
+                                 "</style></head><body>\n");
     out += QStringLiteral("<h1>Display test report</h1>\n<table class=\"identity\">\n");
     const auto row = [](const QString& name, const QString& value, bool pre = false) {
         const QString escaped = value.toHtmlEscaped();
@@ -144,7 +140,6 @@ QString SessionReport::html(const QDateTime& date, bool paged) const
         out += row(QStringLiteral("Native resolution"), display.nativeResolution);
         out += row(QStringLiteral("Connector"), display.connector);
         out += row(QStringLiteral("EDID"), display.edidHex(), true);
-        // The header row repeats on each page of the PDF.
         out += QStringLiteral("</table>\n<p></p>\n<table>\n<thead><tr><th>Test</th><th>Result</th>"
                               "<th>Messages</th><th>Started</th><th>Ended</th></tr></thead>\n");
         for (const Entry& entry : m_entries) {
@@ -169,21 +164,8 @@ QString SessionReport::html(const QDateTime& date, bool paged) const
 bool SessionReport::save(const QString& path, const QDateTime& date, QString* error) const
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("pdf")) {
-        QPdfWriter writer(path);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageOrientation(QPageLayout::Landscape);
-        writer.setTitle(QStringLiteral("Display test report"));
-        QTextDocument document;
-        document.setHtml(html(date, true));
-        document.print(&writer);
-        // QPdfWriter reports no error of its own; check what it left behind.
-        if (QFileInfo(path).size() > 0)
-            return true;
-        if (error)
-            *error = QObject::tr("The report cannot be written to %1.").arg(path);
-        return false;
-    }
+    if (suffix == QLatin1String("pdf"))
+        return ReportPdf::write(*this, path, date, error);
     QByteArray bytes;
     if (suffix == QLatin1String("html") || suffix == QLatin1String("htm"))
         bytes = html(date).toUtf8();

@@ -14,9 +14,8 @@
 // messages, and when it started and ended; and who tested for which ticket.
 // Saved as the runs document with the machine, the date, the module's
 // version, the technician, ticket and notes and a verdict per display added,
-// or as a readable report (HTML, or a PDF through Qt's text document and PDF
-// writer): a verdict line per display, then per display its identity and its
-// runs.
+// or as a readable report (HTML, or a PDF drawn page by page): a verdict
+// line per display, then per display its identity and its runs.
 class SessionReport
 {
 public:
@@ -37,6 +36,12 @@ public:
     void setTicket(const QString& ticket) { m_ticket = ticket; }
     void setNotes(const QString& notes) { m_notes = notes; }
 
+    const QString& hostName() const { return m_hostName; }
+    const QString& moduleVersion() const { return m_moduleVersion; }
+    const QString& technician() const { return m_technician; }
+    const QString& ticket() const { return m_ticket; }
+    const QString& notes() const { return m_notes; }
+
     void add(Entry entry) { m_entries.push_back(std::move(entry)); }
     void clear() { m_entries.clear(); }
     bool isEmpty() const { return m_entries.empty(); }
@@ -49,8 +54,7 @@ public:
     // The runs document of the command line with "hostName", "date",
     // "moduleVersion", "technician", "ticket", "notes" and "verdicts" first.
     std::string json(const QDateTime& date) const;
-    // paged: for the PDF writer, which draws a page's width in points.
-    QString html(const QDateTime& date, bool paged = false) const;
+    QString html(const QDateTime& date) const;
 
     // The format follows the file's suffix: .json, .html/.htm or .pdf.
     bool save(const QString& path, const QDateTime& date, QString* error) const;
