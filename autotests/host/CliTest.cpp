@@ -179,7 +179,8 @@ private slots:
         row("Ctrl+C", {"-Mdisplay", "-Q\"r,f\"", "--json", "--verbose", "--answers=continue,yes"},
             3,
             "\"test\": \"resolution_fitting\",\n      \"shortName\": \"f\",\n      \"itemId\": [9, "
-            "1, 10],\n      \"result\": 6,\n      \"resultName\": \"NotRun\",\n      \"progress\": [],",
+            "1, 10],\n      \"result\": 6,\n      \"resultName\": \"NotRun\",\n      \"progress\": "
+            "[],",
             "\x01", "dpy1: red_purity");
         // The list of tests after a space, as getopt allows; "=" is refused.
         row("tests after a space", {"-Mdisplay", "-Q", "f", "dpy2"}, 0,
@@ -371,6 +372,13 @@ private slots:
             << QByteArrayList{" cancel (interrupted)\n",
                               "stopping; press Ctrl+C again to quit at once."}
             << QByteArray("turn green");
+        // The seconds go on while a test window shows.
+        QTest::newRow("progress ticks during a window")
+            << QStringList{"-Mdisplay", "--set", "CSAT.CSAT_TEST_TIMEOUT=3",
+                           "-Qr",       "dpy1",  "--answers=continue,yes"}
+            << QByteArray() << QByteArray() << 0 << QByteArray("dpy1  Red purity test: Passed\n")
+            << QByteArrayList{"Red purity test  0%  1 s\r\033[K", "Red purity test  0%  2 s"}
+            << QByteArray("[C/x]");
         QTest::newRow("--no-input")
             << QStringList{"-Mdisplay", "-Qr", "dpy1", "--no-input"} << QByteArray("c\n")
             << QByteArray() << 3 << QByteArray("dpy1  Red purity test: Not performed\n")
@@ -413,7 +421,8 @@ private slots:
         QVERIFY2(lines.size() % 8 == 0 && lines[0] == "00ffffffffffff0010ac01a1" + lines[0].mid(24),
                  terminal.err.constData());
         for (const QByteArray& line : lines)
-            QVERIFY(QRegularExpression("^[0-9a-f]{32}$").match(QString::fromLatin1(line)).hasMatch());
+            QVERIFY(
+                QRegularExpression("^[0-9a-f]{32}$").match(QString::fromLatin1(line)).hasMatch());
         const Cli piped = runCli(arguments);
         QCOMPARE(piped.out.toHex(), lines.join(""));
     }

@@ -278,11 +278,11 @@ private slots:
         QStringList rows;
         for (int i = 0; i < platform->childCount(); ++i)
             rows << platform->child(i)->text(0) + ": " + platform->child(i)->text(1);
-        QCOMPARE(rows, QStringList({"Connector: VGA-1", "Position: 1920, 0", "Size: 1280x1024",
-                                    "Refresh rate: 60.00 Hz", "Serial number: YE5T102481",
-                                    "Product code: 0757 (model 1879)",
-                                    "Manufactured: week 48 of 2007",
-                                    "EDID: 128 byte(s)", "Modes: 6"}));
+        QCOMPARE(rows,
+                 QStringList({"Connector: VGA-1", "Position: 1920, 0", "Size: 1280x1024",
+                              "Refresh rate: 60.00 Hz", "Serial number: YE5T102481",
+                              "Product code: 0757 (model 1879)", "Manufactured: week 48 of 2007",
+                              "EDID: 128 byte(s)", "Modes: 6"}));
         QTest::mouseClick(window.findChild<QPushButton*>("copyEdidButton"), Qt::LeftButton);
         QFile desk("examples/desks/office.json");
         QVERIFY(desk.open(QIODevice::ReadOnly));
@@ -327,9 +327,12 @@ private slots:
     {
         QTest::addColumn<QString>("script");
         QTest::addColumn<QString>("how");
-        QTest::newRow("Stop clicked while a pattern shows") << "aw" << "click";
-        QTest::newRow("Ctrl+Q in the main window") << "aw" << "key";
-        QTest::newRow("Ctrl+Q in a question") << "c" << "";
+        QTest::newRow("Stop clicked while a pattern shows") << "aw"
+                                                            << "click";
+        QTest::newRow("Ctrl+Q in the main window") << "aw"
+                                                   << "key";
+        QTest::newRow("Ctrl+Q in a question") << "c"
+                                              << "";
     }
     void stopFromTheMainWindow()
     {
@@ -372,8 +375,8 @@ private slots:
         auto* overall = window.findChild<QProgressBar*>("overallProgress");
         QCOMPARE(overall->text(), QString("1 of 2 test(s) ran"));
         auto* results = window.findChild<QTreeWidget*>("results");
-        QCOMPARE(results->topLevelItem(0)->text(2), how.isEmpty() ? QString("ended at 0%")
-                                                                  : QString("ended at 50%"));
+        QCOMPARE(results->topLevelItem(0)->text(2),
+                 how.isEmpty() ? QString("ended at 0%") : QString("ended at 50%"));
         QCOMPARE(results->topLevelItem(1)->text(2), QString("not started"));
         QVERIFY(window.findChild<QPushButton*>("identifyButton")->isEnabled());
     }
@@ -454,8 +457,9 @@ private slots:
         MainWindow window(m_catalogue.get(), &m_translator, {});
         const std::vector<TestEntry>& tests = m_catalogue->diagnostics().front().tests;
         const auto test = [&tests](const char* shortName) {
-            return *std::find_if(tests.begin(), tests.end(),
-                                 [shortName](const TestEntry& t) { return t.shortName == shortName; });
+            return *std::find_if(tests.begin(), tests.end(), [shortName](const TestEntry& t) {
+                return t.shortName == shortName;
+            });
         };
         QCOMPARE(window.notApplicableReason(test("m"), 0), QString());
         QCOMPARE(window.notApplicableReason(test("m"), 1), QString("analog input"));
@@ -473,9 +477,9 @@ private slots:
                  QString("Every test applies to the chosen displays."));
 
         std::string error;
-        QVERIFY2(BackendSelection::install("sim:examples/desks/projector-no-edid.json", nullptr,
-                                           &error),
-                 error.c_str());
+        QVERIFY2(
+            BackendSelection::install("sim:examples/desks/projector-no-edid.json", nullptr, &error),
+            error.c_str());
         window.refreshDevices();
         int projector = -1;
         for (int i = 0; i < int(window.displays().size()); ++i) {
@@ -515,9 +519,9 @@ private slots:
         QFile empty(dir.filePath("empty.json"));
         QVERIFY(empty.open(QIODevice::WriteOnly) && empty.write("{\"displays\": []}") > 0);
         empty.close();
-        QVERIFY2(BackendSelection::install("sim:" + empty.fileName().toStdString(), nullptr,
-                                           &error),
-                 error.c_str());
+        QVERIFY2(
+            BackendSelection::install("sim:" + empty.fileName().toStdString(), nullptr, &error),
+            error.c_str());
         {
             MainWindow window(m_catalogue.get(), &m_translator, {});
             for (const char* name :
@@ -576,7 +580,8 @@ private slots:
         const QString page = QString::fromUtf8(html.readAll());
         QCOMPARE(page.count(m_translator.text(fits.toStdString()).toHtmlEscaped()), 2);
         QVERIFY(page.contains("<h2>dpy1 \u00b7 DELL AW2518HF \u00b7 DP-1</h2>"));
-        QVERIFY(page.contains("<p class=\"r0\">dpy2 \u00b7 E19-7 \u00b7 VGA-1: PASSED (1 passed)</p>"));
+        QVERIFY(
+            page.contains("<p class=\"r0\">dpy2 \u00b7 E19-7 \u00b7 VGA-1: PASSED (1 passed)</p>"));
         QVERIFY(window.saveReport(dir.filePath("report.pdf")));
         QFile pdf(dir.filePath("report.pdf"));
         QVERIFY(pdf.open(QIODevice::ReadOnly) && pdf.read(5) == "%PDF-");
@@ -612,9 +617,9 @@ private slots:
             entry.testName = QString("Row%1test").arg(i);
             entry.resultName = entry.record.result ? "Failed" : "Passed";
             if (i % 3 == 0)
-                entry.messages = QStringList({QString("Row%1one").arg(i),
-                                              QString("Row%1two").arg(i),
-                                              QString("Row%1three").arg(i)});
+                entry.messages =
+                    QStringList({QString("Row%1one").arg(i), QString("Row%1two").arg(i),
+                                 QString("Row%1three").arg(i)});
             entry.started = QDateTime(QDate(2026, 12, 7), QTime(5, 0).addSecs(i));
             entry.ended = entry.started.addSecs(1);
             report.add(entry);
@@ -641,7 +646,8 @@ private slots:
         for (int page = 0; page < pages.size(); ++page)
             QVERIFY(pages[page].contains("ticket T-4711") &&
                     pages[page].contains(QString("Page %1").arg(page + 1)));
-        QVERIFY(pages[0].contains("dpy1 \u00b7 DELL AW2518HF \u00b7 DP-1: FAILED (10 failed, 60 passed)"));
+        QVERIFY(pages[0].contains(
+            "dpy1 \u00b7 DELL AW2518HF \u00b7 DP-1: FAILED (10 failed, 60 passed)"));
         for (int page = 0; page < pages.size(); ++page) {
             const bool hasRows = pages[page].contains(QRegularExpression("Row\\d+test"));
             QVERIFY2(!hasRows || pages[page].contains(QRegularExpression(
@@ -660,8 +666,9 @@ private slots:
             }
             QVERIFY2(on >= 0, qPrintable(parts[0]));
             for (const QString& part : parts)
-                QVERIFY2(pages[on].contains(part),
-                         qPrintable(QString("%1 split from its row on page %2").arg(part).arg(on + 1)));
+                QVERIFY2(
+                    pages[on].contains(part),
+                    qPrintable(QString("%1 split from its row on page %2").arg(part).arg(on + 1)));
         }
     }
 

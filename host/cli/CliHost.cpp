@@ -1,16 +1,16 @@
 #include "host/cli/CliHost.h"
 
 #include "host/cli/ProgressLine.h"
-#include "host/runtime/SettingsAdvice.h"
 #include "host/cli/TerminalRequestHandler.h"
 #include "host/runtime/BackendSelection.h"
+#include "host/runtime/DisplayVerdict.h"
 #include "host/runtime/ErrorSentence.h"
 #include "host/runtime/JsonReport.h"
 #include "host/runtime/ModuleLoader.h"
 #include "host/runtime/PlatformSummary.h"
 #include "host/runtime/QtPlatformChoice.h"
 #include "host/runtime/ScriptedRequestHandler.h"
-#include "host/runtime/DisplayVerdict.h"
+#include "host/runtime/SettingsAdvice.h"
 #include "host/runtime/SettingsLoader.h"
 #include "host/runtime/SystemEventMonitor.h"
 #include "host/runtime/TestRunner.h"
@@ -270,17 +270,16 @@ std::string CliHost::runsDocument(const std::vector<RunRecord>& records) const
 {
     const std::string document = JsonReport::runs(records);
     std::string head;
-    for (const auto& [key, value] : {std::make_pair("technician", &m_options.technician),
-                                     std::make_pair("ticket", &m_options.ticket),
-                                     std::make_pair("notes", &m_options.notes)}) {
+    for (const auto& [key, value] :
+         {std::make_pair("technician", &m_options.technician),
+          std::make_pair("ticket", &m_options.ticket), std::make_pair("notes", &m_options.notes)}) {
         if (value->empty())
             continue;
         // What the user typed is text of the terminal's (UTF-8), not module bytes.
-        const QByteArray quoted =
-            QJsonDocument(QJsonArray{QString::fromLocal8Bit(value->c_str())})
-                .toJson(QJsonDocument::Compact);
-        head += "\n  \"" + std::string(key) + "\": " + quoted.mid(1, quoted.size() - 2).toStdString() +
-                ",";
+        const QByteArray quoted = QJsonDocument(QJsonArray{QString::fromLocal8Bit(value->c_str())})
+                                      .toJson(QJsonDocument::Compact);
+        head += "\n  \"" + std::string(key) +
+                "\": " + quoted.mid(1, quoted.size() - 2).toStdString() + ",";
     }
     return head.empty() ? document : "{" + head + document.substr(1);
 }
@@ -463,9 +462,9 @@ bool CliHost::select(const ModuleCatalogue& catalogue, Selection& selection)
             const std::string longOption = "--" + diagnostic.longName;
             const std::string shortOption = "-" + diagnostic.shortName;
             if (!diagnostic.shortName.empty() && argument.rfind(shortOption + "=", 0) == 0) {
-                fail("\"" + argument + "\": the tests follow " + shortOption +
-                     " without \"=\" (" + shortOption + "\"" + argument.substr(shortOption.size() + 1) +
-                     "\" or " + shortOption + " " + argument.substr(shortOption.size() + 1) + "), or use " +
+                fail("\"" + argument + "\": the tests follow " + shortOption + " without \"=\" (" +
+                     shortOption + "\"" + argument.substr(shortOption.size() + 1) + "\" or " +
+                     shortOption + " " + argument.substr(shortOption.size() + 1) + "), or use " +
                      longOption + "=" + argument.substr(shortOption.size() + 1));
                 return false;
             }

@@ -102,10 +102,9 @@ std::string CliOptions::hostOptionNames()
 
 std::vector<std::string> CliOptions::hostOptions()
 {
-    return {"--help",     "--list",     "--json",   "--platform", "--module-path",
-            "--settings", "--set",      "--answers", "--no-input", "--verbose",
-            "--debug",    "--version",  "--modes",   "--edid",     "--technician",
-            "--ticket",   "--notes",    "--module"};
+    return {"--help",  "--list",    "--json",       "--platform", "--module-path", "--settings",
+            "--set",   "--answers", "--no-input",   "--verbose",  "--debug",       "--version",
+            "--modes", "--edid",    "--technician", "--ticket",   "--notes",       "--module"};
 }
 
 std::string CliOptions::usage()

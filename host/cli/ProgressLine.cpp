@@ -24,13 +24,31 @@ size_t columns(const std::string& text)
 
 ProgressLine::ProgressLine(std::FILE* stream, bool enabled) : m_stream(stream), m_enabled(enabled)
 {
-    m_tick.setInterval(1000);
-    QObject::connect(&m_tick, &QTimer::timeout, [this]() { draw(); });
+    if (m_enabled)
+        m_ticker = std::thread([this]() { tick(); });
 }
 
 ProgressLine::~ProgressLine()
 {
     finish();
+    if (m_ticker.joinable()) {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_quit = true;
+        }
+        m_wake.notify_all();
+        m_ticker.join();
+    }
+}
+
+void ProgressLine::tick()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    while (!m_quit) {
+        m_wake.wait_for(lock, std::chrono::seconds(1));
+        if (!m_quit)
+            draw();
+    }
 }
 
 std::string ProgressLine::compose(const std::string& device, const std::string& test, int percent,
@@ -56,19 +74,22 @@ void ProgressLine::start(const std::string& device, const std::string& test)
 {
     if (!m_enabled)
         return;
+    const std::lock_guard<std::mutex> lock(m_mutex);
     m_device = device;
     m_test = test;
     m_text.clear();
     m_percent = 0;
     m_running = true;
     m_clock.start();
-    m_tick.start();
     draw();
 }
 
 void ProgressLine::update(int percent, const std::string& text)
 {
-    if (!m_enabled || !m_running)
+    if (!m_enabled)
+        return;
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_running)
         return;
     m_percent = percent;
     if (!text.empty())
@@ -78,7 +99,10 @@ void ProgressLine::update(int percent, const std::string& text)
 
 void ProgressLine::clear()
 {
-    if (!m_enabled || !m_shown)
+    if (!m_enabled)
+        return;
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_shown)
         return;
     std::fputs("\r\033[K", m_stream);
     std::fflush(m_stream);
@@ -88,11 +112,13 @@ void ProgressLine::clear()
 void ProgressLine::suspend()
 {
     clear();
+    const std::lock_guard<std::mutex> lock(m_mutex);
     m_suspended = true;
 }
 
 void ProgressLine::resume()
 {
+    const std::lock_guard<std::mutex> lock(m_mutex);
     m_suspended = false;
     draw();
 }
@@ -100,8 +126,8 @@ void ProgressLine::resume()
 void ProgressLine::finish()
 {
     clear();
+    const std::lock_guard<std::mutex> lock(m_mutex);
     m_running = false;
-    m_tick.stop();
 }
 
 void ProgressLine::draw()

@@ -1,15 +1,18 @@
 #pragma once
 
 #include <QElapsedTimer>
-#include <QTimer>
 
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
 #include <string>
+#include <thread>
 
 // The line on a terminal that shows what is running: the display, the test,
 // its latest progress and the seconds since it started, redrawn in place
-// every second so that long windows do not look like a hang. Disabled, it
-// writes nothing at all.
+// every second so that long windows do not look like a hang. The seconds
+// tick on a thread of their own: a test window's nested event loop holds
+// back the timers started before it. Disabled, it writes nothing at all.
 class ProgressLine
 {
 public:
@@ -33,7 +36,8 @@ public:
                                const std::string& text, qint64 seconds, int width);
 
 private:
-    void draw();
+    void draw(); // with m_mutex held
+    void tick();
 
     std::FILE* m_stream;
     bool m_enabled;
@@ -45,5 +49,8 @@ private:
     std::string m_text;
     int m_percent = 0;
     QElapsedTimer m_clock;
-    QTimer m_tick;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_quit = false;
+    std::thread m_ticker;
 };

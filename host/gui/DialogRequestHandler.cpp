@@ -14,10 +14,9 @@ uint32_t DialogRequestHandler::answer(InputRequest& request, const Context& cont
             return 2;
         const Display display = m_display ? m_display(context.device) : Display{};
         StopShortcutFilter filter(m_requestStop);
-        filter.setWindowTitle(m_translator->text(context.test.nameKey) +
-                              QStringLiteral(" \u2014 ") +
-                              (display.label.isEmpty() ? QString::fromStdString(context.device)
-                                                       : display.label));
+        filter.setWindowTitle(
+            m_translator->text(context.test.nameKey) + QStringLiteral(" \u2014 ") +
+            (display.label.isEmpty() ? QString::fromStdString(context.device) : display.label));
         return static_cast<uint32_t>(
             WindowExecutor::run(request.widget, m_parent, -1, context.stop, &filter));
     }

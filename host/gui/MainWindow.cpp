@@ -16,10 +16,10 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -27,13 +27,13 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QSysInfo>
 #include <QTimer>
-#include <QRegularExpression>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -411,9 +411,9 @@ void MainWindow::refreshDevices()
         m_displayList->setCurrentItem(m_displayList->topLevelItem(selected));
     m_desk->setSelected(selected);
     showDetails(selected);
-    m_status->setText(m_displays.empty()
-                          ? tr("No displays found")
-                          : tr("%n display(s) found", nullptr, static_cast<int>(m_displays.size())));
+    m_status->setText(m_displays.empty() ? tr("No displays found")
+                                         : tr("%n display(s) found", nullptr,
+                                              static_cast<int>(m_displays.size())));
     log(tr("Displays refreshed: %1 found.").arg(m_displays.size()));
     updateButtons();
 }
@@ -551,9 +551,9 @@ void MainWindow::updateApplicability()
     }
     m_applicability->setText(
         chosen.empty() ? tr("Choose displays to see which tests apply.")
-        : limited == 0 ? tr("Every test applies to the chosen displays.")
-                       : tr("%n test(s) do not apply to every chosen display (greyed).", nullptr,
-                            limited));
+        : limited == 0
+            ? tr("Every test applies to the chosen displays.")
+            : tr("%n test(s) do not apply to every chosen display (greyed).", nullptr, limited));
 }
 
 void MainWindow::identify()
@@ -664,12 +664,13 @@ std::vector<std::pair<int, TestEntry>> MainWindow::jobsToRunAgain() const
         for (const TestEntry& test : m_tests) {
             const SessionReport::Entry* latest = nullptr;
             for (const SessionReport::Entry& entry : m_report.entries()) {
-                if (entry.record.device == m_devices[index].id && entry.record.test == test.longName)
+                if (entry.record.device == m_devices[index].id &&
+                    entry.record.test == test.longName)
                     latest = &entry;
             }
-            if (latest && (latest->record.result == FailedResult ||
-                           latest->record.result == AbortedResult ||
-                           latest->record.result == NotRunResult))
+            if (latest &&
+                (latest->record.result == FailedResult || latest->record.result == AbortedResult ||
+                 latest->record.result == NotRunResult))
                 jobs.emplace_back(index, test);
         }
     }
@@ -708,9 +709,9 @@ bool MainWindow::runJobs(const std::vector<std::pair<int, TestEntry>>& chosen)
         Job job;
         job.display = index;
         job.test = test;
-        job.item = new QTreeWidgetItem(m_results, {m_displays[index].label(),
-                                                   m_translator->text(test.nameKey), QString(),
-                                                   tr("Waiting")});
+        job.item = new QTreeWidgetItem(m_results,
+                                       {m_displays[index].label(), m_translator->text(test.nameKey),
+                                        QString(), tr("Waiting")});
         auto* bar = new QProgressBar(m_results);
         bar->setRange(0, 100);
         bar->setValue(0);
@@ -733,8 +734,8 @@ bool MainWindow::runJobs(const std::vector<std::pair<int, TestEntry>>& chosen)
     const int total = sizes.value(0) + sizes.value(1) + sizes.value(2);
     if (sizes.value(1) < total * 45 / 100) {
         const int results = total * 45 / 100;
-        const int top = std::max(m_topSplitter->minimumSizeHint().height(),
-                                 total - results - sizes.value(2));
+        const int top =
+            std::max(m_topSplitter->minimumSizeHint().height(), total - results - sizes.value(2));
         m_mainSplitter->setSizes({top, total - top - sizes.value(2), sizes.value(2)});
     }
     m_runner->start(std::move(jobs));
@@ -975,10 +976,11 @@ void MainWindow::chooseLogFile()
 bool MainWindow::chooseReportFile()
 {
     QString filter = tr("Readable report (*.html)");
-    const QString stem = m_ticket->text().trimmed().isEmpty()
-                             ? QStringLiteral("display-report")
-                             : QStringLiteral("display-report-") +
-                                   m_ticket->text().trimmed().replace(QRegularExpression("[^\\w.-]+"), "_");
+    const QString stem =
+        m_ticket->text().trimmed().isEmpty()
+            ? QStringLiteral("display-report")
+            : QStringLiteral("display-report-") +
+                  m_ticket->text().trimmed().replace(QRegularExpression("[^\\w.-]+"), "_");
     QString path = QFileDialog::getSaveFileName(
         this, tr("Save report"),
         saveFolder() + QLatin1Char('/') + stem +
@@ -1018,11 +1020,10 @@ void MainWindow::closeEvent(QCloseEvent* event)
         m_runner->waitForFinished();
     }
     if (hasUnsavedResults()) {
-        QMessageBox question(
-            QMessageBox::Warning, tr("Unsaved results"),
-            tr("%n result(s) of this session are not saved in a report.", nullptr,
-               static_cast<int>(m_report.entries().size())),
-            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+        QMessageBox question(QMessageBox::Warning, tr("Unsaved results"),
+                             tr("%n result(s) of this session are not saved in a report.", nullptr,
+                                static_cast<int>(m_report.entries().size())),
+                             QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
         question.setObjectName(QStringLiteral("unsavedQuestion"));
         question.setInformativeText(tr("Save them before closing?"));
         question.setDefaultButton(QMessageBox::Save);
@@ -1073,6 +1074,7 @@ void MainWindow::restoreLayout()
 {
     const QSettings settings;
     m_topSplitter->restoreState(settings.value(QStringLiteral("layout/topSplitter")).toByteArray());
-    m_mainSplitter->restoreState(settings.value(QStringLiteral("layout/mainSplitter")).toByteArray());
+    m_mainSplitter->restoreState(
+        settings.value(QStringLiteral("layout/mainSplitter")).toByteArray());
     restoreGeometry(settings.value(QStringLiteral("layout/geometry")).toByteArray());
 }
