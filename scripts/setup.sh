@@ -14,7 +14,7 @@ packages=(
     edid-decode tesseract-ocr
     # the front end tested as a person uses it: a window manager on Xvfb, and
     # the report PDF read back page by page
-    openbox poppler-utils
+    openbox x11-utils poppler-utils
     mutter dbus qtwayland5 libglib2.0-bin
     kwin-wayland libkf5screen-bin wayland-utils plasma-wayland-protocols libwayland-dev
     # xvfb only recommends xauth, which xvfb-run cannot do without; bc does the

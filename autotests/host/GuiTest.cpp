@@ -746,6 +746,45 @@ private slots:
         QVERIFY2(colours.size() > 8, "the window is blank");
     }
 
+    // As a person does it on a desk with a window manager: while the pattern
+    // covers dpy1, the pointer goes to Stop in the main window below it and
+    // clicks. The run stops; the screen is saved for a person to look at.
+    void stopClickedByAPersonWhileAPatternShows()
+    {
+        const QString path = qEnvironmentVariable("HOST_SCREENSHOT");
+        if (path.isEmpty() || QProcess::execute("xdotool", {"version"}) != 0)
+            QSKIP("needs a real X server and xdotool");
+        MainWindow window(m_catalogue.get(), &m_translator,
+                          {{"CSAT", {{"CSAT_TEST_TIMEOUT", "60"}}}});
+        window.move(0, 1100);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.selectTests({"r", "g"});
+        window.selectDisplays({"dpy1"});
+        RunDriver driver("aw");
+        QSignalSpy finished(&window, &MainWindow::runFinished);
+        QTimer act;
+        bool clicked = false;
+        connect(&act, &QTimer::timeout, this, [&]() {
+            QWidget* shown = shownRequest();
+            if (clicked || !shown || !shown->inherits("DisplayWidget") ||
+                !shown->windowHandle() || !shown->windowHandle()->isExposed())
+                return;
+            clicked = true;
+            QGuiApplication::primaryScreen()->grabWindow(0).save(QFileInfo(path).absolutePath() +
+                                                                 "/pattern-and-main-window.png");
+            auto* stop = window.findChild<QPushButton*>("stopButton");
+            const QPoint at = stop->mapToGlobal(stop->rect().center());
+            QProcess::execute("xdotool", {"mousemove", "--sync", QString::number(at.x()),
+                                          QString::number(at.y()), "click", "1"});
+        });
+        act.start(100);
+        QVERIFY(window.startRun());
+        QVERIFY(finished.wait(30000));
+        QVERIFY(clicked);
+        QCOMPARE(runsOf(window), QStringList({"dpy1 r Aborted", "dpy1 g Not run"}));
+    }
+
     // Identify shows each display's own number on that display: the screen
     // is read back with OCR, display by display.
     void identifyShowsEachNumberOnItsDisplay()
