@@ -468,7 +468,7 @@ private slots:
         auto* list = window.findChild<QListWidget*>("testList");
         QStringList limited;
         for (int row = 0; row < list->count(); ++row) {
-            if (list->item(row)->text().contains("(not for dpy2: analog input)"))
+            if (list->item(row)->text().contains("\n    not for dpy2: analog input"))
                 limited << list->item(row)->data(Qt::UserRole).toString();
         }
         QCOMPARE(limited, QStringList({"m", "i", "s"}));
@@ -740,6 +740,11 @@ private slots:
         const QString folder = QFileInfo(path).absolutePath();
         QVERIFY(window.saveReport(folder + "/report.html") &&
                 window.saveReport(folder + "/report.pdf"));
+        // The smallest the window goes, for a person to check nothing is cut.
+        window.resize(window.minimumSize());
+        QTest::qWait(300);
+        QGuiApplication::primaryScreen()->grabWindow(window.winId()).save(folder +
+                                                                          "/main-window-minimum.png");
         QSet<QRgb> colours;
         for (int i = 0; i < image.width() * image.height(); i += 13)
             colours.insert(image.pixel(i % image.width(), i / image.width()));

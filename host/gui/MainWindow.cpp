@@ -187,7 +187,7 @@ void MainWindow::buildUi()
     setCentralWidget(central);
     m_status = new QLabel(this);
     statusBar()->addWidget(m_status);
-    setMinimumSize(960, 680);
+    setMinimumSize(960, 720);
     resize(1280, 900);
     updateButtons();
 }
@@ -264,6 +264,10 @@ QWidget* MainWindow::buildTestsBox()
     auto* layout = new QVBoxLayout(box);
     m_testList = new QListWidget(box);
     m_testList->setObjectName(QStringLiteral("testList"));
+    // A test that does not apply says why on a second line, not off to the right.
+    m_testList->setWordWrap(true);
+    m_testList->setMinimumHeight(m_testList->fontMetrics().lineSpacing() * 7);
+    m_testList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     for (const TestEntry& test : m_tests) {
         auto* item = new QListWidgetItem(m_translator->text(test.nameKey), m_testList);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
@@ -540,7 +544,7 @@ void MainWindow::updateApplicability()
         QListWidgetItem* item = m_testList->item(row);
         const QString name = m_translator->text(m_tests[row].nameKey);
         item->setText(notFor.isEmpty() ? name
-                                       : tr("%1  (not for %2)").arg(name, notFor.join(", ")));
+                                       : tr("%1\n    not for %2").arg(name, notFor.join(", ")));
         item->setForeground(notFor.isEmpty() ? palette().color(QPalette::Text)
                                              : palette().color(QPalette::Disabled, QPalette::Text));
         item->setToolTip(notFor.isEmpty()
