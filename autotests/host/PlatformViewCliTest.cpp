@@ -49,7 +49,7 @@ private slots:
             << QStringList{"--list", Office} << 0
             << QByteArray("    Input type: Analog\n    Connector: VGA-1\n    Position: 1920,0\n"
                           "    Size: 1280x1024\n    Refresh rate: 60.00 Hz\n"
-                          "    Serial number: YE5T102481\n    Product code: 0757\n"
+                          "    Serial number: YE5T102481\n    Product code: 0757 (model 1879)\n"
                           "    Manufactured: week 48 of 2007\n    Modes: 6\n");
         QTest::newRow("primary") << QStringList{"--list", Office} << 0
                                  << QByteArray("    Size: 1920x1080\n    Primary: yes\n");
