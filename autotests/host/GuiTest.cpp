@@ -216,7 +216,8 @@ private slots:
         QVERIFY(window.findChild<QLabel*>("verdicts")->text().contains("FAILED (1 failed"));
 
         // Run again takes only the failed test; its new result is the verdict.
-        RunDriver again("aa");
+        driver.m_script = "aa";
+        driver.windows.clear();
         QSignalSpy second(&window, &MainWindow::runFinished);
         QTest::mouseClick(window.findChild<QPushButton*>("runAgainButton"), Qt::LeftButton);
         QVERIFY(second.wait(60000));
@@ -224,9 +225,6 @@ private slots:
         QCOMPARE(window.verdictLines()[1],
                  QString("dpy2 \u00b7 E19-7 \u00b7 VGA-1: PASSED (2 passed)"));
         QVERIFY(!window.findChild<QPushButton*>("runAgainButton")->isEnabled());
-        // Pattern windows name their test and display.
-        QCOMPARE(again.windows,
-                 QStringList({"Red purity test \u2014 dpy2 \u00b7 E19-7 \u00b7 VGA-1"}));
     }
 
     // Only the chosen displays are tested, whether chosen in the list or
@@ -370,6 +368,10 @@ private slots:
         act.start(50);
         QVERIFY(finished.wait(20000));
         QCOMPARE(runsOf(window), QStringList({"dpy1 r Aborted", "dpy1 g Not run"}));
+        // Pattern windows name their test and display.
+        if (!how.isEmpty())
+            QCOMPARE(driver.windows,
+                     QStringList({"Red purity test \u2014 dpy1 \u00b7 DELL AW2518HF \u00b7 DP-1"}));
         // Honest progress: half of the run did not run, and the stopped row
         // says where it ended.
         auto* overall = window.findChild<QProgressBar*>("overallProgress");
@@ -531,6 +533,44 @@ private slots:
         }
         QVERIFY2(BackendSelection::install("sim:examples/desks/office.json", nullptr, &error),
                  error.c_str());
+    }
+
+    // Settings are judged when loaded: warnings go to the log and a value
+    // the module cannot read keeps Run disabled, with one message.
+    void settingsAdviceBeforeRun()
+    {
+        MainWindow window(m_catalogue.get(), &m_translator, {});
+        QString shown;
+        QTimer::singleShot(200, [&shown]() {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(widget);
+                if (box && box->isVisible() && box->objectName() == "settingsMessage") {
+                    shown = box->text();
+                    box->accept();
+                }
+            }
+        });
+        window.setSettingsAdvice({"The setting CSAT.CSAT_TEST_TIMEOT is not read."},
+                                 "The setting CSAT.CSAT_TEST_TIMEOUT=\"x\" cannot be used.");
+        QTRY_VERIFY(!shown.isEmpty());
+        QVERIFY(shown.startsWith("The setting CSAT.CSAT_TEST_TIMEOUT=\"x\" cannot be used. No test "
+                                 "can run until the settings are fixed."));
+        QVERIFY(shown.contains("CSAT_TEST_TIMEOT"));
+        QVERIFY(
+            window.logText().contains("Settings: The setting CSAT.CSAT_TEST_TIMEOT is not read."));
+        QVERIFY(!window.findChild<QPushButton*>("runButton")->isEnabled());
+    }
+
+    // Save dialogs open in the documents folder, or home where there is none.
+    void saveDialogsOpenInDocuments()
+    {
+        QTemporaryDir home;
+        const QByteArray saved = qgetenv("HOME");
+        qputenv("HOME", home.path().toUtf8());
+        QCOMPARE(MainWindow::saveFolder(), home.path());
+        QVERIFY(QDir(home.path()).mkdir("Documents"));
+        QCOMPARE(MainWindow::saveFolder(), home.filePath("Documents"));
+        qputenv("HOME", saved);
     }
 
     // Results gather across runs until cleared, and save as the JSON
@@ -743,8 +783,9 @@ private slots:
         // The smallest the window goes, for a person to check nothing is cut.
         window.resize(window.minimumSize());
         QTest::qWait(300);
-        QGuiApplication::primaryScreen()->grabWindow(window.winId()).save(folder +
-                                                                          "/main-window-minimum.png");
+        QGuiApplication::primaryScreen()
+            ->grabWindow(window.winId())
+            .save(folder + "/main-window-minimum.png");
         QSet<QRgb> colours;
         for (int i = 0; i < image.width() * image.height(); i += 13)
             colours.insert(image.pixel(i % image.width(), i / image.width()));
@@ -772,8 +813,8 @@ private slots:
         bool clicked = false;
         connect(&act, &QTimer::timeout, this, [&]() {
             QWidget* shown = shownRequest();
-            if (clicked || !shown || !shown->inherits("DisplayWidget") ||
-                !shown->windowHandle() || !shown->windowHandle()->isExposed())
+            if (clicked || !shown || !shown->inherits("DisplayWidget") || !shown->windowHandle() ||
+                !shown->windowHandle()->isExposed())
                 return;
             clicked = true;
             QGuiApplication::primaryScreen()->grabWindow(0).save(QFileInfo(path).absolutePath() +

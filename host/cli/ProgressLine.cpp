@@ -82,6 +82,8 @@ void ProgressLine::start(const std::string& device, const std::string& test)
     m_running = true;
     m_clock.start();
     draw();
+    // The seconds count from the test's start.
+    m_wake.notify_all();
 }
 
 void ProgressLine::update(int percent, const std::string& text)

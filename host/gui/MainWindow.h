@@ -60,6 +60,8 @@ public:
     // One line per display from the latest result of each test.
     QStringList verdictLines() const { return m_report.verdictLines(); }
     bool hasUnsavedResults() const { return m_unsaved && !m_report.isEmpty(); }
+    // The folder save dialogs open in: documents, else home.
+    static QString saveFolder();
 
     // Checks exactly the tests with these short names (all when empty).
     void selectTests(const QStringList& shortNames);
@@ -128,8 +130,7 @@ private:
     void updateVerdicts();
     void saveLayout() const;
     void restoreLayout();
-    // The folder save dialogs open in: documents, else home.
-    static QString saveFolder();
+
     std::vector<TestEntry> checkedTests() const;
     std::vector<int> checkedDisplays() const;
     void showDetails(int display);
