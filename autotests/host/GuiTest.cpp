@@ -599,6 +599,8 @@ private slots:
         QCOMPARE(document["hostName"].toString(), QSysInfo::machineHostName());
         QVERIFY(QDateTime::fromString(document["date"].toString(), Qt::ISODate).isValid());
         QCOMPARE(document["moduleVersion"].toString(), QString("4.35.1.6"));
+        QCOMPARE(document["verdicts"][1]["line"].toString(),
+                 QString("dpy1 \u00b7 DELL AW2518HF \u00b7 DP-1: PASSED (1 passed)"));
         QStringList runs;
         for (const QJsonValue run : document["runs"].toArray()) {
             QStringList fields;

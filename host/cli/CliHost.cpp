@@ -3,6 +3,7 @@
 #include "host/cli/ProgressLine.h"
 #include "host/cli/TerminalRequestHandler.h"
 #include "host/runtime/BackendSelection.h"
+#include "host/runtime/DisplayLabel.h"
 #include "host/runtime/DisplayVerdict.h"
 #include "host/runtime/ErrorSentence.h"
 #include "host/runtime/JsonReport.h"
@@ -436,7 +437,12 @@ bool CliHost::chooseDevices(std::vector<DeviceRecord>& devices,
 
 std::string CliHost::deviceLabel(const DeviceRecord& device) const
 {
-    return PlatformSummary(device).label(device.id);
+    // Without any model name, the module's name for the display.
+    const PlatformSummary summary(device);
+    return DisplayLabel::of(device.id,
+                            summary.modelName() ? summary.modelName()
+                                                : std::optional(m_translator.bytes(device.name)),
+                            summary.connector());
 }
 
 bool CliHost::select(const ModuleCatalogue& catalogue, Selection& selection)
@@ -756,7 +762,8 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
                     m_translator.resultName(NotRunResult).toStdString() + "\n";
         // The closing lines: one verdict per display.
         text += "\n";
-        for (const DisplayVerdict& verdict : DisplayVerdict::of(records))
+        for (const DisplayVerdict& verdict : DisplayVerdict::of(
+                 records, [&labels](const RunRecord& run) { return labels[run.device]; }))
             text += verdict.line() + "\n";
         writeBytes(text);
     }

@@ -162,10 +162,7 @@ bool ReportPdf::write(const SessionReport& report, const QString& path, const QD
     pager.advance(10);
     line(heading, QObject::tr("Verdict"), Qt::black, 6);
 
-    std::vector<RunRecord> records;
-    for (const SessionReport::Entry& entry : report.entries())
-        records.push_back(entry.record);
-    const std::vector<DisplayVerdict> verdicts = DisplayVerdict::of(records);
+    const std::vector<DisplayVerdict> verdicts = report.verdicts();
     for (const DisplayVerdict& verdict : verdicts) {
         const QColor colour = verdict.outcome() == DisplayVerdict::Passed   ? resultColour(0)
                               : verdict.outcome() == DisplayVerdict::Failed ? resultColour(1)

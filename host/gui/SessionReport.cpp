@@ -56,10 +56,22 @@ std::vector<RunRecord> SessionReport::records() const
     return runs;
 }
 
+std::vector<DisplayVerdict> SessionReport::verdicts() const
+{
+    return DisplayVerdict::of(records(), [this](const RunRecord& run) {
+        std::string label = run.device;
+        for (const Entry& entry : m_entries) {
+            if (entry.record.device == run.device)
+                label = entry.display.label().toStdString();
+        }
+        return label;
+    });
+}
+
 QStringList SessionReport::verdictLines() const
 {
     QStringList lines;
-    for (const DisplayVerdict& verdict : DisplayVerdict::of(records()))
+    for (const DisplayVerdict& verdict : verdicts())
         lines << QString::fromStdString(verdict.line());
     return lines;
 }
@@ -67,12 +79,12 @@ QStringList SessionReport::verdictLines() const
 std::string SessionReport::json(const QDateTime& date) const
 {
     const std::vector<RunRecord> runs = records();
-    std::string verdicts;
-    for (const DisplayVerdict& verdict : DisplayVerdict::of(runs)) {
-        verdicts += std::string(verdicts.empty() ? "" : ",") +
-                    "\n    {\"device\": " + JsonReport::quoted(verdict.device()) +
-                    ", \"verdict\": \"" + DisplayVerdict::outcomeName(verdict.outcome()) +
-                    "\", \"line\": " + JsonReport::quoted(verdict.line()) + "}";
+    std::string items;
+    for (const DisplayVerdict& verdict : verdicts()) {
+        items += std::string(items.empty() ? "" : ",") +
+                 "\n    {\"device\": " + JsonReport::quoted(verdict.device()) +
+                 ", \"verdict\": \"" + DisplayVerdict::outcomeName(verdict.outcome()) +
+                 "\", \"line\": " + unicodeQuoted(QString::fromStdString(verdict.line())) + "}";
     }
     // The command line's runs document, with the session's own keys first.
     const std::string document = JsonReport::runs(runs);
@@ -82,7 +94,7 @@ std::string SessionReport::json(const QDateTime& date) const
                              ",\n  \"technician\": " + unicodeQuoted(m_technician) +
                              ",\n  \"ticket\": " + unicodeQuoted(m_ticket) +
                              ",\n  \"notes\": " + unicodeQuoted(m_notes) + ",\n  \"verdicts\": [" +
-                             verdicts + (verdicts.empty() ? "]," : "\n  ],");
+                             items + (items.empty() ? "]," : "\n  ],");
     return head + document.substr(1);
 }
 
@@ -113,7 +125,7 @@ QString SessionReport::html(const QDateTime& date) const
     out += row(QStringLiteral("Notes"), m_notes);
     out += QStringLiteral("</table>\n<h2>Verdict</h2>\n");
 
-    const std::vector<DisplayVerdict> verdicts = DisplayVerdict::of(records());
+    const std::vector<DisplayVerdict> verdicts = this->verdicts();
     for (const DisplayVerdict& verdict : verdicts) {
         const QString cls = verdict.outcome() == DisplayVerdict::Passed   ? QStringLiteral("r0")
                             : verdict.outcome() == DisplayVerdict::Failed ? QStringLiteral("r1")

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/gui/DisplayEntry.h"
+#include "host/runtime/DisplayVerdict.h"
 #include "host/runtime/RunRecord.h"
 
 #include <QDateTime>
@@ -50,6 +51,9 @@ public:
     // "dpy2 · E19-7 · VGA-1: FAILED (1 failed, 1 aborted, 7 passed)", one per
     // display, from the latest result of each test.
     QStringList verdictLines() const;
+    // The verdicts behind those lines, each display named as the front end
+    // names it.
+    std::vector<DisplayVerdict> verdicts() const;
 
     // The runs document of the command line with "hostName", "date",
     // "moduleVersion", "technician", "ticket", "notes" and "verdicts" first.

@@ -10,7 +10,9 @@ const std::pair<uint32_t, const char*> CountNames[] = {
     {1, "failed"}, {4, "aborted"}, {3, "not performed"}, {6, "not run"}, {0, "passed"}};
 } // namespace
 
-std::vector<DisplayVerdict> DisplayVerdict::of(const std::vector<RunRecord>& runs)
+std::vector<DisplayVerdict>
+DisplayVerdict::of(const std::vector<RunRecord>& runs,
+                   const std::function<std::string(const RunRecord&)>& label)
 {
     std::vector<DisplayVerdict> verdicts;
     for (const RunRecord& run : runs) {
@@ -22,7 +24,8 @@ std::vector<DisplayVerdict> DisplayVerdict::of(const std::vector<RunRecord>& run
             verdict = verdicts.end() - 1;
             verdict->m_device = run.device;
         }
-        verdict->m_label = DisplayLabel::of(run.device, run.modelName, run.connector);
+        verdict->m_label =
+            label ? label(run) : DisplayLabel::of(run.device, run.modelName, run.connector);
         auto same = std::find_if(verdict->m_latest.begin(), verdict->m_latest.end(),
                                  [&](const RunRecord& r) { return r.test == run.test; });
         if (same == verdict->m_latest.end())

@@ -3,6 +3,7 @@
 #include "host/runtime/RunRecord.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -21,8 +22,12 @@ public:
     };
 
     // One verdict per display, in the order the displays first ran; runs in
-    // the order they ran.
-    static std::vector<DisplayVerdict> of(const std::vector<RunRecord>& runs);
+    // the order they ran. label names a display where the runs' own fields
+    // do not suffice (a display without any model name); by default the
+    // identifier, model name and connector of its latest run.
+    static std::vector<DisplayVerdict>
+    of(const std::vector<RunRecord>& runs,
+       const std::function<std::string(const RunRecord&)>& label = {});
 
     const std::string& device() const { return m_device; }
     // "dpy2 · E19-7 · VGA-1", from the display's latest run.

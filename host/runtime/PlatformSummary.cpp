@@ -1,6 +1,5 @@
 #include "host/runtime/PlatformSummary.h"
 
-#include "host/runtime/DisplayLabel.h"
 #include "host/runtime/JsonReport.h"
 
 #include <cstdio>
@@ -44,11 +43,6 @@ std::optional<std::string> PlatformSummary::productCodeText(const EdidIdentity& 
     } catch (const std::exception&) {
         return code;
     }
-}
-
-std::string PlatformSummary::label(const std::string& id) const
-{
-    return DisplayLabel::of(id, m_modelName, connector());
 }
 
 std::string PlatformSummary::hertz(double hz)
