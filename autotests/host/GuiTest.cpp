@@ -506,6 +506,11 @@ private slots:
             auto* desk = window.findChild<DeskView*>("desk");
             QCOMPARE(desk->groupOf(1), QVector<int>({1, 2}));
             QCOMPARE(desk->displayRect(1), desk->displayRect(2));
+            if (const QString path = qEnvironmentVariable("HOST_SCREENSHOT"); !path.isEmpty()) {
+                window.resize(1280, 900);
+                QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+                QVERIFY(desk->grab().save(QFileInfo(path).absolutePath() + "/clone-desk.png"));
+            }
             window.identify();
             QStringList boxes;
             for (QWidget* widget : QApplication::topLevelWidgets()) {
