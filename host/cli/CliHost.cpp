@@ -328,6 +328,8 @@ int CliHost::run()
     } else if (!m_options.list && !select(catalogue, selection)) {
         return UsageError;
     }
+    if (!m_reports.open(m_options, &error))
+        return fail(error);
 
     SettingsMap settings;
     for (const std::string& file : m_options.settingsFiles) {
@@ -362,8 +364,12 @@ int CliHost::run()
         SettingsAdvice::warnings(settings, catalogue.timeoutKeys());
     if (!ModuleCatalogue::configure(selection.tests, settings, &error))
         return fail(error);
-    if (devices.empty())
+    m_reports.setFound(devices);
+    if (devices.empty()) {
+        if (!m_reports.write({}, {}, {}, &error))
+            return fail(error);
         return noDisplays("no displays were found; nothing was run", JsonReport::runs({}));
+    }
     if (!chooseDevices(devices, selection.devices))
         return UsageError;
     for (const std::string& warning : warnings)
@@ -631,7 +637,7 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
             publishInterruptDocument(JsonReport::runs(finished));
         }
         progressLine.finish();
-        if (m_options.json)
+        if (m_options.json || m_reports.useStandardOutput())
             return;
         const TestRunner::Job& job = jobs[index];
         std::string text = job.device + "  " + m_translator.bytes(job.test.nameKey) + ": " +
@@ -663,5 +669,7 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
     if (m_options.json)
         writeBytes(JsonReport::runs(records));
     std::fflush(stdout);
+    if (!m_reports.write(devices, labels, records, &error))
+        return fail(error);
     return statusFor(records);
 }

@@ -67,6 +67,14 @@ bool CliOptions::parse(const std::vector<std::string>& arguments, std::string* e
             if (malformed || value.empty())
                 return missing("--edid");
             edid = value;
+        } else if (OptionValue::take(arguments, i, "--junit", &value, &malformed)) {
+            if (malformed || value.empty())
+                return missing("--junit");
+            junit = value;
+        } else if (OptionValue::take(arguments, i, "--metrics", &value, &malformed)) {
+            if (malformed || value.empty())
+                return missing("--metrics");
+            metrics = value;
         } else {
             rest.push_back(argument);
         }
@@ -84,7 +92,8 @@ std::string CliOptions::hostOptionNames()
     return "-M<module>, --help (-h), --list (-l), --json, "
            "--platform=auto|x11|gnome|kde|drm|sim:FILE, "
            "--module-path=FILE, --settings=FILE, --set SECTION.KEY=VALUE, --answers=LIST, "
-           "--no-input, --verbose, --debug, --version (-V), --modes, --edid=DEVICE";
+           "--no-input, --verbose, --debug, --version (-V), --modes, --edid=DEVICE, --junit=FILE, "
+           "--metrics=FILE";
 }
 
 std::string CliOptions::usage()
@@ -101,6 +110,11 @@ std::string CliOptions::usage()
            "  -l, --list                 list the displays with their properties; with\n"
            "                             device ids, only those\n"
            "  --json                     print one JSON document instead of text\n"
+           "  --junit FILE               also write the results as JUnit XML to FILE\n"
+           "                             (- for standard output)\n"
+           "  --metrics FILE             also write them as node exporter textfile\n"
+           "                             metrics to FILE, replaced whole (- for standard\n"
+           "                             output)\n"
            "  --modes                    with --list, every mode of each display\n"
            "  --edid DEVICE              write the display's raw EDID to standard output\n"
            "  --platform NAME            auto (default), x11, gnome, kde, drm or sim:FILE (a\n"

@@ -24,6 +24,8 @@ struct CliOptions
     std::string answers;
     bool modes = false; // --list shows every mode
     std::string edid;   // --edid: the display whose EDID to write
+    std::string junit;   // --junit: the JUnit XML file, "-" standard output
+    std::string metrics; // --metrics: the node exporter's textfile, "-" standard output
     // Everything else, in order: diagnostic options and device identifiers.
     std::vector<std::string> rest;
 
