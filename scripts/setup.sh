@@ -23,7 +23,7 @@ packages=(
     # checked against its schema and read back, the metrics file checked and
     # served by a real node exporter
     ansible-core openssh-server libxml2-utils python3-junitparser
-    prometheus prometheus-node-exporter curl
+    prometheus prometheus-node-exporter curl python3-prometheus-client
 )
 
 missing=()
