@@ -96,7 +96,7 @@ bool ReportFiles::commit(QSaveFile* file, bool toStandardOutput, const QByteArra
     if (file && file->write(bytes) == bytes.size() && file->commit())
         return true;
     if (error)
-        *error = "cannot write \"" + path + "\": " +
-                 (file ? file->errorString().toStdString() : std::string("not open"));
+        *error = "cannot write \"" + path +
+                 "\": " + (file ? file->errorString().toStdString() : std::string("not open"));
     return false;
 }

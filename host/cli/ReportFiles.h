@@ -32,8 +32,8 @@ public:
     // runs; with nothing asked for, does nothing. False with one sentence in
     // error when a file cannot be written.
     bool write(const std::vector<DeviceRecord>& tested,
-               const std::map<std::string, std::string>& labels,
-               const std::vector<RunRecord>& runs, std::string* error);
+               const std::map<std::string, std::string>& labels, const std::vector<RunRecord>& runs,
+               std::string* error);
 
 private:
     bool commit(QSaveFile* file, bool toStandardOutput, const QByteArray& bytes,

@@ -96,7 +96,8 @@ struct Counts
 void writeCase(QXmlStreamWriter& xml, const RunRecord& run)
 {
     xml.writeStartElement("testcase");
-    xml.writeAttribute("classname", JunitReport::xmlText(DisplayFacts::text("display." + run.device)));
+    xml.writeAttribute("classname",
+                       JunitReport::xmlText(DisplayFacts::text("display." + run.device)));
     xml.writeAttribute("name", JunitReport::xmlText(DisplayFacts::text(run.test)));
     xml.writeAttribute("time", seconds(secondsOf(run)));
     const Outcome outcome = outcomeOf(run.result);
@@ -178,9 +179,9 @@ QByteArray JunitReport::document(const std::vector<Display>& displays,
         xml.writeAttribute("timestamp",
                            started.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
         xml.writeStartElement("properties");
-        const auto known = display.facts.known({"connector", "manufacturer", "model",
-                                                "serialNumber", "nativeResolution",
-                                                "currentResolution"});
+        const auto known =
+            display.facts.known({"connector", "manufacturer", "model", "serialNumber",
+                                 "nativeResolution", "currentResolution"});
         for (const auto& [name, value] : known) {
             xml.writeEmptyElement("property");
             xml.writeAttribute("name", QString::fromStdString(name));

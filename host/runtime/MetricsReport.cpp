@@ -41,8 +41,8 @@ std::string MetricsReport::labelValue(const std::string& bytes)
 std::string MetricsReport::text(const std::vector<DisplayFacts>& displays,
                                 const std::vector<RunRecord>& runs, double endedSeconds)
 {
-    std::string out = header("orvane_display_info",
-                             "Each display found: its output and which monitor it is.");
+    std::string out =
+        header("orvane_display_info", "Each display found: its output and which monitor it is.");
     for (const DisplayFacts& display : displays) {
         auto value = [](const std::optional<std::string>& known) { return known.value_or(""); };
         out += "orvane_display_info" +

@@ -19,7 +19,7 @@ std::string now()
 
 const char* const InternalErrorKey =
     "AN_INTERNAL_ERROR_OCCURRED._|THIS_DOES_NOT_INDICATE_A_FAILURE._|PLEASE_TRY_AGAIN.";
-}
+} // namespace
 
 TestRunner::TestRunner(RequestHandler* handler, SystemEventMonitor* events, QObject* parent)
     : QObject(parent), m_handler(handler), m_events(events)
