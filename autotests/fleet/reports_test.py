@@ -23,86 +23,92 @@ def seconds_between(started, ended):
     return (parse(ended) - parse(started)).total_seconds()
 
 
-class MixedRun(unittest.TestCase):
-    """One run with every kind of outcome: a laptop panel whose fitting test
-    passes and whose red purity test is answered "no", and a projector without
-    EDID whose fitting test ends in an internal error and whose attended test
-    cannot be performed."""
+class Outcomes(unittest.TestCase):
+    """Every kind of outcome on a laptop panel and a projector without EDID:
+    answered, the red purity test fails on the panel and is cancelled
+    (aborted) on the projector; without input it is not performed. The
+    fitting test passes on the panel and ends in an internal error on the
+    projector."""
 
     @classmethod
     def setUpClass(cls):
         cls.folder = Path(tempfile.mkdtemp(prefix="fleet-reports."))
-        cls.junit = cls.folder / "run.junit.xml"
-        cls.metrics = cls.folder / "run.prom"
-        cls.cli = run_cli("--platform", f"sim:{DESKS / 'projector-no-edid.json'}", "-Mdisplay",
-                          "-Q", "r,f", "--set", "CSAT.CSAT_TEST_TIMEOUT=1",
-                          "--answers", "continue,no,continue,no", "--json",
-                          "--junit", str(cls.junit), "--metrics", str(cls.metrics))
-        cls.runs = json.loads(cls.cli.stdout)["runs"]
-        cls.listed = json.loads(run_cli("--platform", f"sim:{DESKS / 'projector-no-edid.json'}",
-                                        "--list", "--json").stdout)["devices"]
+        desk = f"sim:{DESKS / 'projector-no-edid.json'}"
+        cls.listed = json.loads(run_cli("--platform", desk, "--list", "--json").stdout)["devices"]
+        cls.outputs = []
+        for name, answers in (("answered", ["--answers", "continue,no,cancel"]),
+                              ("unattended", ["--no-input"])):
+            junit, metrics = cls.folder / f"{name}.junit.xml", cls.folder / f"{name}.prom"
+            cli = run_cli("--platform", desk, "-Mdisplay", "-Qr,f",
+                          "--set", "CSAT.CSAT_TEST_TIMEOUT=1", *answers, "--json",
+                          "--junit", str(junit), "--metrics", str(metrics))
+            cls.outputs.append((cli, json.loads(cli.stdout)["runs"], junit, metrics))
 
     @classmethod
     def tearDownClass(cls):
         shutil.rmtree(cls.folder)
 
-    def test_the_run_has_every_outcome(self):
-        self.assertEqual(self.cli.returncode, 1, self.cli.stderr)
-        names = {run["resultName"] for run in self.runs}
-        self.assertTrue({"Passed", "Failed", "Aborted"} <= names, names)
-        self.assertTrue(names & {"NotPerformed", "NotRun"}, names)
+    def test_the_runs_have_every_outcome(self):
+        self.assertEqual([cli.returncode for cli, *_ in self.outputs], [1, 3])
+        names = {run["resultName"] for _, runs, *_ in self.outputs for run in runs}
+        self.assertEqual(names, {"Passed", "Failed", "Aborted", "NotPerformed"})
 
     def test_junit_validates_and_reads_back_as_the_runs(self):
-        self.assertEqual(schema_errors(self.junit), "")
-        suites = junit_suites(self.junit)
-        self.assertEqual([suite.name.split(" · ")[0] for suite in suites],
-                         [device["id"] for device in self.listed])
-        for suite, device in zip(suites, self.listed):
-            self.assertEqual(suite.hostname, socket.gethostname())
-            datetime.strptime(suite.timestamp, "%Y-%m-%dT%H:%M:%S")
-            properties = {p.name: p.value for p in suite.properties()}
-            connector = device["platform"]["connector"]
-            self.assertEqual(properties["connector"], connector)
-            self.assertTrue(suite.name.endswith(" · " + connector), suite.name)
-            for key, prop in (("CURRENT_RESOLUTION", "currentResolution"),
-                              ("NATIVE_RESOLUTION", "nativeResolution"),
-                              ("MANUFACTURER_ID", "manufacturer")):
-                values = [p["value"] for p in device["properties"] if p["key"] == key]
-                self.assertEqual(properties.get(prop), values[0] if values else None, prop)
-            runs = [run for run in self.runs if run["device"] == device["id"]]
-            cases = list(suite)
-            self.assertEqual([(c.classname, c.name) for c in cases],
-                             [("display." + r["device"], r["test"]) for r in runs])
-            for case, run in zip(cases, runs):
-                self.assertEqual(outcome(case), EXPECTED_OUTCOME[run["resultName"]], run)
-                self.assertAlmostEqual(case.time, seconds_between(run["started"], run["ended"]),
-                                       delta=0.0015)
-                self.assertEqual(case.system_out or "", "\n".join(run["messages"]))
-                if case.result:
-                    self.assertEqual(case.result[0].type, run["resultName"])
-                    self.assertEqual(case.result[0].message, run["messages"][-1])
-                    self.assertEqual(case.result[0].text, "\n".join(run["messages"]))
-            kinds = [outcome(case) for case in cases]
-            self.assertEqual((suite.tests, suite.failures, suite.errors, suite.skipped),
-                             (len(cases), kinds.count("Failed"), kinds.count("Error"),
-                              kinds.count("Skipped")))
+        for _, all_runs, junit, _ in self.outputs:
+            self.assertEqual(schema_errors(junit), "")
+            suites = junit_suites(junit)
+            self.assertEqual([suite.name.split(" · ")[0] for suite in suites],
+                             [device["id"] for device in self.listed])
+            for suite, device in zip(suites, self.listed):
+                self.check_suite(suite, device,
+                                 [run for run in all_runs if run["device"] == device["id"]])
+
+    def check_suite(self, suite, device, runs):
+        self.assertEqual(suite.hostname, socket.gethostname())
+        datetime.strptime(suite.timestamp, "%Y-%m-%dT%H:%M:%S")
+        properties = {p.name: p.value for p in suite.properties()}
+        connector = device["platform"]["connector"]
+        self.assertEqual(properties["connector"], connector)
+        self.assertTrue(suite.name.endswith(" · " + connector), suite.name)
+        for key, name in (("CURRENT_RESOLUTION", "currentResolution"),
+                          ("NATIVE_RESOLUTION", "nativeResolution"),
+                          ("MANUFACTURER_ID", "manufacturer")):
+            values = [p["value"] for p in device["properties"] if p["key"] == key]
+            self.assertEqual(properties.get(name), values[0] if values else None, name)
+        cases = list(suite)
+        self.assertEqual([(c.classname, c.name) for c in cases],
+                         [("display." + r["device"], r["test"]) for r in runs])
+        for case, run in zip(cases, runs):
+            self.assertEqual(outcome(case), EXPECTED_OUTCOME[run["resultName"]], run)
+            self.assertAlmostEqual(case.time, seconds_between(run["started"], run["ended"]),
+                                   delta=0.0015)
+            self.assertEqual(case.system_out or "", "\n".join(run["messages"]))
+            if case.result:
+                self.assertEqual(case.result[0].type, run["resultName"])
+                self.assertEqual(case.result[0].message, (run["messages"] or [None])[0])
+                self.assertEqual(case.result[0].text or "", "\n".join(run["messages"]))
+        kinds = [outcome(case) for case in cases]
+        self.assertEqual((suite.tests, suite.failures, suite.errors, suite.skipped),
+                         (len(cases), kinds.count("Failed"), kinds.count("Error"),
+                          kinds.count("Skipped")))
+        self.assertAlmostEqual(suite.time, sum(case.time for case in cases), delta=0.002)
 
     def test_metrics_pass_promtool_and_carry_each_result(self):
-        text = self.metrics.read_text(encoding="utf-8")
-        self.assertEqual(promtool_errors(text.encode()), "")
-        found = samples(text)
-        info = [labels for labels, value in found["orvane_display_info"] if value == 1]
-        self.assertEqual([labels["device"] for labels in info],
-                         [device["id"] for device in self.listed])
-        self.assertEqual(info[0]["connector"], self.listed[0]["platform"]["connector"])
-        results = {(l["device"], l["test"]): v for l, v in found["orvane_display_test_result"]}
-        passed = {(l["device"], l["test"]): v for l, v in found["orvane_display_test_passed"]}
-        self.assertEqual(results, {(r["device"], r["test"]): r["result"] for r in self.runs})
-        self.assertEqual(passed, {(r["device"], r["test"]): float(r["result"] == 0)
-                                  for r in self.runs})
-        [(_, ended)] = found["orvane_display_last_run_timestamp_seconds"]
-        last = datetime.fromisoformat(self.runs[-1]["ended"].replace("Z", "+00:00"))
-        self.assertAlmostEqual(ended, last.timestamp(), delta=0.002)
+        for _, runs, _, metrics in self.outputs:
+            text = metrics.read_text(encoding="utf-8")
+            self.assertEqual(promtool_errors(text.encode()), "")
+            found = samples(text)
+            info = [labels for labels, value in found["orvane_display_info"] if value == 1]
+            self.assertEqual([(labels["device"], labels["connector"]) for labels in info],
+                             [(d["id"], d["platform"]["connector"]) for d in self.listed])
+            results = {(l["device"], l["test"]): v for l, v in found["orvane_display_test_result"]}
+            passed = {(l["device"], l["test"]): v for l, v in found["orvane_display_test_passed"]}
+            self.assertEqual(results, {(r["device"], r["test"]): r["result"] for r in runs})
+            self.assertEqual(passed, {(r["device"], r["test"]): float(r["result"] == 0)
+                                      for r in runs})
+            [(_, ended)] = found["orvane_display_last_run_timestamp_seconds"]
+            last = datetime.fromisoformat(runs[-1]["ended"].replace("Z", "+00:00"))
+            self.assertAlmostEqual(ended, last.timestamp(), delta=0.002)
 
 
 class Reports(unittest.TestCase):
@@ -169,26 +175,30 @@ class NodeExporter(unittest.TestCase):
     """A real node exporter reads the metrics file from its textfile folder."""
 
     def test_node_exporter_serves_the_metrics(self):
-        folder = Path(tempfile.mkdtemp(prefix="fleet-textfile."))
-        self.addCleanup(shutil.rmtree, folder)
+        top = Path(tempfile.mkdtemp(prefix="fleet-exporter."))
+        self.addCleanup(shutil.rmtree, top)
+        folder = top / "textfile"
+        folder.mkdir()
         cli = run_cli("--platform", f"sim:{DESKS / 'office.json'}", "-Mdisplay", "-Qf",
                       "--metrics", str(folder / "orvane_display.prom"))
         self.assertEqual(cli.returncode, 0, cli.stderr)
         self.assertEqual(oct((folder / "orvane_display.prom").stat().st_mode & 0o444), "0o444",
                          "a collector running as another user can read the file")
+        log = top / "exporter.log"
         for attempt in range(3):  # another program may take the port first
             port = free_port()
-            exporter = subprocess.Popen(
-                ["prometheus-node-exporter", f"--web.listen-address=127.0.0.1:{port}",
-                 "--collector.disable-defaults", "--collector.textfile",
-                 f"--collector.textfile.directory={folder}"],
-                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+            with open(log, "wb") as output:
+                exporter = subprocess.Popen(
+                    ["prometheus-node-exporter", f"--web.listen-address=127.0.0.1:{port}",
+                     "--collector.disable-defaults", "--collector.textfile",
+                     f"--collector.textfile.directory={folder}"],
+                    stdout=output, stderr=output)
             self.addCleanup(exporter.wait)
             self.addCleanup(exporter.terminate)
             if wait_for_port(port, exporter):
                 break
         else:
-            self.fail("the node exporter did not start: " + exporter.stderr.read().decode())
+            self.fail("the node exporter did not start: " + log.read_text())
         scraped = subprocess.run(["curl", "--silent", "--show-error", "--fail",
                                   f"http://127.0.0.1:{port}/metrics"],
                                  capture_output=True, check=True, timeout=30).stdout.decode()

@@ -107,10 +107,10 @@ void writeCase(QXmlStreamWriter& xml, const RunRecord& run)
                               : outcome == Outcome::Error ? "error"
                                                           : "skipped");
         xml.writeAttribute("type", QString::fromStdString(TestResultName::of(run.result)));
-        // The message attribute holds the last message: the conclusion.
+        // The first message says what happened; any further ones add detail.
         if (!run.messages.empty())
             xml.writeAttribute("message",
-                               JunitReport::xmlText(DisplayFacts::text(run.messages.back())));
+                               JunitReport::xmlText(DisplayFacts::text(run.messages.front())));
         xml.writeCharacters(text);
         xml.writeEndElement();
     }
