@@ -100,6 +100,21 @@ def ansible_environment(folder):
     return environment
 
 
+def run_playbook(folder, inventory):
+    """ansible-playbook's exit status and output. The output goes through a
+    file: the SSH connection Ansible keeps open afterwards holds on to it."""
+    log = folder / "ansible.log"
+    with open(log, "w", encoding="utf-8") as output:
+        status = subprocess.run(["ansible-playbook", "-i", str(inventory), str(PLAYBOOK)],
+                                stdout=output, stderr=subprocess.STDOUT, timeout=900,
+                                env=ansible_environment(folder), check=False).returncode
+    # Close the SSH master connections Ansible left for later plays.
+    for socket_path in (folder / "ansible-home" / "cp").glob("*"):
+        subprocess.run(["ssh", "-o", f"ControlPath={socket_path}", "-O", "exit", "127.0.0.1"],
+                       capture_output=True, timeout=30, check=False)
+    return status, log.read_text(encoding="utf-8")
+
+
 def recap(output):
     """{host: {"ok": n, "failed": n, ...}} from the play recap."""
     hosts = {}
@@ -142,10 +157,7 @@ ansible_python_interpreter=/usr/bin/python3
 orvane_cli={CLI}
 orvane_reports_dir={cls.reports}
 """)
-        cls.play = subprocess.run(
-            ["ansible-playbook", "-i", str(cls.inventory), str(PLAYBOOK)],
-            capture_output=True, text=True, env=ansible_environment(cls.folder), timeout=900,
-            check=False)
+        cls.status, cls.output = run_playbook(cls.folder, cls.inventory)
 
     @classmethod
     def tearDownClass(cls):
@@ -154,8 +166,8 @@ orvane_reports_dir={cls.reports}
         shutil.rmtree(cls.folder)
 
     def test_every_host_succeeds_and_one_went_over_ssh(self):
-        self.assertEqual(self.play.returncode, 0, self.play.stdout + self.play.stderr)
-        hosts = recap(self.play.stdout)
+        self.assertEqual(self.status, 0, self.output)
+        hosts = recap(self.output)
         self.assertEqual(sorted(hosts), ["bench-empty", "bench-local", "bench-ssh", "localhost"])
         self.assertTrue(all(h["failed"] == 0 and h["unreachable"] == 0 for h in hosts.values()))
         self.assertIn(f"Accepted publickey for {getpass.getuser()}",
@@ -221,14 +233,11 @@ ansible_python_interpreter=/usr/bin/python3
 orvane_cli={CLI}
 orvane_reports_dir={reports}
 """)
-        play = subprocess.run(
-            ["ansible-playbook", "-i", str(folder / "inventory.ini"), str(PLAYBOOK)],
-            capture_output=True, text=True, env=ansible_environment(folder), timeout=600,
-            check=False)
-        self.assertEqual(play.returncode, 2, play.stdout + play.stderr)
-        hosts = recap(play.stdout)
+        status, output = run_playbook(folder, folder / "inventory.ini")
+        self.assertEqual(status, 2, output)
+        hosts = recap(output)
         self.assertEqual((hosts["bench-broken"]["failed"], hosts["bench-empty"]["failed"],
-                          hosts["localhost"]["failed"]), (1, 0, 0), play.stdout)
+                          hosts["localhost"]["failed"]), (1, 0, 0), output)
         self.assertFalse((reports / "bench-broken").exists())
         with open(reports / "fleet.csv", newline="", encoding="utf-8") as file:
             self.assertEqual(list(csv.reader(file))[1:],
