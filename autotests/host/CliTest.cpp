@@ -150,8 +150,7 @@ private slots:
             "      \"modelName\": \"E19-7\",\n      \"serialNumber\": \"YE5T102481\",\n"
             "      \"test\": \"resolution_fitting\",\n"
             "      \"shortName\": \"f\",\n      \"itemId\": [9, 1, 10],\n      \"result\": 0,\n"
-            "      \"resultName\": \"Passed\",\n      \"progress\": [\n"
-            "        {\"percent\": 0, \"text\": \"\"},");
+            "      \"resultName\": \"Passed\",\n      \"started\": \"20");
         row("long names, unattended, one display",
             {"-Mdisplay", "--quick=resolution_fitting,red_purity", "dpy1"}, 3,
             "dpy1  Red purity test: Not performed\n    This test cannot be performed because the "
