@@ -12,6 +12,9 @@ packages=(
     libx11-dev libxrandr-dev libxfixes-dev libdrm-dev
     xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-apps xdotool
     edid-decode tesseract-ocr
+    # the front end tested as a person uses it: a window manager on Xvfb, and
+    # the report PDF read back page by page
+    openbox poppler-utils
     mutter dbus qtwayland5 libglib2.0-bin
     kwin-wayland libkf5screen-bin wayland-utils plasma-wayland-protocols libwayland-dev
     # xvfb only recommends xauth, which xvfb-run cannot do without; bc does the

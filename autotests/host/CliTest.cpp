@@ -49,7 +49,7 @@ Cli runCli(const QStringList& arguments, const QByteArray& marker = {})
 class TerminalProcess : public QProcess
 {
 public:
-    explicit TerminalProcess(int slave) : m_slave(slave) {}
+    TerminalProcess(int slave, bool output) : m_slave(slave), m_output(output) {}
 
 protected:
     void setupChildProcess() override
@@ -58,23 +58,27 @@ protected:
         ioctl(m_slave, TIOCSCTTY, 0);
         dup2(m_slave, STDIN_FILENO);
         dup2(m_slave, STDERR_FILENO);
+        if (m_output)
+            dup2(m_slave, STDOUT_FILENO);
     }
 
 private:
     int m_slave;
+    bool m_output;
 };
 
 // Runs the CLI at a terminal: types the input, and types Ctrl+C once the
 // terminal shows the marker. Returns what the terminal showed in err, with
-// its line ends made plain.
-Cli runAtTerminal(const QStringList& arguments, const QByteArray& typed, const QByteArray& marker)
+// its line ends made plain. With output, standard output is the terminal too.
+Cli runAtTerminal(const QStringList& arguments, const QByteArray& typed, const QByteArray& marker,
+                  bool output = false)
 {
     Cli cli;
     int master = -1;
     int slave = -1;
     if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
         return cli;
-    TerminalProcess process(slave);
+    TerminalProcess process(slave, output);
     process.start(qEnvironmentVariable("HOST_CLI"), arguments);
     if (!typed.isEmpty() && write(master, typed.constData(), size_t(typed.size())) < 0)
         qWarning("cannot type on the terminal");
@@ -142,7 +146,7 @@ private slots:
             "        {\"key\": \"DISPLAY_INDEX\", \"value\": \"1\"},");
         row("list one, short option", {"-l", "dpy2"}, 0,
             "dpy2: E19-7\n    Identifier: dpy2\n    Display index: 2\n", "dpy1");
-        row("list all", {"--list", "0"}, 0, "dpy1: DELLAW2518HF\n", "_");
+        row("list all", {"--list", "0"}, 0, "dpy1: DELL AW2518HF\n", "_");
         row("version, short option", {"-V"}, 0, "OrvaneDiagnosticsCLI 4.35.1.6\n");
         row("modules", {"--help"}, 0, "Available modules: display\n");
         row("run json", {"-Mdisplay", "-Q\"f\"", "0", "--json"}, 0,
@@ -170,8 +174,32 @@ private slots:
             {"-Mdisplay", "-Q", "--settings", "examples/settings/display.ini", "--platform",
              "sim:examples/desks/office.json"},
             3, "dpy2  Resolution fitting test: Passed");
+        // The tests a stop left out are recorded as not run, in the document too.
         row("Ctrl+C", {"-Mdisplay", "-Q\"r,f\"", "--json", "--verbose", "--answers=continue,yes"},
-            3, "\"resultName\": \"Aborted\"", "resolution_fitting", "dpy1: red_purity");
+            3,
+            "\"resultName\": \"Aborted\",\n      \"progress\": [\n        {\"percent\": 0, "
+            "\"text\": \"\"},\n        {\"percent\": 100, \"text\": \"\"}\n      ],\n      "
+            "\"messages\": []\n    },\n    {\n      \"device\": \"dpy1\",\n      \"connector\": "
+            "\"DP-1\",\n      \"modelName\": \"DELL AW2518HF\",\n      \"serialNumber\": "
+            "\"F5V7893S1JKU\",\n      \"test\": \"resolution_fitting\",\n      \"shortName\": "
+            "\"f\",\n      \"itemId\": [9, 1, 10],\n      \"result\": 6,\n      \"resultName\": "
+            "\"NotRun\"",
+            "\x01", "dpy1: red_purity");
+        // The list of tests after a space, as getopt allows; "=" is refused.
+        row("tests after a space", {"-Mdisplay", "-Q", "f", "dpy2"}, 0,
+            "dpy2  Resolution fitting test: Passed\n    Your system can take full advantage of "
+            "your display resolution.\n\ndpy2 \u00b7 E19-7 \u00b7 VGA-1: PASSED (1 passed)\n",
+            "Red purity");
+        row("tests after =", {"-Mdisplay", "-Q=f"}, 2,
+            "\"-Q=f\": the tests follow -Q without \"=\" (-Q\"f\" or -Q f), or use --quick=f.");
+        row("a display after -Q and a space", {"-Mdisplay", "-Q", "dpy2", "--no-input"}, 3,
+            "dpy2 \u00b7 E19-7 \u00b7 VGA-1: INCOMPLETE (", "dpy1");
+        row("who and what for",
+            {"-Mdisplay", "-Qf", "dpy2", "--json", "--technician", "Ana L\u00edma", "--ticket=T-7",
+             "--notes", "fan \"noisy\""},
+            0,
+            "{\n  \"technician\": \"Ana L\u00edma\",\n  \"ticket\": \"T-7\",\n  \"notes\": \"fan "
+            "\\\"noisy\\\"\",\n  \"runs\": [");
         row("answered yes, --set after --settings",
             Shown + QStringList{"-Qr", "dpy1", "--settings=@file:[CSAT]\nCSAT_TEST_TIMEOUT=x\n",
                                 "--set", "CSAT.CSAT_TEST_TIMEOUT=0", "--answers=continue,yes"},
@@ -196,6 +224,17 @@ private slots:
              "warning: the setting CSAT.CSAT_TEST_TIMEOUT_DISPLAY_RED_PURITY_TEST=\" -2.5\" is "
              "read as -2.\n",
              "\" -2.5\" is a negative time-out: the test windows have no time-out"});
+        // A section next to CSAT, a key in another case, a test's own key cut short.
+        row("settings in the wrong place",
+            {"-Mdisplay", "-Qf", "--settings=@file:[CSTA]\nCSAT_TEST_TIMEOUT=3\n", "--set",
+             "CSAT.csat_test_timeout=2", "--set", "CSAT.CSAT_TEST_TIMEOUT_DISPLAY_RED_PURITY=4"},
+            0, "Passed", "\x01", {},
+            {"warning: the section [CSTA] is not read by the display module; did you mean [CSAT] "
+             "(for CSAT_TEST_TIMEOUT)?\n",
+             "warning: the setting CSAT.csat_test_timeout is not read by the display module, which "
+             "matches keys exactly; did you mean CSAT.CSAT_TEST_TIMEOUT?\n",
+             "warning: the setting CSAT.CSAT_TEST_TIMEOUT_DISPLAY_RED_PURITY is not read by the "
+             "display module; did you mean CSAT.CSAT_TEST_TIMEOUT_DISPLAY_RED_PURITY_TEST?\n"});
         // The module's debug lines only with --debug, the host's with both.
         row("verbose", Shown + QStringList{"-Qr", "dpy1", "--answers=continue,yes", "--verbose"}, 0,
             "Passed", "Before show", {}, {"OrvaneDiagnosticsCLI: dpy1: red_purity\n"});
@@ -218,10 +257,12 @@ private slots:
             "the key KEY outside any section on line 1");
         row("unknown option", {"-Mdisplay", "--bogus", "--json"}, 2,
             "are: -M<module>, --help (-h), --list");
+        row("near an option", {"-Mdisplay", "-Qf", "--ansers=yes"}, 2,
+            "OrvaneDiagnosticsCLI: Unknown option \"--ansers=yes\"; did you mean --answers?\n");
         row("a word for an option", {"help"}, 2, "Unknown command \"help\"; did you mean --help?");
         row("tests without a module", {"-Qf"}, 2, "The tests of -Qf need a module: add -M<module>");
         row("unknown option without a module", {"--lst"}, 2,
-            "OrvaneDiagnosticsCLI: Unknown option \"--lst\"; the options are: -M<module>");
+            "OrvaneDiagnosticsCLI: Unknown option \"--lst\"; did you mean --list?\n");
         row("unknown module", {"-Mnope", "-Q"}, 2, "\"nope\"; the available modules are: display");
         row("unknown test", {"-Mdisplay", "-Q\"f,zz\"", "--json"}, 2,
             "Unknown test \"zz\"; the tests of --quick are: r (red_purity), g (green_purity)");
@@ -309,26 +350,28 @@ private slots:
         QTest::newRow("answers, asked again")
             << redGreen << QByteArray("\nmaybe\nY\nx\n") << QByteArray() << 3
             << QByteArray("dpy1  Red purity test: Passed\ndpy1  Green purity test: Aborted\n")
-            << QByteArrayList{"\ndpy1 · DELLAW2518HF · DP-1  Red purity test\n  The display will "
+            << QByteArrayList{"\ndpy1 · DELL AW2518HF · DP-1  Red purity test\n  The display will "
                               "turn red for a few seconds.",
                               "  Was the colour even over the whole screen, without dots, spots "
                               "or stains?\nYes or no? [y/n]   Please answer y (yes) or n (no).\n"
                               "Yes or no? [y/n] ",
-                              "\r\033[Kdpy1 · DELLAW2518HF · DP-1  Red purity test  50%  0 s"}
+                              "\r\033[Kdpy1 · DELL AW2518HF · DP-1  Red purity test  50%  0 s"}
             << QByteArray("cancel (");
         QTest::newRow("long words in capitals")
             << Shown + QStringList{"-Qr", "dpy1"} << QByteArray("CONTINUE\nNo\n") << QByteArray()
             << 1 << QByteArray("dpy1  Red purity test: Failed\n") << QByteArrayList{}
             << QByteArray("Please answer");
-        // Nothing is asked after the end of input.
+        // Nothing is asked after the end of input; what never started is not run.
         QTest::newRow("end of input")
             << redGreen << QByteArray("c\n\x04") << QByteArray() << 3
-            << QByteArray("dpy1  Red purity test: Aborted\ndpy1  Green purity test: Aborted\n")
-            << QByteArrayList{"Yes or no? [y/n] cancel (end of input)\n"}
+            << QByteArray("dpy1  Red purity test: Aborted\ndpy1  Green purity test: Not run\n\n"
+                          "dpy1 · DELL AW2518HF · DP-1: INCOMPLETE (1 aborted, 1 not run)\n")
+            << QByteArrayList{"Yes or no? [y/n] cancel (end of input)\n",
+                              "end of input: the tests not started are not run."}
             << QByteArray("turn green");
         QTest::newRow("Ctrl+C at a prompt")
             << redGreen << QByteArray() << QByteArray("[C/x] ") << 3
-            << QByteArray("dpy1  Red purity test: Aborted\n")
+            << QByteArray("dpy1  Red purity test: Aborted\ndpy1  Green purity test: Not run\n")
             << QByteArrayList{" cancel (interrupted)\n",
                               "stopping; press Ctrl+C again to quit at once."}
             << QByteArray("turn green");
@@ -362,6 +405,21 @@ private slots:
                      cli.out.contains(results) && !cli.out.contains('\033') &&
                      !cli.out.contains("[C/x]") && !cli.out.contains("[y/n]"),
                  report.constData());
+    }
+
+    // --edid writes hex lines to a terminal, raw bytes to a pipe.
+    void edidAtATerminal()
+    {
+        const QStringList arguments{"--edid", "dpy1", "--platform=sim:examples/desks/office.json"};
+        const Cli terminal = runAtTerminal(arguments, {}, {}, true);
+        const QList<QByteArray> lines = terminal.err.trimmed().split('\n');
+        QCOMPARE(terminal.status, 0);
+        QVERIFY2(lines.size() % 8 == 0 && lines[0] == "00ffffffffffff0010ac01a1" + lines[0].mid(24),
+                 terminal.err.constData());
+        for (const QByteArray& line : lines)
+            QVERIFY(QRegularExpression("^[0-9a-f]{32}$").match(QString::fromLatin1(line)).hasMatch());
+        const Cli piped = runCli(arguments);
+        QCOMPARE(piped.out.toHex(), lines.join(""));
     }
 
     void helpIsTheModulesTextByteForByte()

@@ -5,6 +5,7 @@
 #include "host/gui/DeskView.h"
 #include "host/gui/IdentifyWindow.h"
 #include "host/gui/MainWindow.h"
+#include "host/gui/QuestionDialog.h"
 #include "host/runtime/BackendSelection.h"
 #include "host/runtime/KeyTranslator.h"
 #include "host/runtime/ModuleLoader.h"
@@ -15,28 +16,43 @@
 #include <QtWidgets>
 
 namespace {
+// The question or test window of a run that is up now, if any. Neither is
+// modal: the main window's Stop must stay usable.
+QWidget* shownRequest()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() &&
+            (widget->objectName() == "requestDialog" || widget->inherits("DisplayWidget")))
+            return widget;
+    }
+    return nullptr;
+}
+
 // Works through the questions and test windows of a run, one step each:
 // 'a' accepts a question, 'd' declines it, 's' presses its Stop, 'q' types
-// Ctrl+Q into a test window. Questions past the script are declined; windows
-// not scripted are left to end by themselves. Keeps what each question showed.
+// Ctrl+Q into a test window, 'w' leaves a test window be, 'c' types Ctrl+Q
+// into a question. Questions past the script are declined; windows not
+// scripted are left to end by themselves. Keeps what each question showed.
 struct RunDriver : QObject
 {
     explicit RunDriver(QString script) : m_script(std::move(script))
     {
         connect(&m_timer, &QTimer::timeout, this, [this]() {
-            QWidget* modal = QApplication::activeModalWidget();
+            QWidget* modal = shownRequest();
             if (!modal || !modal->isVisible() || modal == m_last)
                 return;
             const bool question = modal->objectName() == "requestDialog";
             if (!question && !modal->inherits("DisplayWidget"))
                 return;
             const QChar step = m_script.isEmpty() ? QChar('d') : m_script[0];
-            if (!question && step != 'q')
+            if (!question && step != 'q' && step != 'w')
                 return;
             m_script.remove(0, 1);
             m_last = modal;
             if (!question) {
-                QTest::keyClick(modal, Qt::Key_Q, Qt::ControlModifier);
+                windows << modal->windowTitle();
+                if (step == 'q')
+                    QTest::keyClick(modal, Qt::Key_Q, Qt::ControlModifier);
                 return;
             }
             screens << modal->screen()->name();
@@ -45,6 +61,10 @@ struct RunDriver : QObject
             seen << modal->findChild<QLabel*>("displayLabel")->text() + "|" +
                         modal->findChild<QLabel*>("titleLabel")->text() + "|" +
                         modal->findChild<QLabel*>("textLabel")->text();
+            if (step == 'c') {
+                QTest::keyClick(modal, Qt::Key_Q, Qt::ControlModifier);
+                return;
+            }
             const char* button = step == 'a'   ? "acceptButton"
                                  : step == 's' ? "stopButton"
                                                : "declineButton";
@@ -54,6 +74,7 @@ struct RunDriver : QObject
     }
     QStringList seen;
     QStringList screens; // the screen each question showed on
+    QStringList windows; // the title of each test window
     std::function<void()> onQuestion;
     QString m_script;
     QPointer<QWidget> m_last;
@@ -89,6 +110,8 @@ class GuiTest : public QObject
 private slots:
     void initTestCase()
     {
+        // Remembered splitter sizes stay in this run.
+        qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
         QVERIFY(m_translator.load());
         std::string error; // the library from the build; the tests run in the source folder
         QVERIFY2(m_loader.load(ModuleLoader::defaultPath(), &error) &&
@@ -187,6 +210,23 @@ private slots:
         QVERIFY(window.logText().contains(QRegularExpression(
             "^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d  dpy2: Red purity test: Failed$",
             QRegularExpression::MultilineOption)));
+        QCOMPARE(window.verdictLines(),
+                 QStringList({"dpy1 \u00b7 DELL AW2518HF \u00b7 DP-1: PASSED (2 passed)",
+                              "dpy2 \u00b7 E19-7 \u00b7 VGA-1: FAILED (1 failed, 1 passed)"}));
+        QVERIFY(window.findChild<QLabel*>("verdicts")->text().contains("FAILED (1 failed"));
+
+        // Run again takes only the failed test; its new result is the verdict.
+        RunDriver again("aa");
+        QSignalSpy second(&window, &MainWindow::runFinished);
+        QTest::mouseClick(window.findChild<QPushButton*>("runAgainButton"), Qt::LeftButton);
+        QVERIFY(second.wait(60000));
+        QCOMPARE(runsOf(window).mid(4), QStringList({"dpy2 r Passed"}));
+        QCOMPARE(window.verdictLines()[1],
+                 QString("dpy2 \u00b7 E19-7 \u00b7 VGA-1: PASSED (2 passed)"));
+        QVERIFY(!window.findChild<QPushButton*>("runAgainButton")->isEnabled());
+        // Pattern windows name their test and display.
+        QCOMPARE(again.windows,
+                 QStringList({"Red purity test \u2014 dpy2 \u00b7 E19-7 \u00b7 VGA-1"}));
     }
 
     // Only the chosen displays are tested, whether chosen in the list or
@@ -206,7 +246,13 @@ private slots:
         if (byDesk) {
             auto* desk = window.findChild<DeskView*>("desk");
             QVERIFY(QTest::qWaitForWindowExposed(&window));
-            QTest::mouseClick(desk, Qt::LeftButton, {}, desk->displayRect(0).center());
+            // A click selects for the details and chooses nothing; the check
+            // box chooses.
+            QTest::mouseClick(desk, Qt::LeftButton, {}, desk->displayRect(1).center());
+            QCOMPARE(window.findChild<QTreeWidget*>("displayList")->currentItem()->text(1),
+                     QString("VGA-1"));
+            QCOMPARE(window.selectedDisplays(), QStringList({"dpy1", "dpy2"}));
+            QTest::mouseClick(desk, Qt::LeftButton, {}, desk->checkRect(0).center());
         } else {
             window.selectDisplays({"dpy2"});
         }
@@ -234,7 +280,8 @@ private slots:
             rows << platform->child(i)->text(0) + ": " + platform->child(i)->text(1);
         QCOMPARE(rows, QStringList({"Connector: VGA-1", "Position: 1920, 0", "Size: 1280x1024",
                                     "Refresh rate: 60.00 Hz", "Serial number: YE5T102481",
-                                    "Product code: 0757", "Manufactured: week 48 of 2007",
+                                    "Product code: 0757 (model 1879)",
+                                    "Manufactured: week 48 of 2007",
                                     "EDID: 128 byte(s)", "Modes: 6"}));
         QTest::mouseClick(window.findChild<QPushButton*>("copyEdidButton"), Qt::LeftButton);
         QFile desk("examples/desks/office.json");
@@ -270,6 +317,216 @@ private slots:
                                               "dpy2 g Not run"}));
         QCOMPARE(driver.seen.size(), 1);
         QVERIFY(window.logText().contains("Run stopped: 3 test(s) not run."));
+    }
+
+    // Stop in the main window while a test window is up: the window is not
+    // modal, so the click (through the window system, as a person's) lands,
+    // the pattern ends and nothing more starts. Ctrl+Q in the main window
+    // and in a question does the same.
+    void stopFromTheMainWindow_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Stop clicked while a pattern shows") << "aw" << "click";
+        QTest::newRow("Ctrl+Q in the main window") << "aw" << "key";
+        QTest::newRow("Ctrl+Q in a question") << "c" << "";
+    }
+    void stopFromTheMainWindow()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, how);
+        MainWindow window(m_catalogue.get(), &m_translator,
+                          {{"CSAT", {{"CSAT_TEST_TIMEOUT", "60"}}}});
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.selectTests({"r", "g"});
+        window.selectDisplays({"dpy1"});
+        RunDriver driver(script);
+        QSignalSpy finished(&window, &MainWindow::runFinished);
+        QVERIFY(window.startRun());
+        // Identify would draw over the pattern under judgement.
+        QVERIFY(!window.findChild<QPushButton*>("identifyButton")->isEnabled());
+        // The test window runs in its own event loop: act from a timer there.
+        QTimer act;
+        bool acted = false;
+        connect(&act, &QTimer::timeout, this, [&]() {
+            QWidget* shown = shownRequest();
+            if (how.isEmpty() || acted || !shown || !shown->inherits("DisplayWidget"))
+                return;
+            acted = true;
+            auto* stop = window.findChild<QPushButton*>("stopButton");
+            if (how == "click")
+                QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {},
+                                  stop->mapTo(&window, stop->rect().center()));
+            else {
+                // A person clicks the main window first; keys go to the active window.
+                QApplication::setActiveWindow(&window);
+                QTest::keyClick(window.windowHandle(), Qt::Key_Q, Qt::ControlModifier);
+            }
+        });
+        act.start(50);
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(runsOf(window), QStringList({"dpy1 r Aborted", "dpy1 g Not run"}));
+        // Honest progress: half of the run did not run, and the stopped row
+        // says where it ended.
+        auto* overall = window.findChild<QProgressBar*>("overallProgress");
+        QCOMPARE(overall->text(), QString("1 of 2 test(s) ran"));
+        auto* results = window.findChild<QTreeWidget*>("results");
+        QCOMPARE(results->topLevelItem(0)->text(2), how.isEmpty() ? QString("ended at 0%")
+                                                                  : QString("ended at 50%"));
+        QCOMPARE(results->topLevelItem(1)->text(2), QString("not started"));
+        QVERIFY(window.findChild<QPushButton*>("identifyButton")->isEnabled());
+    }
+
+    // A verdict takes a deliberate answer: Enter alone answers nothing
+    // there, while it continues a confirmation.
+    void enterAnswersNoVerdict()
+    {
+        for (const auto kind : {QuestionDialog::YesNo, QuestionDialog::Confirmation}) {
+            QuestionDialog dialog(kind, "Red purity test", "dpy1", "Was it even?");
+            std::atomic<bool> stop{false};
+            int answer = -1;
+            QTimer::singleShot(200, &dialog, [&dialog]() {
+                QTest::keyClick(&dialog, Qt::Key_Return);
+                QTest::keyClick(&dialog, Qt::Key_Space);
+            });
+            // Still unanswered after the keys: the stop flag ends it with 0.
+            QTimer::singleShot(600, &dialog, [&stop]() { stop = true; });
+            answer = dialog.ask(&stop);
+            QCOMPARE(answer, kind == QuestionDialog::YesNo ? 0 : 1);
+        }
+    }
+
+    // Refresh keeps the choice of displays that are still there.
+    void refreshKeepsTheChoice()
+    {
+        MainWindow window(m_catalogue.get(), &m_translator, {});
+        window.selectDisplays({"dpy2"});
+        auto* list = window.findChild<QTreeWidget*>("displayList");
+        list->setCurrentItem(list->topLevelItem(1));
+        QTest::mouseClick(window.findChild<QPushButton*>("refreshButton"), Qt::LeftButton);
+        QCOMPARE(window.selectedDisplays(), QStringList({"dpy2"}));
+        QCOMPARE(list->currentItem(), list->topLevelItem(1));
+    }
+
+    // Closing with results not saved in a report asks first: Cancel keeps
+    // the window, Discard closes; saved results close without a question.
+    void closingAsksAboutUnsavedResults()
+    {
+        MainWindow window(m_catalogue.get(), &m_translator, {});
+        window.show();
+        window.selectTests({"f"});
+        QSignalSpy finished(&window, &MainWindow::runFinished);
+        QVERIFY(window.startRun());
+        QVERIFY(finished.wait(30000));
+        QStringList asked;
+        auto answer = [&asked](QMessageBox::StandardButton button) {
+            QTimer::singleShot(100, [&asked, button]() {
+                for (QWidget* widget : QApplication::topLevelWidgets()) {
+                    auto* box = qobject_cast<QMessageBox*>(widget);
+                    if (box && box->isVisible() && box->objectName() == "unsavedQuestion") {
+                        asked << box->text();
+                        box->button(button)->click();
+                    }
+                }
+            });
+        };
+        answer(QMessageBox::Cancel);
+        QVERIFY(!window.close());
+        QCOMPARE(asked, QStringList({"2 result(s) of this session are not saved in a report."}));
+        QVERIFY(window.isVisible());
+        answer(QMessageBox::Discard);
+        QVERIFY(window.close());
+        QCOMPARE(asked.size(), 2);
+
+        window.show();
+        QTemporaryDir dir;
+        QVERIFY(window.saveReport(dir.filePath("report.json")));
+        QVERIFY(window.close());
+        QCOMPARE(asked.size(), 2);
+    }
+
+    // Which tests apply to the chosen displays, and why not, before Run: the
+    // mesh and sharpness tests need a digital input at the native resolution,
+    // resolution fitting a readable EDID.
+    void applicableTestsPerDisplay()
+    {
+        MainWindow window(m_catalogue.get(), &m_translator, {});
+        const std::vector<TestEntry>& tests = m_catalogue->diagnostics().front().tests;
+        const auto test = [&tests](const char* shortName) {
+            return *std::find_if(tests.begin(), tests.end(),
+                                 [shortName](const TestEntry& t) { return t.shortName == shortName; });
+        };
+        QCOMPARE(window.notApplicableReason(test("m"), 0), QString());
+        QCOMPARE(window.notApplicableReason(test("m"), 1), QString("analog input"));
+        QCOMPARE(window.notApplicableReason(test("r"), 1), QString());
+        window.selectDisplays({"dpy2"});
+        auto* list = window.findChild<QListWidget*>("testList");
+        QStringList limited;
+        for (int row = 0; row < list->count(); ++row) {
+            if (list->item(row)->text().contains("(not for dpy2: analog input)"))
+                limited << list->item(row)->data(Qt::UserRole).toString();
+        }
+        QCOMPARE(limited, QStringList({"m", "i", "s"}));
+        window.selectDisplays({"dpy1"});
+        QCOMPARE(window.findChild<QLabel*>("applicability")->text(),
+                 QString("Every test applies to the chosen displays."));
+
+        std::string error;
+        QVERIFY2(BackendSelection::install("sim:examples/desks/projector-no-edid.json", nullptr,
+                                           &error),
+                 error.c_str());
+        window.refreshDevices();
+        int projector = -1;
+        for (int i = 0; i < int(window.displays().size()); ++i) {
+            if (window.displays()[i].edid.isEmpty())
+                projector = i;
+        }
+        QVERIFY(projector >= 0);
+        QCOMPARE(window.notApplicableReason(test("f"), projector), QString("no readable EDID"));
+        QVERIFY2(BackendSelection::install("sim:examples/desks/office.json", nullptr, &error),
+                 error.c_str());
+    }
+
+    // Clones share one rectangle and one Identify box; an empty desk says
+    // so and offers nothing to choose.
+    void clonesAndAnEmptyDesk()
+    {
+        std::string error;
+        QVERIFY2(BackendSelection::install("sim:examples/desks/clone.json", nullptr, &error),
+                 error.c_str());
+        {
+            MainWindow window(m_catalogue.get(), &m_translator, {});
+            auto* desk = window.findChild<DeskView*>("desk");
+            QCOMPARE(desk->groupOf(1), QVector<int>({1, 2}));
+            QCOMPARE(desk->displayRect(1), desk->displayRect(2));
+            window.identify();
+            QStringList boxes;
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (auto* box = qobject_cast<IdentifyWindow*>(widget); box && box->isVisible()) {
+                    boxes << box->number();
+                    box->close();
+                }
+            }
+            boxes.sort();
+            QCOMPARE(boxes, QStringList({"dpy1", "dpy2 = dpy3"}));
+        }
+        QTemporaryDir dir;
+        QFile empty(dir.filePath("empty.json"));
+        QVERIFY(empty.open(QIODevice::WriteOnly) && empty.write("{\"displays\": []}") > 0);
+        empty.close();
+        QVERIFY2(BackendSelection::install("sim:" + empty.fileName().toStdString(), nullptr,
+                                           &error),
+                 error.c_str());
+        {
+            MainWindow window(m_catalogue.get(), &m_translator, {});
+            for (const char* name :
+                 {"identifyButton", "runButton", "allDisplaysButton", "noneDisplaysButton"})
+                QVERIFY2(!window.findChild<QPushButton*>(name)->isEnabled(), name);
+            QVERIFY(window.findChild<DeskView*>("desk")->isEmpty());
+        }
+        QVERIFY2(BackendSelection::install("sim:examples/desks/office.json", nullptr, &error),
+                 error.c_str());
     }
 
     // Results gather across runs until cleared, and save as the JSON
@@ -318,7 +575,8 @@ private slots:
         QVERIFY(html.open(QIODevice::ReadOnly));
         const QString page = QString::fromUtf8(html.readAll());
         QCOMPARE(page.count(m_translator.text(fits.toStdString()).toHtmlEscaped()), 2);
-        QVERIFY(page.contains("<td>dpy1</td>"));
+        QVERIFY(page.contains("<h2>dpy1 \u00b7 DELL AW2518HF \u00b7 DP-1</h2>"));
+        QVERIFY(page.contains("<p class=\"r0\">dpy2 \u00b7 E19-7 \u00b7 VGA-1: PASSED (1 passed)</p>"));
         QVERIFY(window.saveReport(dir.filePath("report.pdf")));
         QFile pdf(dir.filePath("report.pdf"));
         QVERIFY(pdf.open(QIODevice::ReadOnly) && pdf.read(5) == "%PDF-");
@@ -328,6 +586,83 @@ private slots:
         QVERIFY(error.contains("missing/report.json"));
         window.clearReport();
         QVERIFY(window.report().isEmpty());
+    }
+
+    // The PDF repeats the table header on each page and splits no row: read
+    // back page by page, every row's test, messages and times share a page.
+    void pdfPagesKeepHeaderAndRows()
+    {
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+            QSKIP("needs pdftotext (poppler-utils)");
+        SessionReport report;
+        report.setTechnician("Ana Lima");
+        report.setTicket("T-4711");
+        DisplayEntry display;
+        display.id = "dpy1";
+        display.modelName = "DELL AW2518HF";
+        display.connector = "DP-1";
+        for (int i = 0; i < 70; ++i) {
+            SessionReport::Entry entry;
+            entry.record.device = "dpy1";
+            entry.record.modelName = "DELL AW2518HF";
+            entry.record.connector = "DP-1";
+            entry.record.test = "test" + std::to_string(i);
+            entry.record.result = i % 7 == 0 ? 1 : 0;
+            entry.display = display;
+            entry.testName = QString("Row%1test").arg(i);
+            entry.resultName = entry.record.result ? "Failed" : "Passed";
+            if (i % 3 == 0)
+                entry.messages = QStringList({QString("Row%1one").arg(i),
+                                              QString("Row%1two").arg(i),
+                                              QString("Row%1three").arg(i)});
+            entry.started = QDateTime(QDate(2026, 12, 7), QTime(5, 0).addSecs(i));
+            entry.ended = entry.started.addSecs(1);
+            report.add(entry);
+        }
+        QTemporaryDir dir;
+        const QString path = dir.filePath("report.pdf");
+        QString error;
+        QVERIFY2(report.save(path, QDateTime::currentDateTime(), &error), qPrintable(error));
+        if (!qEnvironmentVariableIsEmpty("HOST_KEEP_PDF"))
+            QFile::copy(path, qEnvironmentVariable("HOST_KEEP_PDF"));
+        QStringList pages;
+        for (int page = 1;; ++page) {
+            QProcess text;
+            text.start("pdftotext", {"-f", QString::number(page), "-l", QString::number(page),
+                                     "-layout", path, "-"});
+            QVERIFY(text.waitForFinished(30000));
+            if (text.exitCode() != 0)
+                break;
+            pages << QString::fromUtf8(text.readAllStandardOutput());
+        }
+        QVERIFY2(pages.size() >= 2, "the report fits one page: nothing to check");
+        QVERIFY(pages[0].contains("T-4711") && pages[0].contains("Ana Lima"));
+        // Every page names the report and its ticket, and its number.
+        for (int page = 0; page < pages.size(); ++page)
+            QVERIFY(pages[page].contains("ticket T-4711") &&
+                    pages[page].contains(QString("Page %1").arg(page + 1)));
+        QVERIFY(pages[0].contains("dpy1 \u00b7 DELL AW2518HF \u00b7 DP-1: FAILED (10 failed, 60 passed)"));
+        for (int page = 0; page < pages.size(); ++page) {
+            const bool hasRows = pages[page].contains(QRegularExpression("Row\\d+test"));
+            QVERIFY2(!hasRows || pages[page].contains(QRegularExpression(
+                                     "Test\\s+Result\\s+Messages\\s+Started\\s+Ended")),
+                     qPrintable(QString("no table header on page %1").arg(page + 1)));
+        }
+        for (int i = 0; i < 70; ++i) {
+            QStringList parts{QString("Row%1test").arg(i),
+                              QTime(5, 0).addSecs(i).toString("HH:mm:ss")};
+            if (i % 3 == 0)
+                parts << QString("Row%1one").arg(i) << QString("Row%1three").arg(i);
+            int on = -1;
+            for (int page = 0; page < pages.size(); ++page) {
+                if (pages[page].contains(QRegularExpression(parts[0] + "\\b")))
+                    on = page;
+            }
+            QVERIFY2(on >= 0, qPrintable(parts[0]));
+            for (const QString& part : parts)
+                QVERIFY2(pages[on].contains(part),
+                         qPrintable(QString("%1 split from its row on page %2").arg(part).arg(on + 1)));
+        }
     }
 
     // On a real X server with two outputs, a question opens on the main
@@ -475,6 +810,7 @@ private slots:
     }
 
 private:
+    QTemporaryDir m_config;
     KeyTranslator m_translator;
     ModuleLoader m_loader;
     QScopedPointer<ModuleCatalogue> m_catalogue;

@@ -1,15 +1,16 @@
 #include "host/cli/CliHost.h"
 
 #include "host/cli/ProgressLine.h"
-#include "host/cli/SettingsAdvice.h"
 #include "host/cli/TerminalRequestHandler.h"
 #include "host/runtime/BackendSelection.h"
+#include "host/runtime/DisplayVerdict.h"
 #include "host/runtime/ErrorSentence.h"
 #include "host/runtime/JsonReport.h"
 #include "host/runtime/ModuleLoader.h"
 #include "host/runtime/PlatformSummary.h"
 #include "host/runtime/QtPlatformChoice.h"
 #include "host/runtime/ScriptedRequestHandler.h"
+#include "host/runtime/SettingsAdvice.h"
 #include "host/runtime/SettingsLoader.h"
 #include "host/runtime/SystemEventMonitor.h"
 #include "host/runtime/TestRunner.h"
@@ -17,6 +18,8 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QTimer>
 
 #include <algorithm>
@@ -32,6 +35,7 @@ std::atomic<bool> CliHost::interruptRequested{false};
 
 namespace {
 const char* const ProgramName = "OrvaneDiagnosticsCLI";
+const uint32_t NotRunResult = 6;
 
 // What standard output must end with if the program is killed by a second
 // Ctrl+C: the document of the tests finished so far. Published by the
@@ -242,8 +246,42 @@ std::string CliHost::unknownOption(const ModuleCatalogue& catalogue, const std::
         names.push_back("-" + diagnostic.shortName);
         names.push_back("--" + diagnostic.longName);
     }
+    // The closest option by typing slips, ignoring a value after "=".
+    const std::string typed = option.substr(0, option.find('='));
+    std::vector<std::string> candidates = CliOptions::hostOptions();
+    for (const auto& diagnostic : catalogue.diagnostics())
+        candidates.push_back("--" + diagnostic.longName);
+    const std::string* nearest = nullptr;
+    size_t best = std::max<size_t>(3, typed.size() / 3 + 1);
+    for (const std::string& candidate : candidates) {
+        const size_t distance = SettingsAdvice::editDistance(typed, candidate);
+        if (distance < best) {
+            best = distance;
+            nearest = &candidate;
+        }
+    }
+    if (nearest)
+        return "unknown option \"" + option + "\"; did you mean " + *nearest + "?";
     return "unknown option \"" + option + "\"; the options are: " + CliOptions::hostOptionNames() +
            ", " + joined(names) + " and device identifiers";
+}
+
+std::string CliHost::runsDocument(const std::vector<RunRecord>& records) const
+{
+    const std::string document = JsonReport::runs(records);
+    std::string head;
+    for (const auto& [key, value] :
+         {std::make_pair("technician", &m_options.technician),
+          std::make_pair("ticket", &m_options.ticket), std::make_pair("notes", &m_options.notes)}) {
+        if (value->empty())
+            continue;
+        // What the user typed is text of the terminal's (UTF-8), not module bytes.
+        const QByteArray quoted = QJsonDocument(QJsonArray{QString::fromLocal8Bit(value->c_str())})
+                                      .toJson(QJsonDocument::Compact);
+        head += "\n  \"" + std::string(key) +
+                "\": " + quoted.mid(1, quoted.size() - 2).toStdString() + ",";
+    }
+    return head.empty() ? document : "{" + head + document.substr(1);
 }
 
 int CliHost::run()
@@ -404,13 +442,7 @@ bool CliHost::chooseDevices(std::vector<DeviceRecord>& devices,
 
 std::string CliHost::deviceLabel(const DeviceRecord& device) const
 {
-    std::string label = device.id;
-    const std::string name = m_translator.bytes(device.name);
-    if (!name.empty() && name != device.id)
-        label += " · " + name;
-    if (device.platform && !device.platform->connector.empty())
-        label += " · " + device.platform->connector;
-    return label;
+    return PlatformSummary(device).label(device.id);
 }
 
 bool CliHost::select(const ModuleCatalogue& catalogue, Selection& selection)
@@ -422,7 +454,9 @@ bool CliHost::select(const ModuleCatalogue& catalogue, Selection& selection)
     }
     std::map<size_t, std::set<std::string>> chosen; // diagnostic -> test names ("" = all)
     std::vector<std::string> devices;
-    for (const std::string& argument : m_options.rest) {
+    const std::vector<std::string>& rest = m_options.rest;
+    for (size_t index = 0; index < rest.size(); ++index) {
+        const std::string& argument = rest[index];
         if (argument.size() < 2 || argument[0] != '-') {
             devices.push_back(argument);
             continue;
@@ -433,8 +467,29 @@ bool CliHost::select(const ModuleCatalogue& catalogue, Selection& selection)
             std::string list;
             const std::string longOption = "--" + diagnostic.longName;
             const std::string shortOption = "-" + diagnostic.shortName;
-            if (!diagnostic.longName.empty() && argument == longOption) {
+            if (!diagnostic.shortName.empty() && argument.rfind(shortOption + "=", 0) == 0) {
+                fail("\"" + argument + "\": the tests follow " + shortOption + " without \"=\" (" +
+                     shortOption + "\"" + argument.substr(shortOption.size() + 1) + "\" or " +
+                     shortOption + " " + argument.substr(shortOption.size() + 1) + "), or use " +
+                     longOption + "=" + argument.substr(shortOption.size() + 1));
+                return false;
+            }
+            if ((!diagnostic.longName.empty() && argument == longOption) ||
+                (!diagnostic.shortName.empty() && argument == shortOption)) {
                 matched = true;
+                // -Q "f,s": the list as the next argument, as getopt allows;
+                // a display identifier there stays one.
+                if (index + 1 < rest.size() && !rest[index + 1].empty() &&
+                    rest[index + 1][0] != '-') {
+                    const std::vector<std::string> items = splitList(unquoted(rest[index + 1]));
+                    const bool tests =
+                        !items.empty() &&
+                        std::all_of(items.begin(), items.end(), [&](const std::string& item) {
+                            return item != "0" && ModuleCatalogue::findTest(diagnostic, item);
+                        });
+                    if (tests)
+                        list = rest[++index];
+                }
             } else if (!diagnostic.longName.empty() && argument.rfind(longOption + "=", 0) == 0) {
                 matched = true;
                 list = argument.substr(longOption.size() + 1);
@@ -466,9 +521,7 @@ bool CliHost::select(const ModuleCatalogue& catalogue, Selection& selection)
             }
         }
         if (!matched) {
-            fail("unknown option \"" + argument +
-                 "\"; the options are: " + CliOptions::hostOptionNames() + ", " +
-                 joined(optionNames) + " and device identifiers");
+            fail(unknownOption(catalogue, argument));
             return false;
         }
     }
@@ -498,11 +551,14 @@ void CliHost::printList(const std::vector<DeviceRecord>& devices)
         return;
     }
     for (const DeviceRecord& device : devices) {
-        writeBytes(device.id + ": " + m_translator.bytes(device.name) + "\n");
+        const PlatformSummary summary(device);
+        writeBytes(device.id + ": " +
+                   (summary.modelName() ? *summary.modelName() : m_translator.bytes(device.name)) +
+                   "\n");
         for (const Property& property : device.properties)
             writeBytes("    " + m_translator.bytes(property.key) + ": " +
                        m_translator.bytes(property.value) + "\n");
-        for (const std::string& line : PlatformSummary(device).textLines(m_options.modes))
+        for (const std::string& line : summary.textLines(m_options.modes))
             writeBytes("    " + line + "\n");
     }
     std::fflush(stdout);
@@ -520,7 +576,14 @@ int CliHost::writeEdid(const std::vector<DeviceRecord>& devices)
         if (!device.platform || device.platform->edid.empty())
             return fail("the display " + device.id + " has no EDID to write");
         const std::vector<uint8_t>& edid = device.platform->edid;
-        std::fwrite(edid.data(), 1, edid.size(), stdout);
+        if (isatty(STDOUT_FILENO)) {
+            // Raw bytes would garble a terminal; a pipe (| edid-decode) gets them.
+            const std::string hex = PlatformSummary::hex(edid);
+            for (size_t i = 0; i < hex.size(); i += 32)
+                writeBytes(hex.substr(i, 32) + "\n");
+        } else {
+            std::fwrite(edid.data(), 1, edid.size(), stdout);
+        }
         std::fflush(stdout);
         return AllPassed;
     }
@@ -580,6 +643,13 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
                 return;
             }
             stopOnInterrupt();
+            // The end of input answers every further question cancel: the
+            // tests not started yet are left out (not run) instead.
+            if (terminal && terminal->inputEnded() && running && !running->stopRequested()) {
+                running->requestStop();
+                std::fprintf(stderr, "%s: end of input: the tests not started are not run.\n",
+                             ProgramName);
+            }
             progressLine.resume();
         };
         terminal = std::make_unique<TerminalRequestHandler>(m_translator, options);
@@ -612,8 +682,26 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
     // this thread can publish them while the worker goes on.
     std::vector<RunRecord> finished;
     std::vector<std::vector<RunRecord::Progress>> progress(jobs.size());
+    // A test that never started is recorded as not run, as the front end does.
+    const auto notRun = [&](size_t index) {
+        const TestRunner::Job& job = jobs[index];
+        RunRecord record;
+        record.device = job.device;
+        record.test = job.test.longName;
+        record.shortName = job.test.shortName;
+        record.nameKey = job.test.nameKey;
+        record.itemId = job.test.itemId;
+        record.result = NotRunResult;
+        return record;
+    };
+    const auto withNotRun = [&](std::vector<RunRecord> records) {
+        for (size_t i = records.size(); i < jobs.size(); ++i)
+            records.push_back(notRun(i));
+        PlatformSummary::describeRuns(records, devices);
+        return records;
+    };
     if (m_options.json)
-        publishInterruptDocument(JsonReport::runs({}));
+        publishInterruptDocument(runsDocument(withNotRun({})));
     QObject::connect(&runner, &TestRunner::jobProgress,
                      [&](int index, int percent, const QString& text) {
                          progress[index].push_back({percent, text.toStdString()});
@@ -633,8 +721,7 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
             record.progress = progress[index];
             record.messages = messages[index];
             finished.push_back(record);
-            PlatformSummary::describeRuns(finished, devices);
-            publishInterruptDocument(JsonReport::runs(finished));
+            publishInterruptDocument(runsDocument(withNotRun(finished)));
         }
         progressLine.finish();
         if (m_options.json || m_reports.useStandardOutput())
@@ -663,11 +750,22 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
     if (m_options.scripted && scripted.leftOver() > 0)
         warn(std::to_string(scripted.leftOver()) + " answer(s) given with --answers were not used");
 
-    std::vector<RunRecord> records = runner.records();
-    PlatformSummary::describeRuns(records, devices);
+    const size_t ran = runner.records().size();
+    const std::vector<RunRecord> records = withNotRun(runner.records());
     interruptDocument.store(nullptr);
-    if (m_options.json)
-        writeBytes(JsonReport::runs(records));
+    if (m_options.json) {
+        writeBytes(runsDocument(records));
+    } else if (!m_reports.useStandardOutput()) {
+        std::string text;
+        for (size_t i = ran; i < records.size(); ++i)
+            text += records[i].device + "  " + m_translator.bytes(records[i].nameKey) + ": " +
+                    m_translator.resultName(NotRunResult).toStdString() + "\n";
+        // The closing lines: one verdict per display.
+        text += "\n";
+        for (const DisplayVerdict& verdict : DisplayVerdict::of(records))
+            text += verdict.line() + "\n";
+        writeBytes(text);
+    }
     std::fflush(stdout);
     if (!m_reports.write(devices, labels, records, &error))
         return fail(error);

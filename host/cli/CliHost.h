@@ -51,14 +51,19 @@ private:
     // Nothing to list or run: says so, writes the empty document asked for.
     int noDisplays(const std::string& sentence, const std::string& document);
     void warn(const std::string& sentence);
+    // "unknown option "--lst"; did you mean --list?", or every option when
+    // none is close.
     std::string unknownOption(const ModuleCatalogue& catalogue, const std::string& option);
+    // The runs document with the technician, ticket and notes given first.
+    std::string runsDocument(const std::vector<RunRecord>& records) const;
     bool select(const ModuleCatalogue& catalogue, Selection& selection);
     // Keeps the displays named (all when none, or "0"); false after an error.
     bool chooseDevices(std::vector<DeviceRecord>& devices, const std::vector<std::string>& named);
     void printList(const std::vector<DeviceRecord>& devices);
     // "dpy2 · E19-7 · VGA-1", or as much of it as is known.
     std::string deviceLabel(const DeviceRecord& device) const;
-    // --edid: the raw bytes of one display's EDID on standard output.
+    // --edid: one display's EDID on standard output: its raw bytes, or hex
+    // lines of sixteen bytes when standard output is a terminal.
     int writeEdid(const std::vector<DeviceRecord>& devices);
     int runTests(const ModuleCatalogue& catalogue, const std::vector<DeviceRecord>& devices,
                  const Selection& selection, const SettingsMap& settings);

@@ -61,6 +61,18 @@ bool CliOptions::parse(const std::vector<std::string>& arguments, std::string* e
                 return missing("--answers");
             scripted = true;
             answers = value;
+        } else if (OptionValue::take(arguments, i, "--technician", &value, &malformed)) {
+            if (malformed)
+                return missing("--technician");
+            technician = value;
+        } else if (OptionValue::take(arguments, i, "--ticket", &value, &malformed)) {
+            if (malformed)
+                return missing("--ticket");
+            ticket = value;
+        } else if (OptionValue::take(arguments, i, "--notes", &value, &malformed)) {
+            if (malformed)
+                return missing("--notes");
+            notes = value;
         } else if (argument == "--modes") {
             modes = true;
         } else if (OptionValue::take(arguments, i, "--edid", &value, &malformed)) {
@@ -92,8 +104,16 @@ std::string CliOptions::hostOptionNames()
     return "-M<module>, --help (-h), --list (-l), --json, "
            "--platform=auto|x11|gnome|kde|drm|sim:FILE, "
            "--module-path=FILE, --settings=FILE, --set SECTION.KEY=VALUE, --answers=LIST, "
-           "--no-input, --verbose, --debug, --version (-V), --modes, --edid=DEVICE, --junit=FILE, "
-           "--metrics=FILE";
+           "--no-input, --verbose, --debug, --version (-V), --modes, --edid=DEVICE, "
+           "--technician=NAME, --ticket=ID, --notes=TEXT, --junit=FILE, --metrics=FILE";
+}
+
+std::vector<std::string> CliOptions::hostOptions()
+{
+    return {"--help",     "--list",    "--json",    "--platform", "--module-path",
+            "--settings", "--set",     "--answers", "--no-input", "--verbose",
+            "--debug",    "--version", "--modes",   "--edid",     "--technician",
+            "--ticket",   "--notes",   "--module",  "--junit",    "--metrics"};
 }
 
 std::string CliOptions::usage()
@@ -116,7 +136,8 @@ std::string CliOptions::usage()
            "                             metrics to FILE, replaced whole (- for standard\n"
            "                             output)\n"
            "  --modes                    with --list, every mode of each display\n"
-           "  --edid DEVICE              write the display's raw EDID to standard output\n"
+           "  --edid DEVICE              write the display's EDID to standard output: raw\n"
+           "                             bytes, or hex lines when that is a terminal\n"
            "  --platform NAME            auto (default), x11, gnome, kde, drm or sim:FILE (a\n"
            "                             JSON desk)\n"
            "  --module-path FILE         the module library to load\n"
@@ -129,6 +150,9 @@ std::string CliOptions::usage()
            "  -v, --verbose              the display backend chosen and why, each test as\n"
            "                             it starts\n"
            "  --debug                    also Qt's and the module's debug messages\n"
+           "  --technician NAME          who tested, kept in the JSON document\n"
+           "  --ticket ID                the ticket the tests belong to, kept likewise\n"
+           "  --notes TEXT               notes, kept likewise\n"
            "  -V, --version              print the program's name and the module's version\n"
            "\n"
            "At a terminal, without --answers or --no-input, the questions of attended tests\n"

@@ -26,6 +26,10 @@ struct CliOptions
     std::string edid;    // --edid: the display whose EDID to write
     std::string junit;   // --junit: the JUnit XML file, "-" standard output
     std::string metrics; // --metrics: the node exporter's textfile, "-" standard output
+    // Who tested, for which ticket: kept in the JSON document.
+    std::string technician;
+    std::string ticket;
+    std::string notes;
     // Everything else, in order: diagnostic options and device identifiers.
     std::vector<std::string> rest;
 
@@ -35,6 +39,8 @@ struct CliOptions
 
     // The host's own options, for messages.
     static std::string hostOptionNames();
+    // The host's own option names ("--list", "-l", ...), for suggestions.
+    static std::vector<std::string> hostOptions();
     // The usage text of the host (without any module's help).
     static std::string usage();
 };

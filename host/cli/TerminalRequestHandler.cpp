@@ -101,7 +101,8 @@ uint32_t TerminalRequestHandler::answer(InputRequest& request, const Context& co
         const int limit =
             m_options.windowLimitMs ? m_options.windowLimitMs(context.test.nameKey) : -1;
         return static_cast<uint32_t>(
-            WindowExecutor::run(request.widget, nullptr, limit, context.stop));
+            WindowExecutor::run(request.widget, nullptr, limit, context.stop, nullptr,
+                                QString::fromStdString(testName + " \u2014 " + label(context))));
     }
     if (m_ended) {
         if (m_options.asking)

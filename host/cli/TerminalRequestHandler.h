@@ -43,6 +43,8 @@ public:
     static int parseAnswer(const std::string& line, uint32_t answerSet);
 
     bool acceptsInput() const override { return true; }
+    // True once the input has ended (Ctrl+D, or a closed pipe).
+    bool inputEnded() const { return m_ended; }
     uint32_t answer(InputRequest& request, const Context& context) override;
 
 private:

@@ -12,7 +12,12 @@ uint32_t DialogRequestHandler::answer(InputRequest& request, const Context& cont
     if (request.widget) {
         if (stopping)
             return 2;
+        const Display display = m_display ? m_display(context.device) : Display{};
         StopShortcutFilter filter(m_requestStop);
+        filter.setWindowTitle(m_translator->text(context.test.nameKey) +
+                              QStringLiteral(" \u2014 ") +
+                              (display.label.isEmpty() ? QString::fromStdString(context.device)
+                                                       : display.label));
         return static_cast<uint32_t>(
             WindowExecutor::run(request.widget, m_parent, -1, context.stop, &filter));
     }
@@ -27,7 +32,7 @@ uint32_t DialogRequestHandler::answer(InputRequest& request, const Context& cont
                                                   : display.label,
                           m_translator->text(request.text), m_parent);
     dialog.placeAwayFrom(display.geometry, m_parent);
-    const int code = dialog.exec();
+    const int code = dialog.ask(context.stop);
     if (dialog.stopChosen() && m_requestStop)
         m_requestStop();
     // 0 is neither answer: the test ends through its own checks.

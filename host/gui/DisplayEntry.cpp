@@ -16,8 +16,15 @@ DisplayEntry DisplayEntry::fromDevice(const DeviceRecord& device, const KeyTrans
     entry.id = QString::fromStdString(device.id);
     entry.name = translator.text(device.name);
     for (const Property& property : device.properties) {
+        const QString value = QString::fromLatin1(property.value.c_str());
         if (property.key == "CURRENT_RESOLUTION")
-            entry.resolution = QString::fromLatin1(property.value.c_str());
+            entry.resolution = value;
+        else if (property.key == "MANUFACTURER_ID")
+            entry.manufacturer = value;
+        else if (property.key == "NATIVE_RESOLUTION")
+            entry.nativeResolution = value;
+        else if (property.key == "INPUT_TYPE")
+            entry.inputType = value;
     }
     // The same identity the command line gives: the output's own EDID first,
     // so alike monitors keep their own names and serial numbers.
@@ -40,7 +47,7 @@ DisplayEntry DisplayEntry::fromDevice(const DeviceRecord& device, const KeyTrans
     entry.edid = QByteArray(reinterpret_cast<const char*>(view.edid.data()),
                             static_cast<int>(view.edid.size()));
     const EdidIdentity& identity = summary.identity();
-    entry.productCode = text(identity.productCode());
+    entry.productCode = text(PlatformSummary::productCodeText(identity));
     if (identity.modelYear())
         entry.manufactured = QObject::tr("model year %1").arg(*identity.modelYear());
     else if (identity.manufactureYear() && identity.manufactureWeek())
@@ -60,6 +67,22 @@ QString DisplayEntry::label() const
         parts << connector;
     parts.removeAll(QString());
     return parts.join(QStringLiteral(" \u00b7 "));
+}
+
+QString DisplayEntry::identityKey() const
+{
+    if (connector.isEmpty() && serialNumber.isEmpty())
+        return id;
+    return QStringList{connector, modelName, serialNumber}.join(QLatin1Char('|'));
+}
+
+QString DisplayEntry::edidHex() const
+{
+    const QByteArray hex = edid.toHex();
+    QStringList lines;
+    for (int i = 0; i < hex.size(); i += 32)
+        lines << QString::fromLatin1(hex.mid(i, 32));
+    return lines.join('\n');
 }
 
 QString DisplayEntry::number() const

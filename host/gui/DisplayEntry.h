@@ -27,12 +27,15 @@ struct DisplayEntry
     QString name;      // the module's name, translated
     QString modelName; // the EDID's product name, else the module's MODEL_NAME
     QString resolution;
+    QString manufacturer;     // the module's manufacturer code
+    QString nativeResolution; // the module's, from the EDID
+    QString inputType;        // the module's: "ANALOG" or "DIGITAL"
     QString connector;
     QRect geometry; // on the desktop; null when not known
     bool primary = false;
     double refreshHz = 0;
     QString serialNumber;
-    QString productCode;
+    QString productCode;  // "A101 (model 41217)": hex as in the EDID, decimal as decoders show it
     QString manufactured; // "week 13 of 2019", "2019" or "model year 2013"
     QVector<Mode> modes;
     QByteArray edid;
@@ -42,6 +45,11 @@ struct DisplayEntry
 
     // "dpy2 · E19-7 · VGA-1", leaving out what is not known.
     QString label() const;
+    // Stays the same across refreshes while the same monitor hangs on the
+    // same connector (identifiers may be handed out anew).
+    QString identityKey() const;
+    // The EDID as hex, sixteen bytes a line.
+    QString edidHex() const;
     // "2" for dpy2: what the desk picture and Identify show large.
     QString number() const;
     QString positionText() const;

@@ -21,6 +21,11 @@ bool GuiOptions::parse(const std::vector<std::string>& arguments, std::string* e
             verbose = true;
             continue;
         }
+        if (argument == "--debug") {
+            verbose = true;
+            debug = true;
+            continue;
+        }
         if (OptionValue::take(arguments, i, name = "--platform", &value, &missing)) {
             platform = value;
         } else if (OptionValue::take(arguments, i, name = "--module-path", &value, &missing)) {
@@ -61,7 +66,9 @@ std::string GuiOptions::helpText()
            "  --set SECTION.KEY=VALUE\n"
            "                        one setting, applied after the files (repeatable)\n"
            "  -v, --verbose         say which Qt platform shows the windows and which display\n"
-           "                        backend is used, and why, on standard error\n"
+           "                        backend is used, and why, and Qt's warnings, on standard\n"
+           "                        error (without it nothing is written there but errors)\n"
+           "  --debug               also Qt's and the module's debug messages\n"
            "  -h, --help            display this help and exit\n"
            "  -V, --version         output version information and exit\n"
            "\n"

@@ -10,7 +10,8 @@ struct GuiOptions
 {
     bool help = false;
     bool version = false;
-    bool verbose = false; // the Qt platform and the backend, each with why
+    bool verbose = false; // the Qt platform and the backend, each with why, and Qt's warnings
+    bool debug = false;   // also Qt's and the module's debug lines
     std::string platform = "auto";
     std::string modulePath;
     std::vector<std::string> settingsFiles;

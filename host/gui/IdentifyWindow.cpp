@@ -2,27 +2,41 @@
 
 #include "host/gui/DisplayEntry.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QTimer>
 
 #include <algorithm>
 
-IdentifyWindow::IdentifyWindow(const DisplayEntry& display, const QRect& displayRect,
+IdentifyWindow::IdentifyWindow(const QVector<DisplayEntry>& displays, const QRect& displayRect,
                                QWidget* parent)
     : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                          Qt::X11BypassWindowManagerHint),
-      m_number(display.id)
+                          Qt::X11BypassWindowManagerHint)
 {
     setObjectName(QStringLiteral("identifyWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_ShowWithoutActivating);
-    QStringList detail{display.modelName.isEmpty() ? display.name : display.modelName};
-    if (!display.connector.isEmpty())
-        detail << display.connector;
+    QStringList numbers, names, connectors;
+    for (const DisplayEntry& display : displays) {
+        numbers << display.id;
+        names << (display.modelName.isEmpty() ? display.name : display.modelName);
+        connectors << display.connector;
+    }
+    m_number = numbers.join(QStringLiteral(" = "));
+    names.removeDuplicates();
+    connectors.removeDuplicates();
+    connectors.removeAll(QString());
+    QStringList detail{names.join(QStringLiteral(" = "))};
+    if (!connectors.isEmpty())
+        detail << connectors.join(QStringLiteral(", "));
+    const QString resolution = displays.isEmpty() ? QString() : displays.front().resolution;
+    detail << (resolution.isEmpty()
+                   ? QStringLiteral("%1x%2").arg(displayRect.width()).arg(displayRect.height())
+                   : resolution);
     m_detail = detail.join(QStringLiteral(" \u00b7 "));
-    // A third of the display's height, wide enough for "dpy16".
+    // A third of the display's height, wide enough for "dpy16" (or more for clones).
     const int height = std::max(120, displayRect.height() / 3);
-    const QSize size(std::min(displayRect.width(), height * 2), height);
+    const QSize size(std::min(displayRect.width(), height * (1 + numbers.size())), height);
     setGeometry(QRect(displayRect.center() - QPoint(size.width() / 2, size.height() / 2), size));
     QTimer::singleShot(ShowMs, this, &QWidget::close);
 }
@@ -38,6 +52,9 @@ void IdentifyWindow::paintEvent(QPaintEvent*)
     QFont big = font();
     big.setBold(true);
     big.setPixelSize(height() * 45 / 100);
+    // Clones share the box: the numbers shrink to fit side by side.
+    while (big.pixelSize() > 12 && QFontMetrics(big).horizontalAdvance(m_number) > width() * 9 / 10)
+        big.setPixelSize(big.pixelSize() - 2);
     painter.setFont(big);
     painter.setPen(Qt::white);
     painter.drawText(QRect(0, 0, width(), height() * 72 / 100), Qt::AlignCenter, m_number);

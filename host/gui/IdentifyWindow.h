@@ -1,12 +1,15 @@
 #pragma once
 
+#include <QVector>
 #include <QWidget>
 
-class DisplayEntry;
+struct DisplayEntry;
 
 // A frameless box in the middle of one display that shows its number
-// (dpy1, dpy2, ...) large, with its model and connector below, for a few
-// seconds, so a person can tell which panel is which. A click closes it.
+// (dpy1, dpy2, ...) large, with its model, connector and resolution below,
+// for a few seconds, so a person can tell which panel is which. Displays
+// that show the same picture (clones) share one box: "dpy2 = dpy3". A
+// click closes it.
 class IdentifyWindow : public QWidget
 {
     Q_OBJECT
@@ -16,8 +19,11 @@ public:
 
     // Placed in the middle of the display's rectangle on the desktop; a
     // window of its own that dies with parent at the latest.
-    IdentifyWindow(const DisplayEntry& display, const QRect& displayRect,
+    IdentifyWindow(const QVector<DisplayEntry>& displays, const QRect& displayRect,
                    QWidget* parent = nullptr);
+
+    // "dpy1", or "dpy2 = dpy3" for clones.
+    QString number() const { return m_number; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

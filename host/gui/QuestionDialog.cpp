@@ -1,12 +1,15 @@
 #include "host/gui/QuestionDialog.h"
 
 #include <QDialogButtonBox>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 
 QuestionDialog::QuestionDialog(Kind kind, const QString& title, const QString& display,
@@ -65,13 +68,27 @@ QuestionDialog::QuestionDialog(Kind kind, const QString& title, const QString& d
     accept->setObjectName(QStringLiteral("acceptButton"));
     decline->setObjectName(QStringLiteral("declineButton"));
     stop->setObjectName(QStringLiteral("stopButton"));
-    accept->setDefault(true);
+    // Enter answers a confirmation; a verdict takes a deliberate choice.
+    accept->setDefault(kind == Confirmation);
+    accept->setAutoDefault(kind == Confirmation);
+    decline->setAutoDefault(false);
     connect(accept, &QPushButton::clicked, this, [this, acceptCode]() { done(acceptCode); });
     connect(decline, &QPushButton::clicked, this, [this, declineCode]() { done(declineCode); });
     connect(stop, &QPushButton::clicked, this, [this]() {
         m_stopChosen = true;
         done(0);
     });
+    // Ctrl+Q stops everything, as in a test window and the main window.
+    auto* stopShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    connect(stopShortcut, &QShortcut::activated, stop, &QPushButton::click);
+    // The verdict starts with the focus on the text, not on an answer that
+    // a hurried key (Space) would press.
+    if (kind == YesNo) {
+        textLabel->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                           Qt::TextSelectableByKeyboard);
+        textLabel->setFocusPolicy(Qt::StrongFocus);
+        textLabel->setFocus();
+    }
     auto* row = new QHBoxLayout();
     row->addWidget(stop);
     row->addSpacing(24);
@@ -107,4 +124,23 @@ void QuestionDialog::placeAwayFrom(const QRect& underTest, const QWidget* near)
     frame.moveLeft(std::max(area.left(), std::min(frame.left(), area.right() - frame.width())));
     frame.moveTop(std::max(area.top(), std::min(frame.top(), area.bottom() - frame.height())));
     move(frame.topLeft());
+}
+
+int QuestionDialog::ask(const std::atomic<bool>* stop)
+{
+    setWindowModality(Qt::NonModal);
+    QEventLoop loop;
+    connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [this, stop]() {
+        if (stop && stop->load() && isVisible())
+            done(0);
+    });
+    poll.start(100);
+    show();
+    raise();
+    activateWindow();
+    if (isVisible())
+        loop.exec();
+    return result();
 }

@@ -2,13 +2,16 @@
 
 #include <QDialog>
 
+#include <atomic>
+
 class QLabel;
 class QPushButton;
 
 // A question of a running test: the display it is about, named in the dialog
 // itself, the translated text, the answers and Stop. It shows on the screen
 // the user is looking at and keeps off the display under test where another
-// screen exists. exec() returns the answer code; Stop and closing return 0.
+// screen exists. ask() returns the answer code; Stop, Ctrl+Q and closing
+// return 0. A verdict has no default button: Enter alone answers nothing.
 class QuestionDialog : public QDialog
 {
     Q_OBJECT
@@ -23,6 +26,11 @@ public:
     // the screen of near (the main window); stays on near's screen when every
     // screen shows the display under test.
     void placeAwayFrom(const QRect& underTest, const QWidget* near);
+
+    // Shows the dialog without blocking the other windows (the main window's
+    // Stop stays usable) and waits for an answer; ends with 0 as soon as
+    // *stop is set. stop may be null.
+    int ask(const std::atomic<bool>* stop);
 
     bool stopChosen() const { return m_stopChosen; }
 

@@ -1,17 +1,19 @@
 #include "host/gui/SessionReport.h"
 
+#include "host/gui/ReportPdf.h"
+#include "host/runtime/DisplayVerdict.h"
 #include "host/runtime/JsonReport.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QPdfWriter>
-#include <QTextDocument>
+
+#include <map>
 
 namespace {
-// A text of the user's machine (host name, dates) rather than a module
-// byte string: written as Unicode.
+// A text of the user's machine (host name, dates, what the technician
+// typed) rather than a module byte string: written as Unicode.
 std::string unicodeQuoted(const QString& text)
 {
     const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
@@ -27,9 +29,21 @@ QString timeText(const QDateTime& time)
 {
     return time.isValid() ? time.toString(QStringLiteral("HH:mm:ss")) : QString();
 }
+
+QString resultClass(uint32_t result)
+{
+    return result == 0   ? QStringLiteral("r0")
+           : result == 1 ? QStringLiteral("r1")
+                         : QStringLiteral("rx");
+}
+
+QString cell(const QString& text)
+{
+    return QStringLiteral("<td>%1</td>").arg(text.toHtmlEscaped());
+}
 } // namespace
 
-std::string SessionReport::json(const QDateTime& date) const
+std::vector<RunRecord> SessionReport::records() const
 {
     std::vector<RunRecord> runs;
     for (const Entry& entry : m_entries) {
@@ -39,89 +53,119 @@ std::string SessionReport::json(const QDateTime& date) const
         if (entry.ended.isValid())
             runs.back().ended = isoDate(entry.ended).toStdString();
     }
+    return runs;
+}
+
+QStringList SessionReport::verdictLines() const
+{
+    QStringList lines;
+    for (const DisplayVerdict& verdict : DisplayVerdict::of(records()))
+        lines << QString::fromStdString(verdict.line());
+    return lines;
+}
+
+std::string SessionReport::json(const QDateTime& date) const
+{
+    const std::vector<RunRecord> runs = records();
+    std::string verdicts;
+    for (const DisplayVerdict& verdict : DisplayVerdict::of(runs)) {
+        verdicts += std::string(verdicts.empty() ? "" : ",") +
+                    "\n    {\"device\": " + JsonReport::quoted(verdict.device()) +
+                    ", \"verdict\": \"" + DisplayVerdict::outcomeName(verdict.outcome()) +
+                    "\", \"line\": " + JsonReport::quoted(verdict.line()) + "}";
+    }
     // The command line's runs document, with the session's own keys first.
     const std::string document = JsonReport::runs(runs);
     const std::string head = "{\n  \"hostName\": " + unicodeQuoted(m_hostName) +
                              ",\n  \"date\": " + unicodeQuoted(isoDate(date)) +
-                             ",\n  \"moduleVersion\": " + unicodeQuoted(m_moduleVersion) + ",";
+                             ",\n  \"moduleVersion\": " + unicodeQuoted(m_moduleVersion) +
+                             ",\n  \"technician\": " + unicodeQuoted(m_technician) +
+                             ",\n  \"ticket\": " + unicodeQuoted(m_ticket) +
+                             ",\n  \"notes\": " + unicodeQuoted(m_notes) + ",\n  \"verdicts\": [" +
+                             verdicts + (verdicts.empty() ? "]," : "\n  ],");
     return head + document.substr(1);
 }
 
 QString SessionReport::html(const QDateTime& date) const
 {
-    int passed = 0, failed = 0, other = 0;
-    for (const Entry& entry : m_entries)
-        (entry.record.result == 0 ? passed : entry.record.result == 1 ? failed : other)++;
-
-    QString out = QStringLiteral(
-        "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Display test report</title>"
-        "<style>body{font-family:sans-serif;margin:2em}table{border-collapse:collapse;width:100%}"
-        "th,td{border:1px solid #999;padding:4px 8px;text-align:left;vertical-align:top}"
-        "th{background:#e4e8ee}.r0{color:#060}.r1{color:#b00;font-weight:bold}.rx{color:#850}"
-        "</style></head><body>\n");
-    out += QStringLiteral("<h1>Display test report</h1>\n<table>\n");
-    const auto row = [](const QString& name, const QString& value) {
+    QString out = QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
+                                 "<title>Display test report</title>"
+                                 "<style>body{font-family:sans-serif;margin:2em}"
+                                 "table{border-collapse:collapse;width:100%}"
+                                 "th,td{border:1px solid #999;padding:3px 6px;text-align:left;"
+                                 "vertical-align:top}th{background:#e4e8ee}"
+                                 "table.identity th{width:12em}pre{margin:0;font-size:90%}"
+                                 ".r0{color:#060}.r1{color:#b00;font-weight:bold}.rx{color:#850}"
+                                 "</style></head><body>\n");
+    out += QStringLiteral("<h1>Display test report</h1>\n<table class=\"identity\">\n");
+    const auto row = [](const QString& name, const QString& value, bool pre = false) {
+        const QString escaped = value.toHtmlEscaped();
         return QStringLiteral("<tr><th>%1</th><td>%2</td></tr>\n")
-            .arg(name.toHtmlEscaped(), value.toHtmlEscaped());
+            .arg(name.toHtmlEscaped(),
+                 pre ? QStringLiteral("<pre>%1</pre>").arg(escaped)
+                     : QString(escaped).replace('\n', QStringLiteral("<br>")));
     };
     out += row(QStringLiteral("Machine"), m_hostName);
     out += row(QStringLiteral("Date"), date.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss t")));
     out += row(QStringLiteral("Module version"), m_moduleVersion);
-    out += row(QStringLiteral("Tests"), QStringLiteral("%1: %2 passed, %3 failed, %4 other")
-                                            .arg(m_entries.size())
-                                            .arg(passed)
-                                            .arg(failed)
-                                            .arg(other));
-    out += QStringLiteral("</table>\n<h2>Results</h2>\n<table>\n<tr><th>Display</th>"
-                          "<th>Connector</th><th>Model</th><th>Serial number</th><th>Test</th>"
-                          "<th>Result</th>"
-                          "<th>Messages</th><th>Started</th><th>Ended</th></tr>\n");
-    for (const Entry& entry : m_entries) {
-        const uint32_t result = entry.record.result;
-        const QString cls = result == 0   ? QStringLiteral("r0")
-                            : result == 1 ? QStringLiteral("r1")
-                                          : QStringLiteral("rx");
-        QStringList messages;
-        for (const QString& message : entry.messages)
-            messages << message.toHtmlEscaped();
-        const QString model =
-            entry.display.modelName.isEmpty() ? entry.display.name : entry.display.modelName;
-        const QStringList cells{
-            entry.display.id,     entry.display.connector, model,     entry.display.serialNumber,
-            entry.testName,       entry.resultName,        QString(), timeText(entry.started),
-            timeText(entry.ended)};
-        out += QStringLiteral("<tr>");
-        for (int c = 0; c < cells.size(); ++c) {
-            // Column 5 is the result, coloured; column 6 the messages, a line each.
-            const QString cell =
-                c == 6 ? messages.join(QStringLiteral("<br>")) : cells[c].toHtmlEscaped();
-            out += c == 5 ? QStringLiteral("<td class=\"%1\">%2</td>").arg(cls, cell)
-                          : QStringLiteral("<td>%1</td>").arg(cell);
-        }
-        out += QStringLiteral("</tr>\n");
+    out += row(QStringLiteral("Technician"), m_technician);
+    out += row(QStringLiteral("Ticket"), m_ticket);
+    out += row(QStringLiteral("Notes"), m_notes);
+    out += QStringLiteral("</table>\n<h2>Verdict</h2>\n");
+
+    const std::vector<DisplayVerdict> verdicts = DisplayVerdict::of(records());
+    for (const DisplayVerdict& verdict : verdicts) {
+        const QString cls = verdict.outcome() == DisplayVerdict::Passed   ? QStringLiteral("r0")
+                            : verdict.outcome() == DisplayVerdict::Failed ? QStringLiteral("r1")
+                                                                          : QStringLiteral("rx");
+        out += QStringLiteral("<p class=\"%1\">%2</p>\n")
+                   .arg(cls, QString::fromStdString(verdict.line()).toHtmlEscaped());
     }
-    out += QStringLiteral("</table>\n</body></html>\n");
+
+    // Runs grouped per display, each display with its identity first.
+    for (const DisplayVerdict& verdict : verdicts) {
+        const Entry* last = nullptr;
+        for (const Entry& entry : m_entries) {
+            if (entry.record.device == verdict.device())
+                last = &entry;
+        }
+        const DisplayEntry& display = last->display;
+        out += QStringLiteral("<h2>%1</h2>\n<table class=\"identity\">\n")
+                   .arg(QString::fromStdString(verdict.label()).toHtmlEscaped());
+        out += row(QStringLiteral("Model"),
+                   display.modelName.isEmpty() ? display.name : display.modelName);
+        out += row(QStringLiteral("Manufacturer"), display.manufacturer);
+        out += row(QStringLiteral("Serial number"), display.serialNumber);
+        out += row(QStringLiteral("Manufactured"), display.manufactured);
+        out += row(QStringLiteral("Native resolution"), display.nativeResolution);
+        out += row(QStringLiteral("Connector"), display.connector);
+        out += row(QStringLiteral("EDID"), display.edidHex(), true);
+        out += QStringLiteral("</table>\n<p></p>\n<table>\n<thead><tr><th>Test</th><th>Result</th>"
+                              "<th>Messages</th><th>Started</th><th>Ended</th></tr></thead>\n");
+        for (const Entry& entry : m_entries) {
+            if (entry.record.device != verdict.device())
+                continue;
+            QStringList messages;
+            for (const QString& message : entry.messages)
+                messages << message.toHtmlEscaped();
+            out += QStringLiteral("<tr>") + cell(entry.testName) +
+                   QStringLiteral("<td class=\"%1\">%2</td>")
+                       .arg(resultClass(entry.record.result), entry.resultName.toHtmlEscaped()) +
+                   QStringLiteral("<td>%1</td>").arg(messages.join(QStringLiteral("<br>"))) +
+                   cell(timeText(entry.started)) + cell(timeText(entry.ended)) +
+                   QStringLiteral("</tr>\n");
+        }
+        out += QStringLiteral("</table>\n");
+    }
+    out += QStringLiteral("</body></html>\n");
     return out;
 }
 
 bool SessionReport::save(const QString& path, const QDateTime& date, QString* error) const
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("pdf")) {
-        QPdfWriter writer(path);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageOrientation(QPageLayout::Landscape);
-        writer.setTitle(QStringLiteral("Display test report"));
-        QTextDocument document;
-        document.setHtml(html(date));
-        document.print(&writer);
-        // QPdfWriter reports no error of its own; check what it left behind.
-        if (QFileInfo(path).size() > 0)
-            return true;
-        if (error)
-            *error = QObject::tr("The report cannot be written to %1.").arg(path);
-        return false;
-    }
+    if (suffix == QLatin1String("pdf"))
+        return ReportPdf::write(*this, path, date, error);
     QByteArray bytes;
     if (suffix == QLatin1String("html") || suffix == QLatin1String("htm"))
         bytes = html(date).toUtf8();

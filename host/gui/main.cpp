@@ -6,6 +6,7 @@
 #include "host/runtime/ModuleCatalogue.h"
 #include "host/runtime/ModuleLoader.h"
 #include "host/runtime/QtPlatformChoice.h"
+#include "host/runtime/SettingsAdvice.h"
 #include "host/runtime/SettingsLoader.h"
 #include "module/ProductVersion.h"
 
@@ -36,6 +37,8 @@ int failure(const std::string& sentence)
 
 QtMessageHandler qtHandler = nullptr;
 bool startingUp = false;
+bool verboseMessages = false;
+bool debugMessages = false;
 
 void messageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
@@ -45,6 +48,13 @@ void messageHandler(QtMsgType type, const QMessageLogContext& context, const QSt
     // Qt reports each platform plugin it could not start; the program says
     // it once, in its own words, when none could.
     if (startingUp)
+        return;
+    // The module's windows write debug lines and Qt warns about the session;
+    // a person who started the program from a terminal sees them only when
+    // asking with -v (warnings, the host's own lines) or --debug (all).
+    const bool wanted = type == QtCriticalMsg || type == QtFatalMsg || debugMessages ||
+                        (verboseMessages && (type == QtWarningMsg || type == QtInfoMsg));
+    if (!wanted)
         return;
     if (qtHandler)
         qtHandler(type, context, message);
@@ -112,6 +122,8 @@ int main(int argc, char** argv)
         platformReason = QtPlatformChoice::choose(true);
         startingUp = true;
     }
+    verboseMessages = options.verbose;
+    debugMessages = options.debug;
     qtHandler = qInstallMessageHandler(messageHandler);
     // Only the program's name reaches Qt: every option is the program's own.
     static int qtArgc = 1;
@@ -150,10 +162,22 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s: display backend %s\n", ProgramName, backend.c_str());
 
     ModuleCatalogue catalogue(loader.instance());
+    // Settings are checked as they are loaded: warnings about what they
+    // probably do not mean, and a value the module cannot read, before Run.
+    QStringList warnings;
+    for (const std::string& warning : SettingsAdvice::warnings(settings, catalogue.timeoutKeys()))
+        warnings << QString::fromStdString(ErrorSentence::of(warning));
+    std::vector<TestEntry> tests;
+    for (const auto& diagnostic : catalogue.diagnostics())
+        tests.insert(tests.end(), diagnostic.tests.begin(), diagnostic.tests.end());
+    QString settingsError;
+    if (!ModuleCatalogue::configure(tests, settings, &error))
+        settingsError = QString::fromStdString(ErrorSentence::of(error));
     int status = 0;
     {
         MainWindow window(&catalogue, &translator, settings);
         window.setModuleVersion(QString::fromStdString(versionText(loader.productVersion())));
+        window.setSettingsAdvice(warnings, settingsError);
         window.show();
         status = app.exec();
     }

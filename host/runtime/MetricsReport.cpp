@@ -1,8 +1,8 @@
 #include "host/runtime/MetricsReport.h"
 
+#include "host/runtime/DisplayVerdict.h"
+
 #include <cstdio>
-#include <map>
-#include <utility>
 
 namespace {
 std::string header(const char* name, const char* help)
@@ -57,26 +57,21 @@ std::string MetricsReport::text(const std::vector<DisplayFacts>& displays,
     }
 
     // One series per display and test: a test run twice keeps its last result.
-    std::vector<std::pair<std::string, std::string>> order;
-    std::map<std::pair<std::string, std::string>, uint32_t> results;
-    for (const RunRecord& run : runs) {
-        const auto key = std::make_pair(run.device, run.test);
-        if (!results.count(key))
-            order.push_back(key);
-        results[key] = run.result;
-    }
+    const std::vector<DisplayVerdict> verdicts = DisplayVerdict::of(runs);
+    auto eachResult = [&](const char* name, auto value) {
+        for (const DisplayVerdict& verdict : verdicts)
+            for (const RunRecord& run : verdict.latest())
+                out += name + labels({{"device", run.device}, {"test", run.test}}) + " " +
+                       value(run.result) + "\n";
+    };
     out += header("orvane_display_test_result",
                   "The result code of each test: 0 passed, 1 failed, 3 not performed, "
                   "4 aborted, 6 not run.");
-    for (const auto& key : order)
-        out += "orvane_display_test_result" +
-               labels({{"device", key.first}, {"test", key.second}}) + " " +
-               std::to_string(results[key]) + "\n";
+    eachResult("orvane_display_test_result",
+               [](uint32_t result) { return std::to_string(result); });
     out += header("orvane_display_test_passed", "1 when the test passed, else 0.");
-    for (const auto& key : order)
-        out += "orvane_display_test_passed" +
-               labels({{"device", key.first}, {"test", key.second}}) +
-               (results[key] == 0 ? " 1\n" : " 0\n");
+    eachResult("orvane_display_test_passed",
+               [](uint32_t result) { return std::string(result == 0 ? "1" : "0"); });
 
     out += header("orvane_display_last_run_timestamp_seconds",
                   "When the last display check ended, in seconds since the epoch.");

@@ -1,8 +1,10 @@
 #include "host/runtime/PlatformSummary.h"
 
+#include "host/runtime/DisplayLabel.h"
 #include "host/runtime/JsonReport.h"
 
 #include <cstdio>
+#include <stdexcept>
 
 namespace {
 const char* const ModelNameKey = "MODEL_NAME";
@@ -30,6 +32,23 @@ std::optional<std::string> PlatformSummary::connector() const
     if (!m_view || m_view->connector.empty())
         return std::nullopt;
     return m_view->connector;
+}
+
+std::optional<std::string> PlatformSummary::productCodeText(const EdidIdentity& identity)
+{
+    const std::optional<std::string>& code = identity.productCode();
+    if (!code)
+        return std::nullopt;
+    try {
+        return *code + " (model " + std::to_string(std::stoul(*code, nullptr, 16)) + ")";
+    } catch (const std::exception&) {
+        return code;
+    }
+}
+
+std::string PlatformSummary::label(const std::string& id) const
+{
+    return DisplayLabel::of(id, m_modelName, connector());
 }
 
 std::string PlatformSummary::hertz(double hz)
@@ -82,8 +101,8 @@ std::vector<std::string> PlatformSummary::textLines(bool withModes) const
         lines.push_back("Refresh rate: " + hertz(*view.refreshHz) + " Hz");
     if (m_identity.serialNumber())
         lines.push_back("Serial number: " + *m_identity.serialNumber());
-    if (m_identity.productCode())
-        lines.push_back("Product code: " + *m_identity.productCode());
+    if (const auto code = productCodeText(m_identity))
+        lines.push_back("Product code: " + *code);
     if (m_identity.manufactureWeek())
         lines.push_back("Manufactured: week " + std::to_string(*m_identity.manufactureWeek()) +
                         " of " + std::to_string(*m_identity.manufactureYear()));

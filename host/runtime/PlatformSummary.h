@@ -38,6 +38,12 @@ public:
     // start with indent.
     std::string json(const std::string& indent) const;
 
+    // "A101 (model 41217)": the product code as the EDID's hex digits, and
+    // as the decimal model number EDID decoders print; absent when unknown.
+    static std::optional<std::string> productCodeText(const EdidIdentity& identity);
+    // "dpy2 · E19-7 · VGA-1" for this display.
+    std::string label(const std::string& id) const;
+
     // "1920x1080 60.00 Hz (current, preferred)".
     static std::string modeText(const OutputMode& mode);
     // Two decimals, as every view shows a rate.

@@ -17,6 +17,8 @@ bool WindowEventFilter::eventFilter(QObject* watched, QEvent* event)
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget && widget->isWindow() && m_window != widget)
         m_window = widget;
+    if (event->type() == QEvent::Polish && widget && widget->isWindow() && !m_title.isEmpty())
+        widget->setWindowTitle(m_title);
     if (event->type() == QEvent::KeyPress && widget) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const int code = static_cast<int>(key->nativeScanCode());

@@ -19,6 +19,10 @@ public:
     // The window the filter was last installed on, while it exists.
     QWidget* window() const { return m_window; }
 
+    // The title the window gets before it shows ("Red purity test — dpy1 ·
+    // DELL AW2518HF · DP-1"), so a window list names the test and display.
+    void setWindowTitle(const QString& title) { m_title = title; }
+
     // Ends the window as the Escape key would. False when there is none.
     bool sendEscape();
 
@@ -27,4 +31,5 @@ protected:
 
 private:
     QPointer<QWidget> m_window;
+    QString m_title;
 };

@@ -10,12 +10,15 @@
 #include <QWindow>
 
 int WindowExecutor::run(AbstractWidgetWrapper* wrapper, QWidget* parent, int limitMs,
-                        const std::atomic<bool>* stop, WindowEventFilter* hostFilter)
+                        const std::atomic<bool>* stop, WindowEventFilter* hostFilter,
+                        const QString& title)
 {
     if (!wrapper)
         return 0;
     WindowEventFilter ownFilter;
     WindowEventFilter& filter = hostFilter ? *hostFilter : ownFilter;
+    if (!title.isEmpty())
+        filter.setWindowTitle(title);
     QElapsedTimer clock;
     clock.start();
     // The window's own event loop runs this watchdog; it outlives the window

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <atomic>
 
 class AbstractWidgetWrapper;
@@ -14,7 +16,9 @@ class WindowEventFilter;
 class WindowExecutor
 {
 public:
-    // limitMs < 0: no limit. stop may be null.
+    // limitMs < 0: no limit. stop may be null. A title, when given, names
+    // the window (the test and the display) for the window list.
     static int run(AbstractWidgetWrapper* wrapper, QWidget* parent, int limitMs,
-                   const std::atomic<bool>* stop, WindowEventFilter* filter = nullptr);
+                   const std::atomic<bool>* stop, WindowEventFilter* filter = nullptr,
+                   const QString& title = QString());
 };

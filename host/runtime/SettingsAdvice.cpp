@@ -1,4 +1,4 @@
-#include "host/cli/SettingsAdvice.h"
+#include "host/runtime/SettingsAdvice.h"
 
 #include <algorithm>
 #include <cctype>
@@ -40,30 +40,71 @@ bool SettingsAdvice::readInteger(const std::string& value, long long* number, bo
     return true;
 }
 
+namespace {
+const char* const Section = "CSAT";
+// Every time-out key of a display test starts so; a key with this start is
+// meant for this module even when it is far from every key it reads.
+const char* const DisplayTimeoutStart = "CSAT_TEST_TIMEOUT_DISPLAY";
+
+std::string upper(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// The time-out key the user probably meant, or null: one or two typing
+// slips away in any case, or any key of the display tests' own form.
+const std::string* meantKey(const std::string& key, const std::vector<std::string>& timeoutKeys)
+{
+    const std::string typed = upper(key);
+    const bool ours = typed.rfind(DisplayTimeoutStart, 0) == 0;
+    const std::string* nearest = nullptr;
+    size_t best = ours ? std::string::npos : 3;
+    for (const std::string& known : timeoutKeys) {
+        const size_t distance = SettingsAdvice::editDistance(typed, known);
+        if (distance < best) {
+            best = distance;
+            nearest = &known;
+        }
+    }
+    return nearest;
+}
+} // namespace
+
 std::vector<std::string> SettingsAdvice::warnings(const SettingsMap& settings,
                                                   const std::vector<std::string>& timeoutKeys)
 {
     std::vector<std::string> lines;
-    const auto section = settings.find("CSAT");
+    // A section that looks like CSAT but is not, holding time-out keys.
+    for (const auto& [name, keys] : settings) {
+        if (name == Section || editDistance(upper(name), Section) > 2)
+            continue;
+        for (const auto& entry : keys) {
+            if (const std::string* meant = meantKey(entry.first, timeoutKeys)) {
+                lines.push_back("the section [" + name +
+                                "] is not read by the display module; did you mean [" + Section +
+                                "] (for " + *meant + ")?");
+                break;
+            }
+        }
+    }
+    const auto section = settings.find(Section);
     if (section == settings.end())
         return lines;
     for (const auto& [key, value] : section->second) {
         const std::string name = "CSAT." + key + "=\"" + value + "\"";
         if (std::find(timeoutKeys.begin(), timeoutKeys.end(), key) == timeoutKeys.end()) {
-            // The closest key names the likely meaning.
-            const std::string* nearest = nullptr;
-            size_t best = 3;
-            for (const std::string& known : timeoutKeys) {
-                const size_t distance = editDistance(key, known);
-                if (distance < best) {
-                    best = distance;
-                    nearest = &known;
-                }
-            }
-            if (nearest)
+            const std::string* meant = meantKey(key, timeoutKeys);
+            if (meant && upper(key) == *meant)
                 lines.push_back("the setting CSAT." + key +
-                                " is not read by the display module; did you mean CSAT." +
-                                *nearest + "?");
+                                " is not read by the display module, which matches keys exactly; "
+                                "did you mean CSAT." +
+                                *meant + "?");
+            else if (meant)
+                lines.push_back("the setting CSAT." + key +
+                                " is not read by the display module; did you mean CSAT." + *meant +
+                                "?");
             continue;
         }
         long long number = 0;
