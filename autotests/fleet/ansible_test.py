@@ -18,7 +18,7 @@ import tempfile
 import unittest
 from pathlib import Path
 
-from fleet_support import (CLI, EXPECTED_OUTCOME, SOURCE, desk_displays, free_port, junit_suites,
+from fleet_support import (CLI, DESKS, EXPECTED_OUTCOME, SOURCE, desk_displays, free_port, junit_suites,
                            outcome, promtool_errors, samples, schema_errors, wait_for_port,
                            write_desk)
 
@@ -71,6 +71,7 @@ PubkeyAuthentication yes
 PasswordAuthentication no
 KbdInteractiveAuthentication no
 UsePAM no
+UseDNS no
 StrictModes no
 Subsystem sftp internal-sftp
 """)
@@ -95,6 +96,8 @@ def ansible_environment(folder):
         "ANSIBLE_NOCOLOR": "1",
         "ANSIBLE_RETRY_FILES_ENABLED": "0",
         "ANSIBLE_HOST_KEY_CHECKING": "1",
+        # One SSH round trip per task instead of several, as fleets run it.
+        "ANSIBLE_PIPELINING": "1",
         "PATH": "/usr/bin:/bin:/usr/sbin:/sbin",
     })
     return environment
@@ -148,7 +151,7 @@ class Playbook(unittest.TestCase):
         cls.inventory = cls.folder / "inventory.ini"
         cls.inventory.write_text(f"""\
 [bench]
-bench-local ansible_connection=local orvane_platform=sim:{cls.desks['bench-local']}
+bench-local ansible_connection=local orvane_platform=sim:{cls.desks['bench-local']} orvane_settings={SOURCE / 'examples' / 'settings' / 'display.ini'}
 bench-ssh {ssh} orvane_platform=sim:{cls.desks['bench-ssh']}
 bench-empty ansible_connection=local orvane_platform=sim:{cls.desks['bench-empty']}
 
@@ -219,13 +222,16 @@ orvane_reports_dir={cls.reports}
 
 
 class FailingHost(unittest.TestCase):
-    def test_a_host_whose_command_fails_fails_alone(self):
+    def test_a_host_whose_run_fails_fails_alone(self):
         folder = Path(tempfile.mkdtemp(prefix="fleet-ansible."))
         self.addCleanup(shutil.rmtree, folder)
         empty = write_desk(folder / "empty.json", [])
+        # A settings file that does not parse: the run stops with status 2 after the listing.
+        (folder / "broken.ini").write_text("[CSAT\n")
         reports = folder / "reports"
         (folder / "inventory.ini").write_text(f"""\
-bench-broken ansible_connection=local orvane_platform=sim:{folder / 'missing.json'}
+bench-broken ansible_connection=local orvane_platform=sim:{DESKS / 'office.json'} \
+orvane_settings={folder / 'broken.ini'}
 bench-empty ansible_connection=local orvane_platform=sim:{empty}
 
 [all:vars]
@@ -238,6 +244,7 @@ orvane_reports_dir={reports}
         hosts = recap(output)
         self.assertEqual((hosts["bench-broken"]["failed"], hosts["bench-empty"]["failed"],
                           hosts["localhost"]["failed"]), (1, 0, 0), output)
+        self.assertIn("a section header without a closing bracket", output)
         self.assertFalse((reports / "bench-broken").exists())
         with open(reports / "fleet.csv", newline="", encoding="utf-8") as file:
             self.assertEqual(list(csv.reader(file))[1:],
