@@ -22,6 +22,11 @@ packages=(
     xauth bc
     # building the Debian package and checking what it installs
     dpkg-dev file help2man lintian desktop-file-utils appstream man-db bash-completion
+    # many machines at once: the Ansible example run over SSH, the JUnit file
+    # checked against its schema and read back, the metrics file checked and
+    # served by a real node exporter
+    ansible-core openssh-server libxml2-utils python3-junitparser
+    prometheus prometheus-node-exporter curl python3-prometheus-client
 )
 
 missing=()

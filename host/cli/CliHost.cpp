@@ -367,6 +367,8 @@ int CliHost::run()
     } else if (!m_options.list && !select(catalogue, selection)) {
         return UsageError;
     }
+    if (!m_reports.open(m_options, &error))
+        return fail(error);
 
     SettingsMap settings;
     for (const std::string& file : m_options.settingsFiles) {
@@ -401,8 +403,12 @@ int CliHost::run()
         SettingsAdvice::warnings(settings, catalogue.timeoutKeys());
     if (!ModuleCatalogue::configure(selection.tests, settings, &error))
         return fail(error);
-    if (devices.empty())
+    m_reports.setFound(devices);
+    if (devices.empty()) {
+        if (!m_reports.write({}, {}, {}, &error))
+            return fail(error);
         return noDisplays("no displays were found; nothing was run", JsonReport::runs({}));
+    }
     if (!chooseDevices(devices, selection.devices))
         return UsageError;
     for (const std::string& warning : warnings)
@@ -724,7 +730,7 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
             publishInterruptDocument(runsDocument(withNotRun(finished)));
         }
         progressLine.finish();
-        if (m_options.json)
+        if (m_options.json || m_reports.useStandardOutput())
             return;
         const TestRunner::Job& job = jobs[index];
         std::string text = job.device + "  " + m_translator.bytes(job.test.nameKey) + ": " +
@@ -755,7 +761,7 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
     interruptDocument.store(nullptr);
     if (m_options.json) {
         writeBytes(runsDocument(records));
-    } else {
+    } else if (!m_reports.useStandardOutput()) {
         std::string text;
         for (size_t i = ran; i < records.size(); ++i)
             text += records[i].device + "  " + m_translator.bytes(records[i].nameKey) + ": " +
@@ -768,5 +774,7 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
         writeBytes(text);
     }
     std::fflush(stdout);
+    if (!m_reports.write(devices, labels, records, &error))
+        return fail(error);
     return statusFor(records);
 }

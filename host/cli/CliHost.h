@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/cli/CliOptions.h"
+#include "host/cli/ReportFiles.h"
 #include "host/runtime/DeviceRecord.h"
 #include "host/runtime/KeyTranslator.h"
 #include "host/runtime/ModuleCatalogue.h"
@@ -69,4 +70,5 @@ private:
 
     CliOptions m_options;
     KeyTranslator m_translator;
+    ReportFiles m_reports; // --junit, --metrics
 };

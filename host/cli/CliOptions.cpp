@@ -79,6 +79,14 @@ bool CliOptions::parse(const std::vector<std::string>& arguments, std::string* e
             if (malformed || value.empty())
                 return missing("--edid");
             edid = value;
+        } else if (OptionValue::take(arguments, i, "--junit", &value, &malformed)) {
+            if (malformed || value.empty())
+                return missing("--junit");
+            junit = value;
+        } else if (OptionValue::take(arguments, i, "--metrics", &value, &malformed)) {
+            if (malformed || value.empty())
+                return missing("--metrics");
+            metrics = value;
         } else {
             rest.push_back(argument);
         }
@@ -97,14 +105,15 @@ std::string CliOptions::hostOptionNames()
            "--platform=auto|x11|gnome|kde|drm|sim:FILE, "
            "--module-path=FILE, --settings=FILE, --set SECTION.KEY=VALUE, --answers=LIST, "
            "--no-input, --verbose, --debug, --version (-V), --modes, --edid=DEVICE, "
-           "--technician=NAME, --ticket=ID, --notes=TEXT";
+           "--technician=NAME, --ticket=ID, --notes=TEXT, --junit=FILE, --metrics=FILE";
 }
 
 std::vector<std::string> CliOptions::hostOptions()
 {
-    return {"--help",  "--list",    "--json",       "--platform", "--module-path", "--settings",
-            "--set",   "--answers", "--no-input",   "--verbose",  "--debug",       "--version",
-            "--modes", "--edid",    "--technician", "--ticket",   "--notes",       "--module"};
+    return {"--help",     "--list",    "--json",    "--platform", "--module-path",
+            "--settings", "--set",     "--answers", "--no-input", "--verbose",
+            "--debug",    "--version", "--modes",   "--edid",     "--technician",
+            "--ticket",   "--notes",   "--module",  "--junit",    "--metrics"};
 }
 
 std::string CliOptions::usage()
@@ -121,6 +130,11 @@ std::string CliOptions::usage()
            "  -l, --list                 list the displays with their properties; with\n"
            "                             device ids, only those\n"
            "  --json                     print one JSON document instead of text\n"
+           "  --junit FILE               also write the results as JUnit XML to FILE\n"
+           "                             (- for standard output)\n"
+           "  --metrics FILE             also write them as node exporter textfile\n"
+           "                             metrics to FILE, replaced whole (- for standard\n"
+           "                             output)\n"
            "  --modes                    with --list, every mode of each display\n"
            "  --edid DEVICE              write the display's EDID to standard output: raw\n"
            "                             bytes, or hex lines when that is a terminal\n"

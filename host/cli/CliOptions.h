@@ -22,8 +22,10 @@ struct CliOptions
     std::vector<std::string> assignments; // --set SECTION.KEY=VALUE
     bool scripted = false;                // --answers given
     std::string answers;
-    bool modes = false; // --list shows every mode
-    std::string edid;   // --edid: the display whose EDID to write
+    bool modes = false;  // --list shows every mode
+    std::string edid;    // --edid: the display whose EDID to write
+    std::string junit;   // --junit: the JUnit XML file, "-" standard output
+    std::string metrics; // --metrics: the node exporter's textfile, "-" standard output
     // Who tested, for which ticket: kept in the JSON document.
     std::string technician;
     std::string ticket;

@@ -4,15 +4,22 @@
 #include "host/runtime/SystemEventMonitor.h"
 #include "module/Test.h"
 
+#include <QDateTime>
 #include <QEventLoop>
 #include <QThread>
 
 #include <exception>
 
 namespace {
+// When a run started or ended, to the millisecond, for reports that time tests.
+std::string now()
+{
+    return QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toStdString();
+}
+
 const char* const InternalErrorKey =
     "AN_INTERNAL_ERROR_OCCURRED._|THIS_DOES_NOT_INDICATE_A_FAILURE._|PLEASE_TRY_AGAIN.";
-}
+} // namespace
 
 TestRunner::TestRunner(RequestHandler* handler, SystemEventMonitor* events, QObject* parent)
     : QObject(parent), m_handler(handler), m_events(events)
@@ -72,6 +79,7 @@ void TestRunner::work()
         observer.message = [this, index](const std::string& key) {
             emit jobMessage(index, QString::fromStdString(key));
         };
+        record.started = now();
         HostRunContext context(job.component, record, m_handler, {job.device, job.test, nullptr},
                                &m_stop, m_events ? m_events->word() : nullptr, observer);
         try {
@@ -87,6 +95,7 @@ void TestRunner::work()
             context.report(InternalErrorKey, nullptr, 0);
             record.result = 4;
         }
+        record.ended = now();
         m_records.push_back(record);
         emit jobFinished(index, record.result);
     }
