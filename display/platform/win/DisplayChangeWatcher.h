@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <thread>
 
 // Hears of display changes made by anyone: a hidden top-level window on a
@@ -12,6 +13,9 @@
 // reports them as DisplayBackend::DisplayEvent bits. Whether a device change
 // added or removed a monitor is told by counting the monitors before and
 // after. Message-only windows get no broadcasts, hence a real, never shown one.
+// A layout changed behind the system's back is not always announced (Wine
+// says nothing when its X server is changed by others), so the window also
+// compares the monitors' layout once a second and reports what changed.
 class DisplayChangeWatcher
 {
 public:
@@ -32,10 +36,13 @@ private:
                                             LPARAM lParam);
     void run(HANDLE ready);
     void handle(UINT message, WPARAM wParam);
+    // The monitors' places and outputs, to tell whether anything changed.
+    static std::wstring layout();
 
     Report m_report;
     HWND m_window = nullptr;
     DWORD m_threadId = 0;
     int m_monitorCount = 0;
+    std::wstring m_layout;
     std::thread m_thread;
 };
