@@ -82,18 +82,20 @@ EOF
         -release -shared -nomake examples -nomake tests -no-opengl -no-feature-tabletevent \
         -no-dbus -no-icu -no-sql-sqlite -qt-zlib -qt-libpng -qt-libjpeg -qt-pcre \
         -qt-harfbuzz -qt-freetype -no-pch \
-        -no-feature-sql -no-feature-concurrent -no-feature-xml) >"$cache/qt-configure.log" 2>&1 || {
+        -no-feature-sql -no-feature-concurrent -no-feature-xml -no-direct2d) \
+        >"$cache/qt-configure.log" 2>&1 || {
         tail -30 "$cache/qt-configure.log" >&2
         exit 1
     }
-    for tool in moc rcc uic qlalr; do ln -sf "$host_tools/$tool" "$src/bin/$tool"; done
+    # A prefix build looks for its host tools in the prefix's bin folder.
+    mkdir -p "$qt_prefix/bin"
+    for tool in moc rcc uic qlalr; do ln -sf "$host_tools/$tool" "$qt_prefix/bin/$tool"; done
 
     log "Qt for mingw: building Core, Gui, Widgets, Test, Network and the plugins (log in $cache/qt-build.log)"
     (cd "$src" && make -j"$(nproc)" && make install) >"$cache/qt-build.log" 2>&1 || {
         tail -30 "$cache/qt-build.log" >&2
         exit 1
     }
-    for tool in moc rcc uic qlalr; do ln -sf "$host_tools/$tool" "$qt_prefix/bin/$tool"; done
     rm -rf "$src"
     touch "$qt_prefix/.complete"
     log "Qt for mingw: ready in $qt_prefix"
