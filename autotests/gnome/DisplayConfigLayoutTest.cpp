@@ -67,6 +67,20 @@ std::string text(const ModeRecord& m)
     return std::to_string(m.width) + "x" + std::to_string(m.height) + "@" +
            std::to_string(m.frequency);
 }
+
+OutputSnapshot snapshotOf(const DisplayConfigState& state)
+{
+    return OutputSnapshot(DisplayConfigLayout::outputsOf(state), nullptr);
+}
+
+std::vector<std::string> attachedTo(const OutputSnapshot& outputs, const std::string& adapter)
+{
+    std::vector<std::string> names;
+    DisplayDevice device;
+    for (uint32_t i = 0; outputs.attachedDevice(adapter, i, device); ++i)
+        names.push_back(device.deviceString);
+    return names;
+}
 } // namespace
 
 // Turned transforms swap every mode and the rectangle; the scale divides the
@@ -91,41 +105,46 @@ TEST(DisplayConfigLayout, TransformsAndScalesGiveRectanglesAndModes)
     for (const auto& [transform, scale, layoutMode, rect, current, second] : rows) {
         SCOPED_TRACE("transform " + std::to_string(transform) + " scale " + std::to_string(scale) +
                      " layout " + std::to_string(layoutMode));
-        const DisplayConfigLayout layout(single(transform, scale, layoutMode));
-        ASSERT_EQ(layout.regions(), std::vector<int>{0});
-        EXPECT_EQ(text(layout.rectOf(0)), rect);
-        const DisplayConfigLayout::Monitor& monitor = layout.monitors().front();
-        ASSERT_TRUE(monitor.current);
-        EXPECT_EQ(text(*monitor.current), current);
-        EXPECT_EQ(text(monitor.modes.at(1)), second);
+        const OutputSnapshot outputs = snapshotOf(single(transform, scale, layoutMode));
+        ASSERT_EQ(outputs.monitors().size(), 1u);
+        MonitorInfo info;
+        ASSERT_TRUE(outputs.monitorInfo(outputs.monitors().front(), info));
+        EXPECT_EQ(text(info.rcMonitor), rect);
+        ModeRecord mode;
+        ASSERT_TRUE(outputs.mode("DP-1", DisplayBackend::CurrentSettings, mode));
+        EXPECT_EQ(text(mode), current);
+        ASSERT_TRUE(outputs.mode("DP-1", 1, mode));
+        EXPECT_EQ(text(mode), second);
     }
 }
 
 // The platform view keeps the service's exact rates (to two decimals) and
 // preferred flags, turns the modes like the module's list and takes the
 // region's rectangle; clones share the region but keep their connector; a
-// monitor that is off has no place, no current mode and no rate.
+// monitor that is off has no view.
 TEST(DisplayConfigLayout, PlatformViewOfEachMonitor)
 {
     DisplayConfigState clones = single(0, 1, 2);
     clones.monitors.append(monitor("HDMI-1"));
     clones.monitors.append(monitor("DP-2"));
     clones.logicalMonitors[0].monitors.append(clones.monitors[1].monitorId);
-    const std::tuple<const char*, DisplayConfigState, const char*, const char*> rows[] = {
-        {"plain", single(0, 1, 2), "DP-1",
-         "DP-1 100,50 1920x1080 primary 59.94 | 1920x1080@59.94 current preferred | 1280x720@60"},
-        {"turned, logical scale 2", single(1, 2, 1), "DP-1",
-         "DP-1 100,50 540x960 primary 59.94 | 1080x1920@59.94 current preferred | 720x1280@60"},
-        {"clone", clones, "HDMI-1",
-         "HDMI-1 100,50 1920x1080 primary 59.94 | 1920x1080@59.94 current preferred | "
-         "1280x720@60"},
-        {"off", clones, "DP-2", "DP-2 0,0 0x0 ? | 1920x1080@59.94 preferred | 1280x720@60"},
-    };
-    for (const auto& [what, state, connector, expected] : rows) {
-        const DisplayConfigLayout layout(state);
-        const DisplayConfigLayout::Monitor* found = layout.find(connector);
-        ASSERT_NE(found, nullptr) << what;
-        EXPECT_EQ(text(layout.viewOf(*found)), expected) << what;
+    const std::tuple<const char*, DisplayConfigState, const char*, const char*, const char*>
+        rows[] = {
+            {"plain", single(0, 1, 2), "DP-1", "DP-1\\Monitor0",
+             "DP-1 100,50 1920x1080 primary 59.94 | 1920x1080@59.94 current preferred | "
+             "1280x720@60"},
+            {"turned, logical scale 2", single(1, 2, 1), "DP-1", "DP-1\\Monitor0",
+             "DP-1 100,50 540x960 primary 59.94 | 1080x1920@59.94 current preferred | "
+             "720x1280@60"},
+            {"clone", clones, "DP-1", "DP-1\\Monitor1",
+             "HDMI-1 100,50 1920x1080 primary 59.94 | 1920x1080@59.94 current preferred | "
+             "1280x720@60"},
+            {"off", clones, "DP-2", "DP-2\\Monitor0", "none"},
+        };
+    for (const auto& [what, state, connector, device, expected] : rows) {
+        OutputView view;
+        const bool found = snapshotOf(state).view(connector, device, view);
+        EXPECT_EQ(found ? text(view) : "none", expected) << what;
     }
 }
 
@@ -137,19 +156,18 @@ TEST(DisplayConfigLayout, ClonesShareARegionAndAMonitorOutsideIsOff)
     state.monitors = {monitor("HDMI-1"), monitor("DP-1"), monitor("DP-2")};
     state.logicalMonitors = {
         {0, 0, 1, 0, false, {state.monitors[1].monitorId, state.monitors[0].monitorId}, {}}};
-    const DisplayConfigLayout layout(state);
-    EXPECT_EQ(layout.regions(), std::vector<int>{0});
-    EXPECT_EQ(layout.nameOf(0), "HDMI-1");
-    EXPECT_FALSE(layout.isPrimary(0));
-    std::vector<std::string> clones;
-    for (const auto* attached : layout.attachedTo(*layout.find("DP-1")))
-        clones.push_back(attached->connector);
-    EXPECT_EQ(clones, (std::vector<std::string>{"HDMI-1", "DP-1"}));
-    const DisplayConfigLayout::Monitor* off = layout.find("DP-2");
-    ASSERT_NE(off, nullptr);
-    EXPECT_FALSE(off->current);
-    EXPECT_EQ(off->modes.size(), 2u);
-    EXPECT_EQ(layout.attachedTo(*off), std::vector<const DisplayConfigLayout::Monitor*>{off});
+    const OutputSnapshot outputs = snapshotOf(state);
+    ASSERT_EQ(outputs.monitors().size(), 1u);
+    MonitorInfo info;
+    ASSERT_TRUE(outputs.monitorInfo(outputs.monitors().front(), info));
+    EXPECT_EQ(info.device, "HDMI-1");
+    EXPECT_EQ(info.flags, 0u);
+    EXPECT_EQ(attachedTo(outputs, "DP-1"),
+              (std::vector<std::string>{"Monitor on HDMI-1", "Monitor on DP-1"}));
+    ModeRecord mode;
+    EXPECT_FALSE(outputs.mode("DP-2", DisplayBackend::CurrentSettings, mode));
+    EXPECT_TRUE(outputs.mode("DP-2", 1, mode));
+    EXPECT_EQ(attachedTo(outputs, "DP-2"), std::vector<std::string>{"Monitor on DP-2"});
 }
 
 // A layout change gives the hosts' bits for what it did.

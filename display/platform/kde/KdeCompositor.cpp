@@ -168,6 +168,11 @@ bool KdeCompositor::outputs(std::vector<KdeOutputDevice::State>& states)
     return true;
 }
 
+bool KdeCompositor::isGone() const
+{
+    return m_connection->broken();
+}
+
 bool KdeCompositor::order(std::vector<std::string>& names)
 {
     std::lock_guard<std::mutex> lock(m_connection->mutex());

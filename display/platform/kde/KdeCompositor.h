@@ -41,6 +41,8 @@ public:
     // after a round trip. False, and nothing, when the compositor does not
     // answer.
     bool outputs(std::vector<KdeOutputDevice::State>& states);
+    // True once the connection broke: the compositor is gone for good.
+    bool isGone() const;
     // Connector names, primary first, when the compositor announces the order.
     bool order(std::vector<std::string>& names);
 

@@ -56,12 +56,17 @@ KdeOutputDevice::KdeOutputDevice(kde_output_device_v2* device, uint32_t globalNa
             self(data)->m_pending.enabled = enabled != 0;
         },
         [](void*, kde_output_device_v2*, const char*) {}, // uuid
-        [](void*, kde_output_device_v2*, const char*) {}, // serial_number
-        [](void*, kde_output_device_v2*, const char*) {}, // eisa_id
-        [](void*, kde_output_device_v2*, uint32_t) {},    // capabilities
-        [](void*, kde_output_device_v2*, uint32_t) {},    // overscan
-        [](void*, kde_output_device_v2*, uint32_t) {},    // vrr_policy
-        [](void*, kde_output_device_v2*, uint32_t) {},    // rgb_range
+        // serial_number and eisa_id: which card's connector shows the monitor
+        [](void* data, kde_output_device_v2*, const char* serial) {
+            self(data)->m_pending.serialNumber = serial ? serial : "";
+        },
+        [](void* data, kde_output_device_v2*, const char* eisaId) {
+            self(data)->m_pending.eisaId = eisaId ? eisaId : "";
+        },
+        [](void*, kde_output_device_v2*, uint32_t) {}, // capabilities
+        [](void*, kde_output_device_v2*, uint32_t) {}, // overscan
+        [](void*, kde_output_device_v2*, uint32_t) {}, // vrr_policy
+        [](void*, kde_output_device_v2*, uint32_t) {}, // rgb_range
         // name (version 2): the connector
         [](void* data, kde_output_device_v2*, const char* name) {
             self(data)->m_pending.name = name ? name : "";
