@@ -1,6 +1,9 @@
 #include "display/platform/DisplayPlatform.h"
 
 #include "display/platform/NullBackend.h"
+#ifdef DISPLAY_PLATFORM_HAS_WIN32
+#include "display/platform/win/Win32Backend.h"
+#endif
 #ifdef DISPLAY_PLATFORM_HAS_X11
 #include "display/platform/x11/XRandrBackend.h"
 #endif
@@ -142,6 +145,12 @@ bool DisplayPlatform::describe(const std::string& id, OutputView& view)
 
 std::unique_ptr<DisplayBackend> DisplayPlatform::createDefault(std::string* reason)
 {
+#ifdef DISPLAY_PLATFORM_HAS_WIN32
+    // Windows has one display service for every session.
+    if (reason)
+        *reason = "win32: the Windows display services";
+    return std::make_unique<Win32Backend>();
+#endif
     // One order for every machine: in a Wayland session the compositor's own
     // display service (GNOME's, then KWin's), outside one the X server, and
     // the kernel's DRM connectors when nothing better answers.

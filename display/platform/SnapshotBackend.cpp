@@ -1,7 +1,7 @@
 #include "display/platform/SnapshotBackend.h"
 
+#include "display/platform/CardDriverVersion.h"
 #include "display/platform/MonitorIdentity.h"
-#include "display/platform/sysfs/SysfsReader.h"
 
 SnapshotBackend::SnapshotBackend(std::string sysfsRoot, std::string deviceRoot)
     : m_sysfsRoot(std::move(sysfsRoot)), m_deviceRoot(std::move(deviceRoot))
@@ -108,8 +108,8 @@ const std::optional<std::string>& SnapshotBackend::driverVersion(const std::stri
 {
     auto it = m_driverVersions.find(card);
     if (it == m_driverVersions.end())
-        it = m_driverVersions
-                 .emplace(card, SysfsReader::driverVersion(m_sysfsRoot, m_deviceRoot, card))
-                 .first;
+        it =
+            m_driverVersions.emplace(card, CardDriverVersion::read(m_sysfsRoot, m_deviceRoot, card))
+                .first;
     return it->second;
 }
