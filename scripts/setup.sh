@@ -17,6 +17,9 @@ packages=(
     # xvfb only recommends xauth, which xvfb-run cannot do without; bc does the
     # benchmark script's arithmetic
     xauth bc
+    # the Windows build (mingw-w64, Qt's host tools, the zip), its Qt from
+    # Debian's source, and its tests under Wine
+    g++-mingw-w64-x86-64-posix qtbase5-dev-tools qttools5-dev-tools wine wine64 zip unzip
     # building the Debian package and checking what it installs
     dpkg-dev file help2man lintian desktop-file-utils appstream man-db bash-completion
 )

@@ -1,5 +1,6 @@
 #include "host/cli/CliHost.h"
 
+#include "host/cli/ConsoleInterrupt.h"
 #include "host/cli/ProgressLine.h"
 #include "host/cli/SettingsAdvice.h"
 #include "host/cli/TerminalRequestHandler.h"
@@ -183,10 +184,7 @@ int CliHost::main(int argc, char** argv)
                      QGuiApplication::platformName().toLocal8Bit().constData(),
                      platformReason.c_str());
 
-    struct sigaction action = {};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
+    ConsoleInterrupt::install(onInterrupt);
 
     CliHost host(options);
     if (!parsed)

@@ -3,11 +3,21 @@
 #include <QtGlobal>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <thread>
 #include <unistd.h>
 
 std::string QtPlatformChoice::choose(bool offscreenFallback)
 {
+#ifdef Q_OS_WIN
+    // Windows has one desktop; DISPLAY and the like mean nothing there (Wine
+    // passes its Unix environment on).
+    (void)offscreenFallback;
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        return "the Windows desktop";
+#endif
     if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         return "as QT_QPA_PLATFORM=" + qEnvironmentVariable("QT_QPA_PLATFORM").toStdString() +
                " asks";
@@ -59,6 +69,7 @@ void QtPlatformChoice::endForConnectionLoss(const char* program, int status)
         std::fprintf(stderr, "%s: %s.\n", program, connectionLossSentence());
         _exit(status);
     }
+    // Another thread is ending the process.
     for (;;)
-        pause();
+        std::this_thread::sleep_for(std::chrono::hours(1));
 }
