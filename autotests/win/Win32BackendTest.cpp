@@ -107,6 +107,10 @@ TEST_F(Win32BackendOnXorg, answersTheModulesQuestionsWithEachMonitorsEdid)
 
 TEST_F(Win32BackendOnXorg, changesOnlyWhatTheSystemWouldAcceptAndRestores)
 {
+    // Its own changes are no system events for the running test.
+    std::atomic<uint32_t> events{0};
+    backend.setChangeCallback([&events](uint32_t bits) { events |= bits; });
+
     ModeRecord impossible;
     impossible.width = 12345;
     impossible.height = 777;
@@ -132,6 +136,8 @@ TEST_F(Win32BackendOnXorg, changesOnlyWhatTheSystemWouldAcceptAndRestores)
     ASSERT_EQ(backend.changeDisplaySettings(display2, nullptr), DisplayBackend::ChangeSuccessful);
     EXPECT_EQ(xrandrGeometries()["DUMMY1"], "1280x720+1920+0");
     EXPECT_EQ(xrandrGeometries()["DUMMY0"], "1920x1080+0+0");
+    EXPECT_FALSE(waitFor([&events] { return events != 0; }, 3000)) << "events " << events;
+    backend.setChangeCallback(nullptr);
 }
 
 TEST_F(Win32BackendOnXorg, reportsAMonitorSwitchedOffAndListsItsOutputAsOff)

@@ -5,6 +5,7 @@
 #include "display/platform/win/Win32Display.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 OutputSnapshot::Mode snapshotMode(const ModeRecord& record)
@@ -16,6 +17,17 @@ OutputSnapshot::Mode snapshotMode(const ModeRecord& record)
     mode.refreshMilliHertz = record.frequency * 1000;
     mode.flags = record.flags;
     return mode;
+}
+
+// Long enough for the layout check of the change watcher to have seen the
+// new layout as well.
+constexpr std::chrono::milliseconds ownChangeEcho{2000};
+
+int64_t steadyNow()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 bool sameMode(const OutputSnapshot::Mode& a, const OutputSnapshot::Mode& b)
@@ -101,9 +113,23 @@ int32_t Win32Backend::changeDisplaySettings(const std::string& output, const Mod
         if (test != ChangeSuccessful)
             return test;
     }
-    const int32_t result = Win32Display::change(output, mode, false);
+    const int32_t result = change(output, mode);
     refresh();
     return result;
+}
+
+int32_t Win32Backend::change(const std::string& output, const ModeRecord* mode)
+{
+    ++m_changing;
+    const int32_t result = Win32Display::change(output, mode, false);
+    m_quietUntil = steadyNow() + std::chrono::nanoseconds(ownChangeEcho).count();
+    --m_changing;
+    return result;
+}
+
+bool Win32Backend::ownChangeUnderway() const
+{
+    return m_changing > 0 || steadyNow() < m_quietUntil;
 }
 
 void Win32Backend::setChangeCallback(ChangeCallback callback)
@@ -111,5 +137,9 @@ void Win32Backend::setChangeCallback(ChangeCallback callback)
     std::lock_guard<std::mutex> lock(m_watcherMutex);
     m_watcher.reset();
     if (callback)
-        m_watcher = std::make_unique<DisplayChangeWatcher>(std::move(callback));
+        m_watcher = std::make_unique<DisplayChangeWatcher>(
+            [this, callback = std::move(callback)](uint32_t events) {
+                if (!ownChangeUnderway())
+                    callback(events);
+            });
 }

@@ -2,6 +2,8 @@
 
 #include "display/platform/SnapshotBackend.h"
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 
@@ -23,13 +25,20 @@ public:
 
     std::string name() const override { return "win32"; }
     int32_t changeDisplaySettings(const std::string& output, const ModeRecord* mode) override;
-    // WM_DISPLAYCHANGE and WM_DEVICECHANGE, heard by a hidden window.
+    // WM_DISPLAYCHANGE and WM_DEVICECHANGE, heard by a hidden window. The
+    // backend's own changes are not reported: what it hears while it
+    // changes a mode and for a moment after is dropped.
     void setChangeCallback(ChangeCallback callback) override;
 
 protected:
     Reading readOutputs(std::vector<OutputSnapshot::Output>& outputs) override;
 
 private:
+    int32_t change(const std::string& output, const ModeRecord* mode);
+    bool ownChangeUnderway() const;
+
+    std::atomic<int> m_changing{0};
+    std::atomic<int64_t> m_quietUntil{0}; // steady clock, nanoseconds
     std::mutex m_watcherMutex;
     std::unique_ptr<DisplayChangeWatcher> m_watcher;
 };
