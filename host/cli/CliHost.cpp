@@ -7,6 +7,7 @@
 #include "host/runtime/ErrorSentence.h"
 #include "host/runtime/JsonReport.h"
 #include "host/runtime/ModuleLoader.h"
+#include "host/runtime/PlatformReset.h"
 #include "host/runtime/PlatformSummary.h"
 #include "host/runtime/QtPlatformChoice.h"
 #include "host/runtime/ScriptedRequestHandler.h"
@@ -182,6 +183,10 @@ int CliHost::main(int argc, char** argv)
         std::fprintf(stderr, "%s: Qt platform %s (%s)\n", ProgramName,
                      QGuiApplication::platformName().toLocal8Bit().constData(),
                      platformReason.c_str());
+
+    // Backend threads and bus objects end while Qt still runs, not in static
+    // destruction.
+    const PlatformReset platformReset;
 
     struct sigaction action = {};
     action.sa_handler = onInterrupt;

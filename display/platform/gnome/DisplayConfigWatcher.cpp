@@ -18,9 +18,23 @@ bool DisplayConfigWatcher::start()
 void DisplayConfigWatcher::setChangeCallback(DisplayBackend::ChangeCallback callback,
                                              const DisplayConfigState& current)
 {
+    std::lock_guard<std::mutex> calling(m_calling);
     std::lock_guard<std::mutex> lock(m_mutex);
     m_callback = std::move(callback);
     m_layout = layoutOf(current);
+}
+
+void DisplayConfigWatcher::report(uint32_t changes)
+{
+    std::lock_guard<std::mutex> calling(m_calling);
+    // Read again under m_calling: a callback removed meanwhile is not called.
+    DisplayBackend::ChangeCallback callback;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        callback = m_callback;
+    }
+    if (callback && changes)
+        callback(changes);
 }
 
 QMap<QString, QString> DisplayConfigWatcher::layoutOf(const DisplayConfigState& state)
@@ -57,26 +71,35 @@ uint32_t DisplayConfigWatcher::changesBetween(const QMap<QString, QString>& befo
     return changes;
 }
 
-void DisplayConfigWatcher::serviceOwnerChanged()
+void DisplayConfigWatcher::serviceOwnerChanged(const QString&, const QString&,
+                                               const QString& newOwner)
 {
     m_stale->store(true);
+    if (!newOwner.isEmpty())
+        return;
+    // The compositor is gone, and with it every monitor it showed.
+    uint32_t changes = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        changes = changesBetween(m_layout, {});
+        m_layout.clear();
+    }
+    report(changes);
 }
 
 void DisplayConfigWatcher::monitorsChanged()
 {
     m_stale->store(true);
-    DisplayBackend::ChangeCallback callback;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        callback = m_callback;
+        if (!m_callback)
+            return;
     }
-    if (!callback)
-        return;
     DisplayConfigState state;
     // Without an answer nothing can be compared, and the change is not lost
     // on a running test: something moved.
     if (!m_client.currentState(state, nullptr)) {
-        callback(DisplayBackend::DisplayReconfigured);
+        report(DisplayBackend::DisplayReconfigured);
         return;
     }
     QMap<QString, QString> layout = layoutOf(state);
@@ -86,6 +109,5 @@ void DisplayConfigWatcher::monitorsChanged()
         changes = changesBetween(m_layout, layout);
         m_layout = std::move(layout);
     }
-    if (changes)
-        callback(changes);
+    report(changes);
 }
