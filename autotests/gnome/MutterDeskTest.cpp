@@ -127,6 +127,8 @@ protected:
                       QStringList{"--json"} + arguments);
         meanwhile();
         EXPECT_TRUE(process.waitForFinished(60000));
+        // A crash (abort, segfault) is a failure whatever the output.
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
         const QString stderrText = QString::fromLocal8Bit(process.readAllStandardError());
         if (errors)
             *errors = stderrText;
@@ -221,6 +223,60 @@ TEST_F(MutterDesk, ApplyRefuseAndRestore)
     ASSERT_NE(layout(), before);
     EXPECT_FALSE(display(1)->restoreDisplaySettings());
     EXPECT_EQ(layout(), before);
+}
+
+// A compositor that stops answering costs each operation at most its 2 s
+// budget, however many calls it makes; the host's automatic choice says so
+// and ends with status 2 instead of finding no displays.
+TEST_F(MutterDesk, AFrozenCompositorEndsEachOperationWithinItsBudget)
+{
+    const qint64 mutter = qEnvironmentVariable("MUTTER_PID").toLongLong();
+    ASSERT_GT(mutter, 0);
+    MonitorInfo info;
+    info.device = "Meta-1";
+    ModeRecord listed;
+    ASSERT_TRUE(DisplayPlatform::backend().enumDisplaySettings("Meta-1", 0, listed));
+    const auto seconds = [](const std::function<void()>& operation) {
+        const auto start = std::chrono::steady_clock::now();
+        operation();
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    // A change announced before the freeze makes the listing ask again.
+    applyLayout(TurnedAndScaledLayout);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+
+    ::kill(pid_t(mutter), SIGSTOP);
+    std::unique_ptr<GnomeBackend> opened;
+    int applied = -1;
+    int32_t restored = 0;
+    QProcess host;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("QT_QPA_PLATFORM");
+    host.setProcessEnvironment(environment);
+    const std::vector<std::pair<std::string, double>> timed = {
+        {"open", seconds([&] { opened = GnomeBackend::open(nullptr); })},
+        {"list", seconds([&] { manager->refresh(); })},
+        {"apply", seconds([&] { applied = DisplayModeWindows(info, listed).apply(); })},
+        {"restore", seconds([&] {
+             restored = DisplayPlatform::backend().changeDisplaySettings("Meta-0", nullptr);
+         })},
+        {"host --list", seconds([&] {
+             host.start(qEnvironmentVariable("MODULE_DISPLAY_BINARY_DIR") +
+                            "/bin/OrvaneDiagnosticsCLI",
+                        {"--list"});
+             host.waitForFinished(20000);
+         })},
+    };
+    ::kill(pid_t(mutter), SIGCONT);
+    for (const auto& [operation, took] : timed)
+        EXPECT_LE(took, 2.5) << operation;
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(manager->componentCount(), 0u);
+    EXPECT_EQ(applied, 2);
+    EXPECT_EQ(restored, DisplayBackend::ChangeFailed);
+    EXPECT_EQ(host.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(host.exitCode(), 2);
+    EXPECT_TRUE(host.readAllStandardError().contains("GNOME's display service"));
 }
 
 // The host lists the same through --platform=gnome and auto.

@@ -37,7 +37,10 @@ std::string describe(const QDBusMessage& reply)
 }
 } // namespace
 
-DisplayConfigClient::DisplayConfigClient() : m_connection(QDBusConnection::sessionBus())
+DisplayConfigClient::DisplayConfigClient(const QString& privateName)
+    : m_connection(privateName.isEmpty()
+                       ? QDBusConnection::sessionBus()
+                       : QDBusConnection::connectToBus(QDBusConnection::SessionBus, privateName))
 {
     registerTypes();
 }

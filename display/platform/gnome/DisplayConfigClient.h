@@ -21,7 +21,10 @@ public:
     static const QString Path;
     static const QString Interface;
 
-    DisplayConfigClient();
+    // The shared session bus connection, or with privateName a connection
+    // of its own, which delivers signals even while the main thread runs no
+    // event loop (the shared one waits for it).
+    explicit DisplayConfigClient(const QString& privateName = {});
 
     // False with *error set when there is no session bus.
     bool isConnected(std::string* error) const;

@@ -2,7 +2,16 @@
 
 #include <QDBusServiceWatcher>
 
-DisplayConfigWatcher::DisplayConfigWatcher(std::atomic<bool>* stale) : m_stale(stale) {}
+namespace {
+QString privateConnectionName(const void* watcher)
+{
+    return QStringLiteral("display-config-watcher-%1").arg(quintptr(watcher), 0, 16);
+}
+} // namespace
+
+DisplayConfigWatcher::DisplayConfigWatcher(std::atomic<bool>* stale)
+    : m_client(privateConnectionName(this)), m_stale(stale)
+{}
 
 bool DisplayConfigWatcher::start()
 {
@@ -13,6 +22,15 @@ bool DisplayConfigWatcher::start()
     return m_client.connection().connect(
         DisplayConfigClient::Service, DisplayConfigClient::Path, DisplayConfigClient::Interface,
         QStringLiteral("MonitorsChanged"), this, SLOT(monitorsChanged()));
+}
+
+void DisplayConfigWatcher::stop()
+{
+    m_client.connection().disconnect(
+        DisplayConfigClient::Service, DisplayConfigClient::Path, DisplayConfigClient::Interface,
+        QStringLiteral("MonitorsChanged"), this, SLOT(monitorsChanged()));
+    qDeleteAll(findChildren<QDBusServiceWatcher*>());
+    QDBusConnection::disconnectFromBus(m_client.connection().name());
 }
 
 void DisplayConfigWatcher::setChangeCallback(DisplayBackend::ChangeCallback callback,

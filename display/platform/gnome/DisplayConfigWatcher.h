@@ -39,6 +39,9 @@ public slots:
     // Subscribes to the signals; called on the watcher's thread. False when
     // the bus refused, and then nothing marks the state stale.
     bool start();
+    // Unsubscribes and closes the watcher's own bus connection, on its
+    // thread, before it is destroyed.
+    void stop();
 
 private slots:
     void monitorsChanged();

@@ -47,6 +47,8 @@ GnomeBackend::GnomeBackend(std::string sysfsRoot, std::string deviceRoot)
 
 GnomeBackend::~GnomeBackend()
 {
+    if (m_watcher && m_thread.isRunning())
+        QMetaObject::invokeMethod(m_watcher, "stop", Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
     delete m_watcher;
