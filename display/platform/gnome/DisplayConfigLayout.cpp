@@ -76,6 +76,7 @@ DisplayConfigLayout::DisplayConfigLayout(const DisplayConfigState& state)
         m_rects.push_back({logical.x, logical.y, logical.x + int32_t(std::lround(width)),
                            logical.y + int32_t(std::lround(height))});
         m_primary.push_back(logical.primary);
+        m_scales.push_back(logical.scale > 0 ? logical.scale : 1.0);
     }
 }
 
@@ -115,6 +116,17 @@ OutputView DisplayConfigLayout::viewOf(const Monitor& monitor) const
     view.width = uint32_t(std::max(0, rect.right - rect.left));
     view.height = uint32_t(std::max(0, rect.bottom - rect.top));
     view.primary = isPrimary(monitor.region);
+    // The compositor scales the region's windows; the monitor shows the
+    // current mode's device pixels.
+    const double scale =
+        monitor.region >= 0 && size_t(monitor.region) < m_scales.size() ? m_scales[monitor.region] : 1;
+    if (monitor.current && scale != 1.0) {
+        view.width = monitor.current->width;
+        view.height = monitor.current->height;
+        view.scale = scale;
+        view.logicalWidth = uint32_t(std::lround(view.width / scale));
+        view.logicalHeight = uint32_t(std::lround(view.height / scale));
+    }
     view.modes = monitor.viewModes;
     for (const OutputMode& mode : view.modes)
         if (mode.current)

@@ -44,8 +44,8 @@ public:
     // The region's first monitor in the service's order.
     std::string nameOf(int region) const;
     bool isPrimary(int region) const;
-    // The platform view of monitor, without its EDID: its region's rectangle,
-    // the current mode's rate, every mode.
+    // The platform view of monitor, without its EDID: its region's place,
+    // the current mode's size and rate, the region's scale, every mode.
     OutputView viewOf(const Monitor& monitor) const;
     // The monitors showing the adapter's region (clones), or the adapter
     // alone when it is off.
@@ -56,4 +56,5 @@ private:
     std::vector<int> m_regions;
     std::vector<Rect> m_rects;
     std::vector<bool> m_primary;
+    std::vector<double> m_scales;
 };

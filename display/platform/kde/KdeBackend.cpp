@@ -232,6 +232,16 @@ bool KdeBackend::describeDevice(const std::string& output, const std::string& mo
     view.y = rect.top;
     view.width = uint32_t(std::max(0, rect.right - rect.left));
     view.height = uint32_t(std::max(0, rect.bottom - rect.top));
+    if (found->currentMode >= 0 && found->scale > 0 && found->scale != 1.0) {
+        // The rectangle is in the desktop's scaled coordinates; the output
+        // shows the current mode's device pixels.
+        const ModeRecord current = recordOf(*found, size_t(found->currentMode));
+        view.scale = found->scale;
+        view.logicalWidth = view.width;
+        view.logicalHeight = view.height;
+        view.width = current.width;
+        view.height = current.height;
+    }
     view.primary = isPrimary(*found);
     view.modes.clear();
     for (size_t i = 0; i < found->modes.size(); ++i) {
