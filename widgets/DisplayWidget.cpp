@@ -1,11 +1,22 @@
 #include "widgets/DisplayWidget.h"
 
 #include "module/SystemEventMask.h"
+#include "widgets/DevicePixelSurface.h"
+#include "widgets/PlatformOutput.h"
+#include "widgets/ScreenPlacement.h"
+#include "widgets/ShownPixels.h"
 #include "widgets/WindowResult.h"
 
 #include <QCursor>
 #include <QKeyEvent>
 #include <QTimer>
+#include <QWindow>
+
+#ifdef MODULE_DISPLAY_HAS_WAYLAND
+#include <qpa/qplatformwindow.h>
+#endif
+
+#include <cmath>
 
 namespace {
 constexpr int EscapeKeycode = 9;
@@ -19,7 +30,23 @@ DisplayWidget::DisplayWidget(QWidget* parent, QObject* eventFilter, int x, int y
 {
     setFocusPolicy(Qt::NoFocus);
     setWindowFlags(Qt::Dialog | Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint);
-    m_deviceGeometry = DeviceGeometry(QRect(x, y, width, height));
+    QRect rect(x, y, width, height);
+    const bool wayland = !ScreenPlacement::windowsPlaceThemselves();
+    if (wayland || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) {
+        // Under a compositor the rectangle is in the desktop's coordinates,
+        // which it may scale; the output has the backend's device size.
+        const PlatformOutput output = PlatformOutput::at(rect);
+        if (output.found()) {
+            m_outputScale = output.scale();
+            if (wayland && output.scale() != 1 && !output.deviceSize().isEmpty())
+                rect.setSize(output.deviceSize());
+        }
+    }
+    m_deviceGeometry = DeviceGeometry(rect);
+    // What the window lays out in its own coordinates (fonts) reaches the
+    // panel at the compositor's scale, not at Qt's whole one.
+    if (wayland && m_outputScale > 0)
+        m_deviceGeometry.setScale(m_outputScale);
     m_deviceGeometry.place(this);
     m_systemEventWord = systemEventWord;
 
@@ -43,6 +70,79 @@ DisplayWidget::DisplayWidget(QWidget* parent, QObject* eventFilter, int x, int y
 DisplayWidget::~DisplayWidget()
 {
     delete m_timeoutTimer;
+}
+
+DevicePixelSurface* DisplayWidget::deviceSurface()
+{
+    if (!m_surfaceChosen)
+        chooseDeviceSurface();
+    return m_surface.get();
+}
+
+QSize DisplayWidget::surfaceLogicalSize() const
+{
+    const QWindow* handle = windowHandle();
+    if (!handle)
+        return size();
+#ifdef MODULE_DISPLAY_HAS_WAYLAND
+    // The platform window's size is in the surface's own coordinates, whatever
+    // factor Qt applies on top.
+    if (const QPlatformWindow* platform = handle->handle())
+        return platform->geometry().size();
+#endif
+    return handle->size();
+}
+
+QSize DisplayWidget::surfaceDeviceSize()
+{
+    if (m_surface) {
+        const double preferred = m_surface->preferredScale();
+        if (preferred > 0)
+            m_frameScale = preferred;
+    }
+    const QSize logical = surfaceLogicalSize();
+    return QSize(int(std::lround(logical.width() * m_frameScale)),
+                 int(std::lround(logical.height() * m_frameScale)));
+}
+
+void DisplayWidget::noteShown(const QSize& devicePixels, double scale)
+{
+    setProperty(ShownPixels::SizeProperty, devicePixels);
+    if (scale != 1)
+        setProperty(ShownPixels::ScaleProperty, scale);
+}
+
+void DisplayWidget::chooseDeviceSurface()
+{
+    m_surfaceChosen = true;
+    QWindow* handle = windowHandle();
+    if (!handle)
+        return;
+    const QString notExact =
+        QStringLiteral("the compositor scales this window by %1; single pixels are not exact");
+    if (ScreenPlacement::windowsPlaceThemselves()) {
+        // An X11 window through a compositor that scales its output (the
+        // X server of a Wayland session) is resampled like any other.
+        if (m_outputScale > 0 && m_outputScale != 1) {
+            setProperty(ShownPixels::ScaleProperty, m_outputScale);
+            setProperty(ShownPixels::WarningProperty, notExact.arg(m_outputScale));
+        }
+        return;
+    }
+    std::unique_ptr<DevicePixelSurface> surface = DevicePixelSurface::attach(handle);
+    const double preferred = surface ? surface->preferredScale() : 0;
+    const double qtScale = handle->devicePixelRatio();
+    m_frameScale = preferred > 0 ? preferred : m_outputScale > 0 ? m_outputScale : qtScale;
+    const QSize qtBuffer = surfaceLogicalSize() * qtScale;
+    if (std::abs(m_frameScale - qtScale) < 1e-6) {
+        noteShown(qtBuffer, m_frameScale); // Qt's own buffer maps one to one
+    } else if (surface) {
+        m_surface = std::move(surface);
+        noteShown(surfaceDeviceSize(), m_frameScale);
+    } else {
+        noteShown(qtBuffer, m_frameScale);
+        setProperty(ShownPixels::WarningProperty, notExact.arg(m_frameScale));
+    }
 }
 
 bool DisplayWidget::hasTimeout() const

@@ -4,7 +4,9 @@
 #include "widgets/InputDialog.h"
 
 #include <cstdint>
+#include <memory>
 
+class DevicePixelSurface;
 class QTimer;
 
 // A frameless window that covers one display's rectangle (in device pixels,
@@ -28,6 +30,19 @@ public:
     // The display's rectangle and where it lies in Qt's coordinates.
     const DeviceGeometry& deviceGeometry() const { return m_deviceGeometry; }
 
+    // The surface that shows this window's frames one to one where Qt's own
+    // buffer would be resampled (Wayland at a scale Qt cannot paint, such as
+    // 1.5); null where Qt's buffer is exact or nothing exact can be had (then
+    // the window says so in ShownPixels::WarningProperty). Chosen at the
+    // first call, which must come once the window is shown (a paint).
+    DevicePixelSurface* deviceSurface();
+    // A frame of deviceSurface(): the window's size in its surface
+    // coordinates, and the device pixels the compositor maps it onto.
+    QSize surfaceLogicalSize() const;
+    QSize surfaceDeviceSize();
+    // Records the device pixels of a frame just shown (ShownPixels).
+    void noteShown(const QSize& devicePixels, double scale);
+
 public slots:
     // X key codes: 9 is Escape.
     void KeyPressed(int keycode);
@@ -41,10 +56,15 @@ private slots:
 
 private:
     void finishWithEscape();
+    void chooseDeviceSurface();
 
     uint32_t m_mode;
     DeviceGeometry m_deviceGeometry;
     QTimer* m_timeoutTimer = nullptr; // no Qt parent; owned here
     const uint32_t* m_systemEventWord = nullptr;
     uint32_t m_timeoutSeconds;
+    std::unique_ptr<DevicePixelSurface> m_surface;
+    bool m_surfaceChosen = false;
+    double m_outputScale = 0; // the backend's scale of the display's output; 0: unknown
+    double m_frameScale = 1;  // the scale the frames of m_surface are made for
 };

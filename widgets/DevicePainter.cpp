@@ -1,0 +1,35 @@
+#include "widgets/DevicePainter.h"
+
+#include "widgets/DevicePixelSurface.h"
+#include "widgets/DisplayWidget.h"
+
+#include <QPaintEvent>
+
+DevicePainter::DevicePainter(DisplayWidget* window, const QPaintEvent* event) : m_window(window)
+{
+    if (DevicePixelSurface* surface = window->deviceSurface()) {
+        const QSize device = window->surfaceDeviceSize();
+        QImage& frame = surface->beginFrame(device);
+        if (!frame.isNull()) {
+            // Qt's own buffer lies hidden below the surface: a plain fill.
+            QPainter(window).fillRect(event->rect(), Qt::black);
+            m_surface = surface;
+            m_logical = window->surfaceLogicalSize();
+            m_size = device;
+            m_painter.begin(&frame);
+            return;
+        }
+    }
+    m_painter.begin(window);
+    DeviceGeometry::paintInDevicePixels(m_painter);
+    m_size = window->deviceGeometry().deviceSize(event->rect().size());
+}
+
+DevicePainter::~DevicePainter()
+{
+    m_painter.end();
+    if (m_surface) {
+        m_surface->present(m_logical);
+        m_window->noteShown(m_size, double(m_size.width()) / m_logical.width());
+    }
+}
