@@ -30,6 +30,6 @@ DevicePainter::~DevicePainter()
     m_painter.end();
     if (m_surface) {
         m_surface->present(m_logical);
-        m_window->noteShown(m_size, double(m_size.width()) / m_logical.width());
+        m_window->noteShown(m_size, m_window->frameScale());
     }
 }

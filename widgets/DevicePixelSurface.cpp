@@ -37,6 +37,8 @@ struct DevicePixelSurface::Connection
     wp_viewport* viewport = nullptr;
     wp_fractional_scale_v1* fractionalScale = nullptr;
     uint32_t preferredScale120 = 0; // in 1/120, as the protocol sends it
+    int scaleEvents = 0;
+    int scaleEventsAtAttach = 0;
 
     ~Connection()
     {
@@ -117,7 +119,9 @@ const wl_registry_listener RegistryListener = {
 
 const wp_fractional_scale_v1_listener FractionalScaleListener = {
     [](void* data, wp_fractional_scale_v1*, uint32_t scale) {
-        static_cast<DevicePixelSurface::Connection*>(data)->preferredScale120 = scale;
+        auto* c = static_cast<DevicePixelSurface::Connection*>(data);
+        c->preferredScale120 = scale;
+        ++c->scaleEvents;
     },
 };
 
@@ -197,6 +201,7 @@ std::unique_ptr<DevicePixelSurface> DevicePixelSurface::attach(QWindow* window, 
         say(missing, "the Wayland connection failed");
         return nullptr;
     }
+    c.scaleEventsAtAttach = c.scaleEvents;
     return self;
 }
 
@@ -210,6 +215,12 @@ double DevicePixelSurface::preferredScale()
 {
     m_connection->dispatchPending();
     return m_connection->preferredScale120 / 120.0;
+}
+
+bool DevicePixelSurface::preferredScaleChanged()
+{
+    m_connection->dispatchPending();
+    return m_connection->scaleEvents > m_connection->scaleEventsAtAttach;
 }
 
 QImage& DevicePixelSurface::beginFrame(const QSize& deviceSize)
@@ -277,6 +288,14 @@ void DevicePixelSurface::present(const QSize& logicalSize)
     wl_display_flush(c.display);
 }
 
+void DevicePixelSurface::hide()
+{
+    Connection& c = *m_connection;
+    wl_surface_attach(c.surface, nullptr, 0, 0);
+    wl_surface_commit(c.surface);
+    wl_display_flush(c.display);
+}
+
 #else
 
 struct DevicePixelSurface::Connection
@@ -298,11 +317,18 @@ double DevicePixelSurface::preferredScale()
     return 0;
 }
 
+bool DevicePixelSurface::preferredScaleChanged()
+{
+    return false;
+}
+
 QImage& DevicePixelSurface::beginFrame(const QSize&)
 {
     return m_none;
 }
 
 void DevicePixelSurface::present(const QSize&) {}
+
+void DevicePixelSurface::hide() {}
 
 #endif

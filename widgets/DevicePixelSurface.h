@@ -31,6 +31,9 @@ public:
     // The scale the compositor prefers for the window (fractional scale
     // protocol), 0 when it offers none or has not said one yet.
     double preferredScale();
+    // Whether the compositor has said a scale since the surface was
+    // attached: its first word may come before it placed the window.
+    bool preferredScaleChanged();
 
     // The image of the next frame: deviceSize pixels in shared memory the
     // compositor reads, contents undefined. A null image when the memory
@@ -39,6 +42,8 @@ public:
     // Shows the frame begun last, stretched by the compositor onto
     // logicalSize (the window's size in its surface coordinates).
     void present(const QSize& logicalSize);
+    // Shows nothing, uncovering the Qt window below.
+    void hide();
 
     struct Connection;
     struct Buffer;

@@ -171,7 +171,7 @@ void DisplayInteractiveWidget::mirrorToSurface()
     m_mirroring = false;
     frame.setDevicePixelRatio(1);
     surface->present(logical);
-    noteShown(device, scale);
+    noteShown(device, frameScale());
 }
 
 // A digit on a wrong button counts as a wrong answer; one on no button is

@@ -74,9 +74,67 @@ DisplayWidget::~DisplayWidget()
 
 DevicePixelSurface* DisplayWidget::deviceSurface()
 {
-    if (!m_surfaceChosen)
-        chooseDeviceSurface();
+    QWindow* handle = windowHandle();
+    if (!handle)
+        return nullptr;
+    const QString notExact =
+        QStringLiteral("the compositor scales this window by %1; single pixels are not exact");
+    if (ScreenPlacement::windowsPlaceThemselves()) {
+        // An X11 window through a compositor that scales its output (the
+        // X server of a Wayland session) is resampled like any other.
+        if (m_outputScale > 0 && m_outputScale != 1) {
+            setProperty(ShownPixels::ScaleProperty, m_outputScale);
+            setProperty(ShownPixels::WarningProperty, notExact.arg(m_outputScale));
+        }
+        return nullptr;
+    }
+    if (!m_surfaceTried)
+        attachDeviceSurface();
+    double preferred = m_surface ? m_surface->preferredScale() : 0;
+    // What the compositor said before it placed the window (KWin says 1)
+    // counts only when the backend does not know the output's scale.
+    if (m_surface && !m_surface->preferredScaleChanged() && m_outputScale > 0)
+        preferred = 0;
+    const double qtScale = handle->devicePixelRatio();
+    m_frameScale = preferred > 0 ? preferred : m_outputScale > 0 ? m_outputScale : qtScale;
+    const QSize qtBuffer = surfaceLogicalSize() * qtScale;
+    if (std::abs(m_frameScale - qtScale) < 1e-6) {
+        // Qt's own buffer maps one to one.
+        if (m_surface)
+            m_surface->hide();
+        noteShown(qtBuffer, m_frameScale);
+        setProperty(ShownPixels::WarningProperty, QVariant());
+        return nullptr;
+    }
+    if (!m_surface) {
+        noteShown(qtBuffer, m_frameScale);
+        setProperty(ShownPixels::WarningProperty, notExact.arg(m_frameScale));
+        return nullptr;
+    }
+    setProperty(ShownPixels::WarningProperty, QVariant());
+    checkScaleLater();
     return m_surface.get();
+}
+
+void DisplayWidget::attachDeviceSurface()
+{
+    m_surfaceTried = true;
+    m_surface = DevicePixelSurface::attach(windowHandle());
+}
+
+// The compositor may tell the surface's scale only after the frame that
+// needed it; a frame made for another scale is made again.
+void DisplayWidget::checkScaleLater()
+{
+    if (m_scaleCheckQueued)
+        return;
+    m_scaleCheckQueued = true;
+    QTimer::singleShot(300, this, [this]() {
+        m_scaleCheckQueued = false;
+        const double preferred = m_surface ? m_surface->preferredScale() : 0;
+        if (preferred > 0 && std::abs(preferred - m_frameScale) > 1e-6)
+            update();
+    });
 }
 
 QSize DisplayWidget::surfaceLogicalSize() const
@@ -95,11 +153,6 @@ QSize DisplayWidget::surfaceLogicalSize() const
 
 QSize DisplayWidget::surfaceDeviceSize()
 {
-    if (m_surface) {
-        const double preferred = m_surface->preferredScale();
-        if (preferred > 0)
-            m_frameScale = preferred;
-    }
     const QSize logical = surfaceLogicalSize();
     return QSize(int(std::lround(logical.width() * m_frameScale)),
                  int(std::lround(logical.height() * m_frameScale)));
@@ -108,48 +161,7 @@ QSize DisplayWidget::surfaceDeviceSize()
 void DisplayWidget::noteShown(const QSize& devicePixels, double scale)
 {
     setProperty(ShownPixels::SizeProperty, devicePixels);
-    if (scale != 1)
-        setProperty(ShownPixels::ScaleProperty, scale);
-}
-
-void DisplayWidget::chooseDeviceSurface()
-{
-    m_surfaceChosen = true;
-    QWindow* handle = windowHandle();
-    if (!handle)
-        return;
-    const QString notExact =
-        QStringLiteral("the compositor scales this window by %1; single pixels are not exact");
-    if (ScreenPlacement::windowsPlaceThemselves()) {
-        // An X11 window through a compositor that scales its output (the
-        // X server of a Wayland session) is resampled like any other.
-        if (m_outputScale > 0 && m_outputScale != 1) {
-            setProperty(ShownPixels::ScaleProperty, m_outputScale);
-            setProperty(ShownPixels::WarningProperty, notExact.arg(m_outputScale));
-        }
-        return;
-    }
-    std::unique_ptr<DevicePixelSurface> surface = DevicePixelSurface::attach(handle);
-    const double preferred = surface ? surface->preferredScale() : 0;
-    const double qtScale = handle->devicePixelRatio();
-    m_frameScale = preferred > 0 ? preferred : m_outputScale > 0 ? m_outputScale : qtScale;
-    const QSize qtBuffer = surfaceLogicalSize() * qtScale;
-    if (std::abs(m_frameScale - qtScale) < 1e-6) {
-        noteShown(qtBuffer, m_frameScale); // Qt's own buffer maps one to one
-    } else if (surface) {
-        m_surface = std::move(surface);
-        noteShown(surfaceDeviceSize(), m_frameScale);
-    } else {
-        noteShown(qtBuffer, m_frameScale);
-        setProperty(ShownPixels::WarningProperty, notExact.arg(m_frameScale));
-    }
-}
-
-bool DisplayWidget::hasTimeout() const
-{
-    // QTimer counts itself active even when the system refused its interval;
-    // only a real timer id means it will fire.
-    return m_timeoutTimer && m_timeoutTimer->timerId() > 0;
+    setProperty(ShownPixels::ScaleProperty, scale != 1 ? QVariant(scale) : QVariant());
 }
 
 void DisplayWidget::KeyPressed(int keycode)
