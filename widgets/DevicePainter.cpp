@@ -2,8 +2,11 @@
 
 #include "widgets/DevicePixelSurface.h"
 #include "widgets/DisplayWidget.h"
+#include "widgets/ScreenPlacement.h"
 
 #include <QPaintEvent>
+
+#include <cmath>
 
 DevicePainter::DevicePainter(DisplayWidget* window, const QPaintEvent* event) : m_window(window)
 {
@@ -22,7 +25,14 @@ DevicePainter::DevicePainter(DisplayWidget* window, const QPaintEvent* event) : 
     }
     m_painter.begin(window);
     DeviceGeometry::paintInDevicePixels(m_painter);
-    m_size = window->deviceGeometry().deviceSize(event->rect().size());
+    if (ScreenPlacement::windowsPlaceThemselves()) {
+        m_size = window->deviceGeometry().deviceSize(event->rect().size());
+    } else {
+        // Qt's whole buffer, whatever the compositor makes of it.
+        const qreal ratio = window->devicePixelRatioF();
+        m_size = QSize(int(std::ceil(event->rect().width() * ratio)),
+                       int(std::ceil(event->rect().height() * ratio)));
+    }
 }
 
 DevicePainter::~DevicePainter()
