@@ -93,8 +93,7 @@ struct DevicePixelSurface::Buffer
 
 namespace {
 const wl_registry_listener RegistryListener = {
-    [](void* data, wl_registry* registry, uint32_t name, const char* interface,
-       uint32_t version) {
+    [](void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t version) {
         auto* c = static_cast<DevicePixelSurface::Connection*>(data);
         auto bind = [&](const wl_interface* wanted, uint32_t most) {
             return wl_registry_bind(registry, name, wanted, std::min(version, most));
@@ -146,9 +145,10 @@ std::unique_ptr<DevicePixelSurface> DevicePixelSurface::attach(QWindow* window, 
     auto* display =
         native ? static_cast<wl_display*>(native->nativeResourceForIntegration("wl_display"))
                : nullptr;
-    auto* parent = native && window ? static_cast<wl_surface*>(
-                                          native->nativeResourceForWindow("surface", window))
-                                    : nullptr;
+    auto* parent =
+        native && window
+            ? static_cast<wl_surface*>(native->nativeResourceForWindow("surface", window))
+            : nullptr;
     if (!display || !parent) {
         say(missing, "Qt hands out no Wayland surface for the window");
         return nullptr;
@@ -299,9 +299,11 @@ void DevicePixelSurface::hide()
 #else
 
 struct DevicePixelSurface::Connection
-{};
+{
+};
 struct DevicePixelSurface::Buffer
-{};
+{
+};
 
 std::unique_ptr<DevicePixelSurface> DevicePixelSurface::attach(QWindow*, QString* missing)
 {

@@ -9,6 +9,7 @@
 
 #include <QCursor>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 
@@ -38,6 +39,7 @@ DisplayWidget::DisplayWidget(QWidget* parent, QObject* eventFilter, int x, int y
         const PlatformOutput output = PlatformOutput::at(rect);
         if (output.found()) {
             m_outputScale = output.scale();
+            m_outputConnector = output.connector();
             if (wayland && output.scale() != 1 && !output.deviceSize().isEmpty())
                 rect.setSize(output.deviceSize());
         }
@@ -91,9 +93,16 @@ DevicePixelSurface* DisplayWidget::deviceSurface()
     if (!m_surfaceTried)
         attachDeviceSurface();
     double preferred = m_surface ? m_surface->preferredScale() : 0;
-    // What the compositor said before it placed the window (KWin says 1)
-    // counts only when the backend does not know the output's scale.
-    if (m_surface && !m_surface->preferredScaleChanged() && m_outputScale > 0)
+    // While the compositor places the window it may name the scale of
+    // another output (KWin first says 1); on the display's own output the
+    // backend's scale of that output holds.
+    const QSize ownLogical(
+        int(std::lround(m_deviceGeometry.deviceRect().width() / m_outputScale)),
+        int(std::lround(m_deviceGeometry.deviceRect().height() / m_outputScale)));
+    const bool onOwnOutput = (handle->screen() && !m_outputConnector.isEmpty() &&
+                              handle->screen()->name() == m_outputConnector) ||
+                             (m_outputScale > 0 && surfaceLogicalSize() == ownLogical);
+    if (m_outputScale > 0 && (onOwnOutput || !m_surface || !m_surface->preferredScaleChanged()))
         preferred = 0;
     const double qtScale = handle->devicePixelRatio();
     m_frameScale = preferred > 0 ? preferred : m_outputScale > 0 ? m_outputScale : qtScale;

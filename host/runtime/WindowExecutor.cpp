@@ -5,6 +5,7 @@
 #include "widgets/ShownPixels.h"
 
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
 #include <QVariant>
@@ -52,21 +53,31 @@ int WindowExecutor::run(AbstractWidgetWrapper* wrapper, QWidget* parent, int lim
     QTimer watchdog;
     watchdog.setInterval(100);
     QString placement;
+    QString seen;
     bool warned = false;
     QObject::connect(&watchdog, &QTimer::timeout, [&]() {
         // Where the window system put the window, each time that changes.
         const QWidget* window = filter.window();
         const QWindow* handle = window ? window->windowHandle() : nullptr;
-        if (handle && handle->isExposed()) {
+        // On Wayland the compositor places the window after its first
+        // frames; the window says what it shows once it knows.
+        const bool known =
+            window && (window->property(ShownPixels::SizeProperty).isValid() ||
+                       !QGuiApplication::platformName().startsWith(QLatin1String("wayland")));
+        if (handle && handle->isExposed() && known) {
             const QString now = QStringLiteral("test window on screen %1: %2%3")
                                     .arg(handle->screen() ? handle->screen()->name() : QString())
                                     .arg(shownPixels(window, handle))
                                     .arg(handle->windowStates() & Qt::WindowFullScreen
                                              ? QStringLiteral(", full screen")
                                              : QString());
-            if (now != placement)
+            // Said once it held for a tick: a window passes other outputs
+            // and scales while the compositor places it.
+            if (now == seen && now != placement) {
                 qInfo("%s", qPrintable(now));
-            placement = now;
+                placement = now;
+            }
+            seen = now;
             const QString why = window->property(ShownPixels::WarningProperty).toString();
             if (!why.isEmpty() && !warned) {
                 warned = true;

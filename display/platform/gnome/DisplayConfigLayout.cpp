@@ -118,8 +118,9 @@ OutputView DisplayConfigLayout::viewOf(const Monitor& monitor) const
     view.primary = isPrimary(monitor.region);
     // The compositor scales the region's windows; the monitor shows the
     // current mode's device pixels.
-    const double scale =
-        monitor.region >= 0 && size_t(monitor.region) < m_scales.size() ? m_scales[monitor.region] : 1;
+    const double scale = monitor.region >= 0 && size_t(monitor.region) < m_scales.size()
+                             ? m_scales[monitor.region]
+                             : 1;
     if (monitor.current && scale != 1.0) {
         view.width = monitor.current->width;
         view.height = monitor.current->height;
