@@ -173,6 +173,13 @@ void DisplayWidget::noteShown(const QSize& devicePixels, double scale)
     setProperty(ShownPixels::ScaleProperty, scale != 1 ? QVariant(scale) : QVariant());
 }
 
+bool DisplayWidget::hasTimeout() const
+{
+    // QTimer counts itself active even when the system refused its interval;
+    // only a real timer id means it will fire.
+    return m_timeoutTimer && m_timeoutTimer->timerId() > 0;
+}
+
 void DisplayWidget::KeyPressed(int keycode)
 {
     if (keycode == EscapeKeycode)
