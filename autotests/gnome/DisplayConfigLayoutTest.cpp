@@ -55,6 +55,10 @@ std::string text(const OutputView& view)
     };
     std::string out = view.connector + " " + std::to_string(view.x) + "," + std::to_string(view.y) +
                       " " + std::to_string(view.width) + "x" + std::to_string(view.height) +
+                      (view.scale != 1 ? " scale " + QString::number(view.scale).toStdString() +
+                                             " logical " + std::to_string(view.logicalWidth) + "x" +
+                                             std::to_string(view.logicalHeight)
+                                       : std::string()) +
                       (view.primary ? " primary " : " ") + hertz(view.refreshHz);
     for (const OutputMode& mode : view.modes)
         out += " | " + std::to_string(mode.width) + "x" + std::to_string(mode.height) + "@" +
@@ -156,9 +160,10 @@ TEST(DisplayConfigLayout, TransformsAndScalesGiveRectanglesAndModes)
 }
 
 // The platform view keeps the service's exact rates (to two decimals) and
-// preferred flags, turns the modes like the module's list and takes the
-// region's rectangle; clones share the region but keep their connector; a
-// monitor that is off has no view.
+// preferred flags, turns the modes like the module's list, takes the
+// region's place and the current mode's device size with the region's
+// scale; clones share the region but keep their connector; a monitor that
+// is off has no view.
 TEST(DisplayConfigLayout, PlatformViewOfEachMonitor)
 {
     DisplayConfigState clones = single(0, 1, 2);
@@ -171,8 +176,11 @@ TEST(DisplayConfigLayout, PlatformViewOfEachMonitor)
              "DP-1 100,50 1920x1080 primary 59.94 | 1920x1080@59.94 current preferred | "
              "1280x720@60"},
             {"turned, logical scale 2", single(1, 2, 1), "DP-1", "DP-1\\Monitor0",
-             "DP-1 100,50 540x960 primary 59.94 | 1080x1920@59.94 current preferred | "
-             "720x1280@60"},
+             "DP-1 100,50 1080x1920 scale 2 logical 540x960 primary 59.94 | 1080x1920@59.94 "
+             "current preferred | 720x1280@60"},
+            {"logical scale 1.5", single(0, 1.5, 1), "DP-1", "DP-1\\Monitor0",
+             "DP-1 100,50 1920x1080 scale 1.5 logical 1280x720 primary 59.94 | 1920x1080@59.94 "
+             "current preferred | 1280x720@60"},
             {"clone", clones, "DP-1", "DP-1\\Monitor1",
              "HDMI-1 100,50 1920x1080 primary 59.94 | 1920x1080@59.94 current preferred | "
              "1280x720@60"},

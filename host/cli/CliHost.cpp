@@ -14,6 +14,7 @@
 #include "host/runtime/SettingsLoader.h"
 #include "host/runtime/SystemEventMonitor.h"
 #include "host/runtime/TestRunner.h"
+#include "host/runtime/WindowExecutor.h"
 #include "module/ProductVersion.h"
 
 #include <QApplication>
@@ -21,11 +22,13 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <unistd.h>
 
@@ -598,7 +601,23 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
     QObject::connect(&runner, &TestRunner::jobProgress, [&](int, int percent, const QString& text) {
         progressLine.update(percent, m_translator.bytes(text.toStdString()));
     });
+    // A window whose single pixels are not exact is said before anyone
+    // judges it: on standard error and in the run's JSON.
+    std::vector<std::vector<std::string>> warnings(jobs.size());
+    std::atomic<int> runningJob{-1};
+    std::mutex warningsMutex;
+    WindowExecutor::setWarningSink([&](const QString& why) {
+        const int index = runningJob.load();
+        if (index < 0)
+            return;
+        const std::string text = jobs[size_t(index)].device + ": " + why.toStdString();
+        progressLine.clear();
+        warn(text);
+        std::lock_guard<std::mutex> lock(warningsMutex);
+        warnings[size_t(index)].push_back(text);
+    });
     QObject::connect(&runner, &TestRunner::jobStarted, [&](int index) {
+        runningJob = index;
         const TestRunner::Job& job = jobs[index];
         if (m_options.verbose) {
             progressLine.clear();
@@ -631,6 +650,10 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
             record.result = result;
             record.progress = progress[index];
             record.messages = messages[index];
+            {
+                std::lock_guard<std::mutex> lock(warningsMutex);
+                record.warnings = warnings[index];
+            }
             finished.push_back(record);
             PlatformSummary::describeRuns(finished, devices);
             publishInterruptDocument(JsonReport::runs(finished));
@@ -654,6 +677,7 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
     runner.start(jobs);
     runner.waitForFinished();
     interruptPoll.stop();
+    WindowExecutor::setWarningSink({});
 
     progressLine.finish();
     if (scripted.unanswered() > 0)
