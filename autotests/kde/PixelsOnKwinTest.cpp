@@ -23,7 +23,11 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPainter>
+#include <QProcess>
 #include <QScreen>
 #include <QThread>
 
@@ -291,4 +295,45 @@ std::string nameOf(const ::testing::TestParamInfo<Setting>& info)
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, PixelsOnKwin, ::testing::ValuesIn(Settings), nameOf);
+
+// Where single pixels cannot be exact (an X11 window through the
+// compositor's X server on a scaled output), the test still runs and the
+// command-line host says so once on standard error and in the run's JSON;
+// nothing is said where the output is not scaled.
+TEST_F(KwinDesk, ResampledWindowsAreSaidBeforeTheyAreJudged)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        GTEST_SKIP() << "no X server in the compositor (KWIN_XWAYLAND=1 scripts/with-kwin.sh)";
+    const char* warning =
+        "dpy2: the compositor scales this window by 1.5; single pixels are not exact";
+    const std::pair<const char*, QStringList> rows[] = {
+        {"output.Virtual-1.scale.1", {}},
+        {"output.Virtual-1.scale.1.5", {warning}},
+    };
+    for (const auto& [change, warnings] : rows) {
+        SCOPED_TRACE(change);
+        ASSERT_EQ(doctor(change), 0);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "xcb");
+        QProcess cli;
+        cli.setProcessEnvironment(environment);
+        cli.start(qEnvironmentVariable("MODULE_DISPLAY_BINARY_DIR") + "/bin/OrvaneDiagnosticsCLI",
+                  {"--json", "--platform=kde", "-Mdisplay", "-Qr", "dpy2", "--answers=continue,yes",
+                   "--set", "CSAT.CSAT_TEST_TIMEOUT=3"});
+        ASSERT_TRUE(cli.waitForFinished(60000));
+        const QJsonObject run = QJsonDocument::fromJson(cli.readAllStandardOutput())
+                                    .object()["runs"]
+                                    .toArray()
+                                    .at(0)
+                                    .toObject();
+        const QString errors = QString::fromLocal8Bit(cli.readAllStandardError());
+        EXPECT_EQ(run["result"].toInt(-1), 0) << errors.toStdString();
+        QStringList said;
+        for (const QJsonValue value : run["warnings"].toArray())
+            said << value.toString();
+        EXPECT_EQ(said, warnings);
+        EXPECT_EQ(errors.count("warning: dpy2: the compositor scales"), warnings.size())
+            << errors.toStdString();
+    }
+}
 } // namespace

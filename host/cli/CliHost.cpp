@@ -687,6 +687,8 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
         warn(std::to_string(scripted.leftOver()) + " answer(s) given with --answers were not used");
 
     std::vector<RunRecord> records = runner.records();
+    for (size_t i = 0; i < records.size() && i < warnings.size(); ++i)
+        records[i].warnings = warnings[i];
     PlatformSummary::describeRuns(records, devices);
     interruptDocument.store(nullptr);
     if (m_options.json)
