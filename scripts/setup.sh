@@ -14,6 +14,9 @@ packages=(
     edid-decode tesseract-ocr
     mutter dbus qtwayland5 libglib2.0-bin
     kwin-wayland libkf5screen-bin wayland-utils plasma-wayland-protocols libwayland-dev
+    # the test windows' own Wayland surface: viewporter and fractional-scale
+    # protocols, Qt's platform native interface
+    wayland-protocols qtbase5-private-dev
     # xvfb only recommends xauth, which xvfb-run cannot do without; bc does the
     # benchmark script's arithmetic
     xauth bc

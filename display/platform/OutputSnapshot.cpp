@@ -223,6 +223,17 @@ bool OutputSnapshot::view(const std::string& output, const std::string& monitorD
     view.width = uint32_t(std::max<int64_t>(0, int64_t(monitor->rect.right) - monitor->rect.left));
     view.height = uint32_t(std::max<int64_t>(0, int64_t(monitor->rect.bottom) - monitor->rect.top));
     view.primary = monitor->primary;
+    // Where the compositor scales, the rectangle is in the desktop's scaled
+    // coordinates while the output shows the current mode's device pixels.
+    if (shown->current && *shown->current < shown->modes.size() && shown->scale > 0 &&
+        std::isfinite(shown->scale) && shown->scale != 1.0) {
+        const Mode& current = shown->modes[*shown->current];
+        view.width = current.width;
+        view.height = current.height;
+        view.scale = shown->scale;
+        view.logicalWidth = uint32_t(std::lround(current.width / shown->scale));
+        view.logicalHeight = uint32_t(std::lround(current.height / shown->scale));
+    }
     for (size_t i = 0; i < shown->modes.size(); ++i) {
         const Mode& mode = shown->modes[i];
         OutputMode listed;

@@ -59,7 +59,7 @@ public:
         std::optional<Rect> workArea;  // rect when absent
         bool primary = false;          // the primary monitor's output
         std::string connector;         // as the platform view names it; the name when empty
-        double scale = 1.0;            // the compositor's scale of the output
+        double scale = 1.0;            // the compositor's scale: device pixels per desktop pixel
         std::vector<Mode> modes;       // in the platform's order
         std::optional<size_t> current; // index into modes; absent when off or unknown
         // As the platform gives it; shorter than a base block counts as none

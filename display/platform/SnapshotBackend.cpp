@@ -7,10 +7,10 @@ SnapshotBackend::SnapshotBackend(std::string sysfsRoot, std::string deviceRoot)
     : m_sysfsRoot(std::move(sysfsRoot)), m_deviceRoot(std::move(deviceRoot))
 {}
 
-std::shared_ptr<const OutputSnapshot> SnapshotBackend::refresh()
+std::shared_ptr<const OutputSnapshot> SnapshotBackend::refresh(const OperationDeadline& deadline)
 {
     std::vector<OutputSnapshot::Output> outputs;
-    const Reading reading = platformGone() ? Reading::Failed : readOutputs(outputs);
+    const Reading reading = platformGone() ? Reading::Failed : readOutputs(outputs, deadline);
     std::lock_guard<std::mutex> lock(m_mutex);
     if (reading == Reading::Unchanged && m_snapshot && m_valid)
         return m_snapshot;

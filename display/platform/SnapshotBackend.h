@@ -1,6 +1,7 @@
 #pragma once
 
 #include "display/platform/DisplayBackend.h"
+#include "display/platform/OperationDeadline.h"
 #include "display/platform/OutputSnapshot.h"
 
 #include <map>
@@ -35,11 +36,13 @@ protected:
     SnapshotBackend(std::string sysfsRoot, std::string deviceRoot);
 
     enum class Reading { Read, Unchanged, Failed };
-    // Fills outputs with the platform's outputs in its order. Unchanged: the
+    // Fills outputs with the platform's outputs in its order, waiting no
+    // longer than deadline allows. Unchanged: the
     // platform announced no change since the last reading, which holds
     // (outputs ignored). Failed: the platform does not answer; the snapshot
     // becomes empty and the questions fail until a reading succeeds.
-    virtual Reading readOutputs(std::vector<OutputSnapshot::Output>& outputs) = 0;
+    virtual Reading readOutputs(std::vector<OutputSnapshot::Output>& outputs,
+                                const OperationDeadline& deadline) = 0;
 
     // True once the platform is gone for good (its connection broke): the
     // snapshot empties and every question fails from then on.
@@ -48,7 +51,8 @@ protected:
     // The snapshot of the last reading, reading the first one when there is none.
     std::shared_ptr<const OutputSnapshot> snapshot();
     // Reads the platform again and returns the new snapshot.
-    std::shared_ptr<const OutputSnapshot> refresh();
+    std::shared_ptr<const OutputSnapshot>
+    refresh(const OperationDeadline& deadline = OperationDeadline());
     // False after a failed reading.
     bool isValid();
 

@@ -50,7 +50,8 @@ std::string QtPlatformChoice::choose(bool offscreenFallback)
 bool QtPlatformChoice::isConnectionLoss(const QString& message)
 {
     // Qt's Wayland and X11 platforms say so just before they end the process.
-    return message.startsWith(QLatin1String("The Wayland connection broke")) ||
+    // "The Wayland connection broke" and "...experienced a fatal error".
+    return message.startsWith(QLatin1String("The Wayland connection")) ||
            message.contains(QLatin1String("Wayland compositor die")) ||
            message.startsWith(QLatin1String("The X11 connection broke"));
 }

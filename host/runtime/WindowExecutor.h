@@ -1,6 +1,9 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
+
+class QString;
 
 class AbstractWidgetWrapper;
 class QWidget;
@@ -17,4 +20,11 @@ public:
     // limitMs < 0: no limit. stop may be null.
     static int run(AbstractWidgetWrapper* wrapper, QWidget* parent, int limitMs,
                    const std::atomic<bool>* stop, WindowEventFilter* filter = nullptr);
+
+    // Receives, on the user-interface thread and once per window, why a
+    // window's single pixels are not exact ("the compositor scales this
+    // window by 1.5; single pixels are not exact"), so that the host can say
+    // so before anyone judges the pattern. An empty sink drops them.
+    using WarningSink = std::function<void(const QString& warning)>;
+    static void setWarningSink(WarningSink sink);
 };

@@ -58,7 +58,8 @@ size_t DrmBackend::connectorCount()
     return refresh()->outputs().size();
 }
 
-SnapshotBackend::Reading DrmBackend::readOutputs(std::vector<OutputSnapshot::Output>& outputs)
+SnapshotBackend::Reading DrmBackend::readOutputs(std::vector<OutputSnapshot::Output>& outputs,
+                                                 const OperationDeadline&)
 {
     std::vector<Connector> connectors;
     for (SysfsReader::Connector& found : SysfsReader::connectors(sysfsRoot())) {

@@ -27,7 +27,8 @@ public:
 
 protected:
     // Reads sysfs and the device nodes again.
-    Reading readOutputs(std::vector<OutputSnapshot::Output>& outputs) override;
+    Reading readOutputs(std::vector<OutputSnapshot::Output>& outputs,
+                        const OperationDeadline& deadline) override;
 
 private:
     struct Connector

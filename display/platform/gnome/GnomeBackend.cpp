@@ -1,35 +1,30 @@
 #include "display/platform/gnome/GnomeBackend.h"
 
+#include "display/platform/gnome/DisplayConfigAssignments.h"
 #include "display/platform/gnome/DisplayConfigWatcher.h"
 #include "display/platform/sysfs/SysfsReader.h"
 
+#include <QDebug>
+
 #include <algorithm>
 
-namespace {
-bool sameRegion(const DisplayConfigLogicalMonitorAssignment& a,
-                const DisplayConfigLogicalMonitorAssignment& b)
-{
-    if (a.x != b.x || a.y != b.y || a.scale != b.scale || a.transform != b.transform ||
-        a.primary != b.primary || a.monitors.size() != b.monitors.size())
-        return false;
-    for (int i = 0; i < a.monitors.size(); ++i)
-        if (a.monitors[i].connector != b.monitors[i].connector ||
-            a.monitors[i].modeId != b.monitors[i].modeId)
-            return false;
-    return true;
-}
-} // namespace
-
 std::unique_ptr<GnomeBackend> GnomeBackend::open(std::string* error, std::string sysfsRoot,
-                                                 std::string deviceRoot)
+                                                 std::string deviceRoot, bool* unanswered)
 {
+    const OperationDeadline deadline;
     std::unique_ptr<GnomeBackend> backend(
         new GnomeBackend(std::move(sysfsRoot), std::move(deviceRoot)));
     backend->m_stale.store(true);
-    backend->refresh();
+    backend->refresh(deadline);
+    if (unanswered)
+        *unanswered = backend->m_noAnswer;
     if (!backend->m_valid) {
         if (error)
-            *error = "GNOME's display service does not answer (" + backend->m_error + ")";
+            *error = backend->m_noAnswer
+                         ? "GNOME's display service on the session bus does not answer within " +
+                               std::to_string(OperationDeadline::DefaultMs / 1000) +
+                               " s (is the compositor frozen?)"
+                         : "GNOME's display service does not answer (" + backend->m_error + ")";
         return nullptr;
     }
     backend->m_firstSeen = backend->m_state;
@@ -52,6 +47,8 @@ GnomeBackend::GnomeBackend(std::string sysfsRoot, std::string deviceRoot)
 
 GnomeBackend::~GnomeBackend()
 {
+    if (m_watcher && m_thread.isRunning())
+        QMetaObject::invokeMethod(m_watcher, "stop", Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
     delete m_watcher;
@@ -70,13 +67,16 @@ void GnomeBackend::setChangeCallback(ChangeCallback callback)
         m_watcher->setChangeCallback(std::move(callback), m_state);
 }
 
-bool GnomeBackend::readNow()
+bool GnomeBackend::readNow(const OperationDeadline& deadline)
 {
     // Cleared before asking: a change announced meanwhile asks again next time.
     m_stale.store(false);
     DisplayConfigState state;
     m_error.clear();
-    m_valid = m_client.currentState(state, &m_error);
+    m_valid = !deadline.expired() &&
+              m_client.currentState(state, &m_error, deadline.remainingMs(), &m_noAnswer);
+    if (deadline.expired() && m_error.empty())
+        m_error = "no time left to ask";
     if (!m_valid) {
         m_stale.store(true);
         return false;
@@ -85,11 +85,12 @@ bool GnomeBackend::readNow()
     return true;
 }
 
-SnapshotBackend::Reading GnomeBackend::readOutputs(std::vector<OutputSnapshot::Output>& outputs)
+SnapshotBackend::Reading GnomeBackend::readOutputs(std::vector<OutputSnapshot::Output>& outputs,
+                                                   const OperationDeadline& deadline)
 {
     if (m_valid && m_listening && !m_stale.load())
         return Reading::Unchanged;
-    if (!readNow())
+    if (!readNow(deadline))
         return Reading::Failed;
     outputs = DisplayConfigLayout::outputsOf(m_state);
     for (size_t i = 0; i < outputs.size(); ++i) {
@@ -122,106 +123,87 @@ const GnomeBackend::Edid& GnomeBackend::edidOf(const DisplayConfigMonitor& monit
     return it->second;
 }
 
-QList<DisplayConfigLogicalMonitorAssignment>
-GnomeBackend::assignmentsOf(const DisplayConfigState& state)
-{
-    QList<DisplayConfigLogicalMonitorAssignment> assignments;
-    for (const DisplayConfigLogicalMonitor& logical : state.logicalMonitors) {
-        DisplayConfigLogicalMonitorAssignment assignment;
-        assignment.x = logical.x;
-        assignment.y = logical.y;
-        assignment.scale = logical.scale;
-        assignment.transform = logical.transform;
-        assignment.primary = logical.primary;
-        for (const DisplayConfigMonitorSpec& monitorId : logical.monitors) {
-            const DisplayConfigMonitor* monitor = state.monitor(monitorId.connector);
-            if (const DisplayConfigMode* mode = monitor ? monitor->currentMode() : nullptr)
-                assignment.monitors.append({monitorId.connector, mode->id, {}});
-        }
-        if (!assignment.monitors.isEmpty())
-            assignments.append(assignment);
-    }
-    return assignments;
-}
-
 int32_t GnomeBackend::changeDisplaySettings(const std::string& output, const ModeRecord* mode)
 {
-    return mode ? switchMode(output, *mode) : restoreFirstSeen();
+    m_changeError.clear();
+    const OperationDeadline deadline;
+    return mode ? switchMode(output, *mode, deadline) : restoreFirstSeen(deadline);
 }
 
-int32_t GnomeBackend::switchMode(const std::string& output, const ModeRecord& mode)
+std::string GnomeBackend::lastChangeError() const
+{
+    return m_changeError;
+}
+
+int32_t GnomeBackend::failed(const std::string& why)
+{
+    m_changeError = why;
+    qInfo("gnome: %s", why.c_str());
+    return ChangeFailed;
+}
+
+int32_t GnomeBackend::switchMode(const std::string& output, const ModeRecord& mode,
+                                 const OperationDeadline& deadline)
 {
     // A mode the monitor does not list is refused before asking anyone.
     {
         const std::shared_ptr<const OutputSnapshot> outputs = snapshot();
         const OutputSnapshot::Output* found = outputs->find(output);
         if (!found)
-            return ChangeFailed;
+            return failed(output + " is not connected");
         if (!outputs->modeIndex(*found, mode))
             return ChangeBadMode;
     }
 
     // The change is made against the service's latest state and serial.
     m_stale.store(true);
-    const std::shared_ptr<const OutputSnapshot> outputs = refresh();
+    const std::shared_ptr<const OutputSnapshot> outputs = refresh(deadline);
     const OutputSnapshot::Output* found = outputs->find(output);
-    if (!found || !isValid())
-        return ChangeFailed;
+    if (!isValid())
+        return failed("GetCurrentState: " + m_error);
+    if (!found)
+        return failed(output + " is not connected");
     const std::optional<size_t> index = outputs->modeIndex(*found, mode);
     if (!index)
         return ChangeBadMode;
-    if (found->shownIn.empty())
-        return ChangeFailed; // a monitor that is off has no mode to switch
-    const QString connector = QString::fromStdString(output);
-    const DisplayConfigMode& chosen = m_state.monitor(connector)->modes[int(*index)];
-    const DisplayConfigLogicalMonitor& logical =
-        m_state.logicalMonitors[m_state.logicalMonitorOf(connector)];
-    QList<DisplayConfigLogicalMonitorAssignment> assignments = assignmentsOf(m_state);
-    for (DisplayConfigLogicalMonitorAssignment& region : assignments) {
-        // Regions do not overlap: the place names the region.
-        if (region.x != logical.x || region.y != logical.y)
-            continue;
-        for (DisplayConfigMonitorAssignment& assigned : region.monitors)
-            if (assigned.connector == connector)
-                assigned.modeId = chosen.id;
-        // The region keeps its scale when the new mode allows it.
-        if (!chosen.supportedScales.contains(region.scale))
-            region.scale = chosen.preferredScale;
-    }
-    const bool applied = m_client.applyMonitorsConfig(
-        m_state.serial, DisplayConfigClient::Temporary, assignments, nullptr);
-    m_stale.store(true);
-    refresh();
-    return applied ? ChangeSuccessful : ChangeFailed;
+    std::string why;
+    const std::optional<DisplayConfigAssignments::List> assignments =
+        DisplayConfigAssignments::withMode(m_state, QString::fromStdString(output), int(*index),
+                                           &why);
+    if (!assignments)
+        return failed(why);
+    return apply(*assignments, deadline);
 }
 
-int32_t GnomeBackend::restoreFirstSeen()
+int32_t GnomeBackend::restoreFirstSeen(const OperationDeadline& deadline)
 {
     if (!m_firstSeen)
-        return ChangeFailed;
+        return failed("no layout was seen");
     m_stale.store(true);
-    refresh();
+    refresh(deadline);
     if (!isValid())
-        return ChangeFailed;
-    // Monitors unplugged since are left out; a region without any goes.
-    QList<DisplayConfigLogicalMonitorAssignment> wanted;
-    for (DisplayConfigLogicalMonitorAssignment region : assignmentsOf(*m_firstSeen)) {
-        region.monitors.erase(std::remove_if(region.monitors.begin(), region.monitors.end(),
-                                             [&](const DisplayConfigMonitorAssignment& monitor) {
-                                                 return !m_state.monitor(monitor.connector);
-                                             }),
-                              region.monitors.end());
-        if (!region.monitors.isEmpty())
-            wanted.append(region);
-    }
+        return failed("GetCurrentState: " + m_error);
     // Applying the layout that holds would only announce a change that did
     // not happen, which running tests take for a system event.
-    const QList<DisplayConfigLogicalMonitorAssignment> now = assignmentsOf(m_state);
-    if (std::equal(wanted.begin(), wanted.end(), now.begin(), now.end(), sameRegion))
+    const DisplayConfigAssignments::List wanted =
+        DisplayConfigAssignments::restored(*m_firstSeen, m_state);
+    if (DisplayConfigAssignments::same(wanted, DisplayConfigAssignments::current(m_state)))
         return ChangeSuccessful;
-    const bool applied = m_client.applyMonitorsConfig(
-        m_state.serial, DisplayConfigClient::Temporary, wanted, nullptr);
+    return apply(wanted, deadline);
+}
+
+int32_t GnomeBackend::apply(const DisplayConfigAssignments::List& assignments,
+                            const OperationDeadline& deadline)
+{
+    std::string error;
+    const bool applied = !deadline.expired() && m_client.applyMonitorsConfig(
+                                                    m_state.serial, DisplayConfigClient::Temporary,
+                                                    assignments, &error, deadline.remainingMs());
+    // Read back within what is left; a later question reads again otherwise.
     m_stale.store(true);
-    refresh();
-    return applied ? ChangeSuccessful : ChangeFailed;
+    if (!deadline.expired())
+        refresh(deadline);
+    if (!applied)
+        return failed(error.empty() ? "ApplyMonitorsConfig: no time left to ask" : error);
+    return ChangeSuccessful;
 }

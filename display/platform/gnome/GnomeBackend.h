@@ -26,13 +26,16 @@ class GnomeBackend : public SnapshotBackend
 {
 public:
     // Null with *error set when the service does not answer on the session bus.
+    // *unanswered (when given) says the service is there but silent.
     static std::unique_ptr<GnomeBackend> open(std::string* error,
                                               std::string sysfsRoot = "/sys/class/drm",
-                                              std::string deviceRoot = "/dev/dri");
+                                              std::string deviceRoot = "/dev/dri",
+                                              bool* unanswered = nullptr);
     ~GnomeBackend() override;
 
     std::string name() const override { return "gnome"; }
     int32_t changeDisplaySettings(const std::string& output, const ModeRecord* mode) override;
+    std::string lastChangeError() const override;
 
     // MonitorsChanged, compared with the layout before, from the backend's
     // own listening thread.
@@ -42,14 +45,11 @@ public:
     // layout", for verbose output.
     std::string description();
 
-    // The layout of state as a configuration to apply.
-    static QList<DisplayConfigLogicalMonitorAssignment>
-    assignmentsOf(const DisplayConfigState& state);
-
 protected:
     // Reads the service's state again when a change was announced since the
     // last answer (always when nothing listens).
-    Reading readOutputs(std::vector<OutputSnapshot::Output>& outputs) override;
+    Reading readOutputs(std::vector<OutputSnapshot::Output>& outputs,
+                        const OperationDeadline& deadline) override;
 
 private:
     struct Edid
@@ -61,9 +61,14 @@ private:
     GnomeBackend(std::string sysfsRoot, std::string deviceRoot);
 
     // The service's latest state, read now; false when it does not answer.
-    bool readNow();
-    int32_t switchMode(const std::string& output, const ModeRecord& mode);
-    int32_t restoreFirstSeen();
+    bool readNow(const OperationDeadline& deadline);
+    int32_t switchMode(const std::string& output, const ModeRecord& mode,
+                       const OperationDeadline& deadline);
+    int32_t restoreFirstSeen(const OperationDeadline& deadline);
+    int32_t apply(const QList<DisplayConfigLogicalMonitorAssignment>& assignments,
+                  const OperationDeadline& deadline);
+    // Keeps why a change failed, and says it to whoever shows Qt's info lines.
+    int32_t failed(const std::string& why);
     const Edid& edidOf(const DisplayConfigMonitor& monitor);
 
     DisplayConfigClient m_client;
@@ -71,6 +76,8 @@ private:
     std::optional<DisplayConfigState> m_firstSeen;
     bool m_valid = false;
     std::string m_error;             // why the last reading failed
+    bool m_noAnswer = false;         // the last reading failed for want of an answer
+    std::string m_changeError;       // why the last change failed
     std::map<QString, Edid> m_edids; // by connector, maker, product and serial
     // MonitorsChanged and owner changes arrive on their own thread, so a
     // refresh costs one call after a change and none while nothing changed.

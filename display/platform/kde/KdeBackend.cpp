@@ -4,6 +4,8 @@
 #include "display/platform/kde/KdeCompositor.h"
 #include "display/platform/sysfs/SysfsReader.h"
 
+#include <QDebug>
+
 #include <algorithm>
 #include <cmath>
 
@@ -24,9 +26,10 @@ bool isPrimary(const KdeOutputDevice::State& output, const std::vector<std::stri
 } // namespace
 
 std::unique_ptr<KdeBackend> KdeBackend::open(const char* socket, std::string* error,
-                                             std::string sysfsRoot, std::string deviceRoot)
+                                             std::string sysfsRoot, std::string deviceRoot,
+                                             bool* unanswered)
 {
-    std::unique_ptr<KdeCompositor> compositor = KdeCompositor::connect(socket, error);
+    std::unique_ptr<KdeCompositor> compositor = KdeCompositor::connect(socket, error, unanswered);
     if (!compositor)
         return nullptr;
     return std::unique_ptr<KdeBackend>(
@@ -97,11 +100,12 @@ KdeBackend::outputsOf(const std::vector<KdeOutputDevice::State>& states,
     return outputs;
 }
 
-SnapshotBackend::Reading KdeBackend::readOutputs(std::vector<OutputSnapshot::Output>& outputs)
+SnapshotBackend::Reading KdeBackend::readOutputs(std::vector<OutputSnapshot::Output>& outputs,
+                                                 const OperationDeadline& deadline)
 {
     // A compositor that does not answer has no outputs.
     std::vector<KdeOutputDevice::State> states;
-    if (!m_compositor->outputs(states)) {
+    if (!m_compositor->outputs(states, deadline.remainingMs())) {
         m_outputs.clear();
         return Reading::Failed;
     }
@@ -130,13 +134,17 @@ bool KdeBackend::platformGone()
 
 int32_t KdeBackend::changeDisplaySettings(const std::string& output, const ModeRecord* mode)
 {
-    const std::shared_ptr<const OutputSnapshot> outputs = refresh();
+    const OperationDeadline deadline;
+    m_changeError.clear();
+    const std::shared_ptr<const OutputSnapshot> outputs = refresh(deadline);
+    if (!isValid())
+        return failed("KWin does not answer");
     const OutputSnapshot::Output* found = outputs->find(output);
     if (!found)
-        return ChangeFailed;
+        return failed(output + " is not connected");
     KdeCompositor::Result result = KdeCompositor::Failed;
     if (!mode) {
-        result = m_compositor->restore(output);
+        result = m_compositor->restoreFirstSeen(deadline.remainingMs());
     } else {
         // Only a mode the output lists goes to the compositor; the record's
         // own id is tried first, as several modes may look alike.
@@ -144,10 +152,29 @@ int32_t KdeBackend::changeDisplaySettings(const std::string& output, const ModeR
         if (!index)
             return ChangeBadMode;
         const KdeOutputDevice::State& state = m_outputs[size_t(found - outputs->outputs().data())];
-        result = m_compositor->applyMode(output, int(*index), state.modes[*index]);
+        result = m_compositor->applyMode(output, int(*index), state.modes[*index],
+                                         deadline.remainingMs());
     }
-    refresh();
-    return result == KdeCompositor::Applied      ? ChangeSuccessful
-           : result == KdeCompositor::NotOffered ? ChangeBadMode
-                                                 : ChangeFailed;
+    if (!deadline.expired())
+        refresh(deadline);
+    if (result == KdeCompositor::Applied)
+        return ChangeSuccessful;
+    if (result == KdeCompositor::NotOffered)
+        return ChangeBadMode;
+    return failed(deadline.expired()
+                      ? "KWin did not answer the configuration within " +
+                            std::to_string(OperationDeadline::DefaultMs / 1000) + " s"
+                      : "KWin refused the configuration");
+}
+
+std::string KdeBackend::lastChangeError() const
+{
+    return m_changeError;
+}
+
+int32_t KdeBackend::failed(const std::string& why)
+{
+    m_changeError = why;
+    qInfo("kde: %s", why.c_str());
+    return ChangeFailed;
 }

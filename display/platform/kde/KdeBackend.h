@@ -22,13 +22,16 @@ class KdeBackend : public SnapshotBackend
 public:
     // Connects to the socket named socket (null: $WAYLAND_DISPLAY). Null with
     // *error set when no compositor there offers KWin's output devices.
+    // *unanswered (when given) says a compositor is there but silent.
     static std::unique_ptr<KdeBackend> open(const char* socket, std::string* error,
                                             std::string sysfsRoot = "/sys/class/drm",
-                                            std::string deviceRoot = "/dev/dri");
+                                            std::string deviceRoot = "/dev/dri",
+                                            bool* unanswered = nullptr);
     ~KdeBackend() override;
 
     std::string name() const override { return "kde"; }
     int32_t changeDisplaySettings(const std::string& output, const ModeRecord* mode) override;
+    std::string lastChangeError() const override;
     void setChangeCallback(ChangeCallback callback) override;
 
     // What the connection found, for verbose output.
@@ -41,14 +44,19 @@ public:
               const std::vector<std::string>& order);
 
 protected:
-    Reading readOutputs(std::vector<OutputSnapshot::Output>& outputs) override;
+    Reading readOutputs(std::vector<OutputSnapshot::Output>& outputs,
+                        const OperationDeadline& deadline) override;
     bool platformGone() override;
 
 private:
     KdeBackend(std::unique_ptr<KdeCompositor> compositor, std::string sysfsRoot,
                std::string deviceRoot);
 
+    // Keeps why a change failed, and says it to whoever shows Qt's info lines.
+    int32_t failed(const std::string& why);
+
     std::unique_ptr<KdeCompositor> m_compositor;
+    std::string m_changeError;
     // The states behind the last snapshot, row for row.
     std::vector<KdeOutputDevice::State> m_outputs;
 };

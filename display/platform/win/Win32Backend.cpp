@@ -41,7 +41,8 @@ Win32Backend::Win32Backend() : SnapshotBackend(std::string(), std::string()) {}
 
 Win32Backend::~Win32Backend() = default;
 
-SnapshotBackend::Reading Win32Backend::readOutputs(std::vector<OutputSnapshot::Output>& outputs)
+SnapshotBackend::Reading Win32Backend::readOutputs(std::vector<OutputSnapshot::Output>& outputs,
+                                                   const OperationDeadline&)
 {
     const std::vector<MonitorInfo> monitors = Win32Display::monitors();
     const std::vector<PresentMonitors::Device> present =

@@ -31,7 +31,9 @@ public:
     void setChangeCallback(ChangeCallback callback) override;
 
 protected:
-    Reading readOutputs(std::vector<OutputSnapshot::Output>& outputs) override;
+    // Windows answers at once; the deadline never bites.
+    Reading readOutputs(std::vector<OutputSnapshot::Output>& outputs,
+                        const OperationDeadline& deadline) override;
 
 private:
     int32_t change(const std::string& output, const ModeRecord* mode);
