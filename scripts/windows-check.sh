@@ -11,20 +11,21 @@ fail() {
 
 # DUMMY0 1920x1080 at 0,0 and DUMMY1 1280x720 right of it (the dummy driver
 # connects an output once it has a mode and has been probed), each with a
-# real monitor's EDID. Wine reads the layout when its programs look.
+# real monitor's EDID (DUMMY1's native resolution is its mode, which the
+# pattern tests ask for). Wine reads the layout when its programs look.
 xrandr --output DUMMY0 --mode 1920x1080 --pos 0x0 --primary
 xrandr --addmode DUMMY1 1280x720
 xrandr --output DUMMY1 --mode 1280x720 --right-of DUMMY0
 xrandr -q >/dev/null
 "$LINUX_BUILD/bin/set_output_edid" DUMMY0 Digital/Eizo/ENC2291/F367AC7049CD
-"$LINUX_BUILD/bin/set_output_edid" DUMMY1 Digital/ASUS/AUS2725/518E88B4EBE2
+"$LINUX_BUILD/bin/set_output_edid" DUMMY1 Digital/Others/IND3230/AB12FA57E390
 cd "$CHECK_DIR"
 
 wine OrvaneDiagnosticsCLI.exe --list >list.txt 2>&1 || fail "--list failed: $(cat list.txt)"
 cat list.txt
 grep -q EV2315W list.txt || fail "--list does not name DUMMY0's monitor (EV2315W)"
-grep -q VG279Q1A list.txt || fail "--list does not name DUMMY1's monitor (VG279Q1A)"
-grep -q 1920 list.txt || fail "--list does not give dpy2's position"
+grep -q LCDTV list.txt || fail "--list does not name DUMMY1's monitor (LCDTV)"
+grep -q "1920,0" list.txt || fail "--list does not give dpy2's position (1920,0)"
 
 wine OrvaneDiagnosticsCLI.exe -Mdisplay -Q"f" --json >fitting.json 2>fitting.err ||
     fail "-Mdisplay -Q\"f\" failed: $(cat fitting.err)"

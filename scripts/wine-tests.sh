@@ -18,7 +18,7 @@ cmake --build "$tests" --parallel "$(nproc)"
 
 export EDID_SAMPLES=${EDID_SAMPLES:-$root/../shared/edid-samples/samples.jsonl}
 export WIN32_TEST_EDID_DUMMY0=Digital/Eizo/ENC2291/F367AC7049CD
-export WIN32_TEST_EDID_DUMMY1=Digital/ASUS/AUS2725/518E88B4EBE2
+export WIN32_TEST_EDID_DUMMY1=Digital/Others/IND3230/AB12FA57E390
 scratch=$(mktemp -d /tmp/module-display-win32-tests.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
 export WIN32_TEST_SCRATCH=$scratch
