@@ -2,7 +2,11 @@
 
 #include <QWidget>
 
+#ifdef _WIN32
+#define MODULE_DISPLAY_EXPORT __declspec(dllexport)
+#else
 #define MODULE_DISPLAY_EXPORT __attribute__((visibility("default")))
+#endif
 
 // A widget class whose destructor the library exports for hosts that expect
 // it; the module itself never creates one.

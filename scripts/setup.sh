@@ -17,9 +17,15 @@ packages=(
     openbox x11-utils poppler-utils
     mutter dbus qtwayland5 libglib2.0-bin
     kwin-wayland libkf5screen-bin wayland-utils plasma-wayland-protocols libwayland-dev
+    # the test windows' own Wayland surface: viewporter and fractional-scale
+    # protocols, Qt's platform native interface
+    wayland-protocols qtbase5-private-dev
     # xvfb only recommends xauth, which xvfb-run cannot do without; bc does the
     # benchmark script's arithmetic
     xauth bc
+    # the Windows build (mingw-w64, Qt's host tools, the zip), its Qt from
+    # Debian's source, and its tests under Wine
+    g++-mingw-w64-x86-64-posix qtbase5-dev-tools qttools5-dev-tools wine wine64 zip unzip
     # building the Debian package and checking what it installs
     dpkg-dev file help2man lintian desktop-file-utils appstream man-db bash-completion
     # many machines at once: the Ansible example run over SSH, the JUnit file

@@ -2,7 +2,8 @@
 # Sets everything up and runs the whole test suite: the normal build, the
 # same suite under AddressSanitizer/UndefinedBehaviorSanitizer with leak
 # detection, a short run of each fuzz target, and the integration tests
-# against a real X server, GNOME's headless compositor and KWin.
+# against a real X server, GNOME's headless compositor and KWin, the Win32
+# backend under Wine, and the Windows build when its Qt is built.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -35,6 +36,17 @@ fi
 if [ -x scripts/with-kwin.sh ]; then
     echo "== integration against KWin (each test group starts its own)"
     ctest --test-dir build --output-on-failure -L kde
+fi
+
+echo "== Win32 backend: built with mingw, run under Wine on Xvfb and on the Xorg dummy server"
+scripts/wine-tests.sh build
+
+qt_mingw=${ORVANE_QT_MINGW:-${XDG_CACHE_HOME:-$HOME/.cache}/orvane-diagnostics/qt5-mingw-5.15.8}
+if [ -f "$qt_mingw/.complete" ]; then
+    echo "== Windows build: the zip's programs under Wine on the Xorg dummy server"
+    scripts/windows.sh --check
+else
+    echo "== Windows build skipped: no Qt for mingw in $qt_mingw (scripts/windows.sh --qt builds it once, ~40 min)"
 fi
 
 echo "== Debian package: build, unpack, run from the unpacked tree, lintian, validators"

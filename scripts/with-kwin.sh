@@ -6,7 +6,8 @@
 # DBUS_SESSION_BUS_ADDRESS point at it while the command runs; KWIN_PID names
 # the compositor's process for tests that stop it, KWIN_LOG its output (where
 # its scripts print). The compositor is always
-# stopped afterwards and the command's exit status is returned.
+# stopped afterwards and the command's exit status is returned. With
+# KWIN_XWAYLAND=1 it also runs its X server for X11 clients, named by DISPLAY.
 #   scripts/with-kwin.sh COMMAND [ARGS...]
 set -euo pipefail
 [ $# -gt 0 ] || { echo "usage: scripts/with-kwin.sh COMMAND [ARGS...]" >&2; exit 2; }
@@ -31,11 +32,16 @@ export WAYLAND_DISPLAY="$socket"
 unset DISPLAY XDG_SESSION_TYPE
 
 # The session bus lives as long as the compositor; the command joins it
-# through the address the bus writes out.
+# through the address the bus writes out. KWin's own switch for tests lets
+# any client of the bus read the screen back (org.kde.KWin.ScreenShot2).
+export KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1
 cat >"$workdir/session.sh" <<'SESSION'
 #!/usr/bin/env bash
 echo "$DBUS_SESSION_BUS_ADDRESS" >"$1/bus-address"
-exec "$1/bin/kwin_wayland" --virtual --width 1920 --height 1080 --output-count 2 --socket "$2"
+xwayland=()
+[ "${KWIN_XWAYLAND:-}" = 1 ] && xwayland=(--xwayland)
+exec "$1/bin/kwin_wayland" --virtual --width 1920 --height 1080 --output-count 2 "${xwayland[@]}" \
+    --socket "$2"
 SESSION
 chmod +x "$workdir/session.sh"
 setsid dbus-run-session -- "$workdir/session.sh" "$workdir" "$socket" \
@@ -76,6 +82,22 @@ export DBUS_SESSION_BUS_ADDRESS
 KWIN_PID=$(pgrep -s "$session_pid" -x kwin_wayland | head -n 1 || true)
 export KWIN_PID
 export KWIN_LOG="$workdir/kwin.log"
+if [ "${KWIN_XWAYLAND:-}" = 1 ]; then
+    # KWin picks a free display number and hands it to its X server.
+    for _ in $(seq 100); do
+        xpid=$(pgrep -P "$KWIN_PID" -x Xwayland | head -n 1 || true)
+        if [ -n "$xpid" ]; then
+            DISPLAY=$(tr '\0' '\n' <"/proc/$xpid/cmdline" | grep -m1 '^:[0-9]' || true)
+            [ -n "$DISPLAY" ] && break
+        fi
+        sleep 0.1
+    done
+    if [ -z "${DISPLAY:-}" ]; then
+        echo "with-kwin: KWin started no X server" >&2
+        exit 1
+    fi
+    export DISPLAY
+fi
 echo "with-kwin: KWin on $WAYLAND_DISPLAY (process $KWIN_PID)" >&2
 
 status=0

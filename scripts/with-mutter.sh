@@ -31,7 +31,17 @@ trap stop_compositor EXIT
 
 # dbus-run-session ends its bus when mutter ends; the bus address is written
 # out for the command, which runs outside that session.
-XDG_RUNTIME_DIR=$runtime dbus-run-session -- bash -c \
+# With MUTTER_FRACTIONAL=1 the compositor's own settings (a keyfile in its
+# private folder, not the user's) switch on fractional scales, which it
+# offers only with its experimental scale-monitor-framebuffer feature.
+settings=()
+if [ "${MUTTER_FRACTIONAL:-}" = 1 ]; then
+    mkdir -p "$runtime/config/glib-2.0/settings"
+    printf "[org/gnome/mutter]\nexperimental-features=['scale-monitor-framebuffer']\n" \
+        >"$runtime/config/glib-2.0/settings/keyfile"
+    settings=(env GSETTINGS_BACKEND=keyfile XDG_CONFIG_HOME="$runtime/config")
+fi
+XDG_RUNTIME_DIR=$runtime "${settings[@]}" dbus-run-session -- bash -c \
     'echo $$ >"$XDG_RUNTIME_DIR/mutter.pid"; echo "$DBUS_SESSION_BUS_ADDRESS" >"$XDG_RUNTIME_DIR/bus-address"; exec mutter --headless --wayland --no-x11 --wayland-display=wayland-test --virtual-monitor 1920x1080 --virtual-monitor 1280x1024' \
     >"$runtime/mutter.log" 2>&1 &
 session_pid=$!

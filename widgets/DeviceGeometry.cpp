@@ -90,6 +90,12 @@ DeviceGeometry::DeviceGeometry(const QRect& deviceRect, const QPoint& origin, qr
     map(origin);
 }
 
+void DeviceGeometry::setScale(qreal scale)
+{
+    m_scale = scale > 0 ? scale : 1;
+    map(m_origin);
+}
+
 void DeviceGeometry::map(const QPoint& origin)
 {
     m_origin = origin;

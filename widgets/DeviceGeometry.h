@@ -35,6 +35,10 @@ public:
     // Under a compositor that places windows, full screen on that screen.
     void place(QWidget* window) const;
 
+    // Maps with another scale (the compositor's, where Qt's own differs), on
+    // the same screen.
+    void setScale(qreal scale);
+
     // Where Qt puts a window given logicalRect: the inverse of the mapping.
     QRect toDevice(const QRect& logicalRect) const;
     // A length in device pixels as whole Qt pixels (font sizes).

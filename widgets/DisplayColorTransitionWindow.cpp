@@ -1,5 +1,7 @@
 #include "widgets/DisplayColorTransitionWindow.h"
 
+#include "widgets/DevicePainter.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -25,11 +27,10 @@ DisplayColorTransitionWindow::DisplayColorTransitionWindow(QWidget* parent, QObj
 void DisplayColorTransitionWindow::paintEvent(QPaintEvent* event)
 {
     // Counted in device pixels: one pattern pixel is one pixel of the panel.
-    const QSize size = deviceGeometry().deviceSize(event->rect().size());
-    const int w = size.width();
-    const int h = size.height();
-    QPainter painter(this);
-    DeviceGeometry::paintInDevicePixels(painter);
+    DevicePainter device(this, event);
+    QPainter& painter = device.painter();
+    const int w = device.size().width();
+    const int h = device.size().height();
     painter.fillRect(QRect(0, 0, w, h), QColor(Qt::black));
 
     const int gap = static_cast<int>(floorf(static_cast<float>(h) * 0.1f));

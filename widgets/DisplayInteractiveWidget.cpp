@@ -1,5 +1,6 @@
 #include "widgets/DisplayInteractiveWidget.h"
 
+#include "widgets/DevicePixelSurface.h"
 #include "widgets/WindowResult.h"
 
 #include <QCoreApplication>
@@ -20,6 +21,8 @@
 
 namespace {
 const QString InstructionsKey = QStringLiteral("DISPLAY_GENERAL_DISPLAY_INTERACTIVE_INSTRUCTIONS");
+
+const QColor Background(219, 219, 219);
 
 QFont fontOfPixelSize(int pixelSize)
 {
@@ -124,8 +127,19 @@ void DisplayInteractiveWidget::keyPressEvent(QKeyEvent* event)
 
 void DisplayInteractiveWidget::paintEvent(QPaintEvent* event)
 {
+    if (!m_mirroring && deviceSurface()) {
+        // Qt's buffer lies hidden below the surface, which shows the window
+        // once Qt has painted every child.
+        QPainter(this).fillRect(event->rect(), Background);
+        if (!m_mirrorQueued) {
+            m_mirrorQueued = true;
+            QMetaObject::invokeMethod(
+                this, [this]() { mirrorToSurface(); }, Qt::QueuedConnection);
+        }
+        return;
+    }
     QPainter painter(this);
-    painter.fillRect(event->rect(), QColor(219, 219, 219));
+    painter.fillRect(event->rect(), Background);
     DeviceGeometry::paintInDevicePixels(painter); // the markers are placed in device pixels
     for (int i = 0; i < m_maxWrong; ++i) {
         const Qt::GlobalColor color = i < m_wrongCount ? Qt::red : Qt::gray;
@@ -134,6 +148,30 @@ void DisplayInteractiveWidget::paintEvent(QPaintEvent* event)
         painter.drawEllipse(
             QRect(m_markerLeft + m_markerDiameter * i * 2, 20, m_markerDiameter, m_markerDiameter));
     }
+}
+
+void DisplayInteractiveWidget::mirrorToSurface()
+{
+    m_mirrorQueued = false;
+    DevicePixelSurface* surface = deviceSurface();
+    const QSize device = surfaceDeviceSize();
+    const QSize logical = surfaceLogicalSize();
+    if (!surface || logical.isEmpty())
+        return;
+    QImage& frame = surface->beginFrame(device);
+    if (frame.isNull())
+        return;
+    // Painted at the compositor's scale: the markers in device pixels, the
+    // text and buttons at the resolution of the panel.
+    const double scale = double(device.width()) / logical.width();
+    frame.fill(Background);
+    frame.setDevicePixelRatio(scale);
+    m_mirroring = true;
+    render(&frame);
+    m_mirroring = false;
+    frame.setDevicePixelRatio(1);
+    surface->present(logical);
+    noteShown(device, frameScale());
 }
 
 // A digit on a wrong button counts as a wrong answer; one on no button is

@@ -48,6 +48,9 @@ private:
     void newTurn();
     void judge(int digit);
     bool isWrongChoice(int digit) const;
+    // Shows the whole window, buttons and labels included, through its
+    // device-pixel surface.
+    void mirrorToSurface();
 
     std::vector<int> m_keypadKeycodes;
     std::vector<int> m_digitRowKeycodes;
@@ -62,4 +65,6 @@ private:
     int m_wrongCount = 0;
     std::vector<int> m_wrongChoices;
     int m_maxWrong = 2;
+    bool m_mirroring = false;    // rendering into the surface's frame
+    bool m_mirrorQueued = false; // a mirror waits for Qt's paint to finish
 };

@@ -1,5 +1,6 @@
 #include "widgets/DisplayMeshWindow.h"
 
+#include "widgets/DevicePainter.h"
 #include "widgets/PointList.h"
 
 #include <QPaintEvent>
@@ -17,11 +18,10 @@ DisplayMeshWindow::DisplayMeshWindow(QWidget* parent, QObject* eventFilter, int 
 void DisplayMeshWindow::paintEvent(QPaintEvent* event)
 {
     // Counted in device pixels: one pattern pixel is one pixel of the panel.
-    const QSize size = deviceGeometry().deviceSize(event->rect().size());
-    const int w = size.width();
-    const int h = size.height();
-    QPainter painter(this);
-    DeviceGeometry::paintInDevicePixels(painter);
+    DevicePainter device(this, event);
+    QPainter& painter = device.painter();
+    const int w = device.size().width();
+    const int h = device.size().height();
     painter.fillRect(QRect(0, 0, w, h), QColor(Qt::black));
     painter.setPen(Qt::white);
 

@@ -1,5 +1,7 @@
 #include "widgets/DisplayPurityWindow.h"
 
+#include "widgets/DevicePainter.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -22,8 +24,6 @@ void DisplayPurityWindow::paintEvent(QPaintEvent* event)
 {
     if (mode() >= ColorCount)
         return;
-    QPainter painter(this);
-    DeviceGeometry::paintInDevicePixels(painter);
-    painter.fillRect(QRect(QPoint(0, 0), deviceGeometry().deviceSize(event->rect().size())),
-                     QColor(ColorIndex[mode()]));
+    DevicePainter device(this, event);
+    device.painter().fillRect(QRect(QPoint(0, 0), device.size()), QColor(ColorIndex[mode()]));
 }

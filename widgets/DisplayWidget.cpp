@@ -1,11 +1,23 @@
 #include "widgets/DisplayWidget.h"
 
 #include "module/SystemEventMask.h"
+#include "widgets/DevicePixelSurface.h"
+#include "widgets/PlatformOutput.h"
+#include "widgets/ScreenPlacement.h"
+#include "widgets/ShownPixels.h"
 #include "widgets/WindowResult.h"
 
 #include <QCursor>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QTimer>
+#include <QWindow>
+
+#ifdef MODULE_DISPLAY_HAS_WAYLAND
+#include <qpa/qplatformwindow.h>
+#endif
+
+#include <cmath>
 
 namespace {
 constexpr int EscapeKeycode = 9;
@@ -19,7 +31,24 @@ DisplayWidget::DisplayWidget(QWidget* parent, QObject* eventFilter, int x, int y
 {
     setFocusPolicy(Qt::NoFocus);
     setWindowFlags(Qt::Dialog | Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint);
-    m_deviceGeometry = DeviceGeometry(QRect(x, y, width, height));
+    QRect rect(x, y, width, height);
+    const bool wayland = !ScreenPlacement::windowsPlaceThemselves();
+    if (wayland || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) {
+        // Under a compositor the rectangle is in the desktop's coordinates,
+        // which it may scale; the output has the backend's device size.
+        const PlatformOutput output = PlatformOutput::at(rect);
+        if (output.found()) {
+            m_outputScale = output.scale();
+            m_outputConnector = output.connector();
+            if (wayland && output.scale() != 1 && !output.deviceSize().isEmpty())
+                rect.setSize(output.deviceSize());
+        }
+    }
+    m_deviceGeometry = DeviceGeometry(rect);
+    // What the window lays out in its own coordinates (fonts) reaches the
+    // panel at the compositor's scale, not at Qt's whole one.
+    if (wayland && m_outputScale > 0)
+        m_deviceGeometry.setScale(m_outputScale);
     m_deviceGeometry.place(this);
     m_systemEventWord = systemEventWord;
 
@@ -43,6 +72,105 @@ DisplayWidget::DisplayWidget(QWidget* parent, QObject* eventFilter, int x, int y
 DisplayWidget::~DisplayWidget()
 {
     delete m_timeoutTimer;
+}
+
+DevicePixelSurface* DisplayWidget::deviceSurface()
+{
+    QWindow* handle = windowHandle();
+    if (!handle)
+        return nullptr;
+    const QString notExact =
+        QStringLiteral("the compositor scales this window by %1; single pixels are not exact");
+    if (ScreenPlacement::windowsPlaceThemselves()) {
+        // An X11 window through a compositor that scales its output (the
+        // X server of a Wayland session) is resampled like any other.
+        if (m_outputScale > 0 && m_outputScale != 1) {
+            setProperty(ShownPixels::ScaleProperty, m_outputScale);
+            setProperty(ShownPixels::WarningProperty, notExact.arg(m_outputScale));
+        }
+        return nullptr;
+    }
+    if (!m_surfaceTried)
+        attachDeviceSurface();
+    double preferred = m_surface ? m_surface->preferredScale() : 0;
+    // While the compositor places the window it may name the scale of
+    // another output (KWin first says 1); on the display's own output the
+    // backend's scale of that output holds.
+    const QSize ownLogical(
+        int(std::lround(m_deviceGeometry.deviceRect().width() / m_outputScale)),
+        int(std::lround(m_deviceGeometry.deviceRect().height() / m_outputScale)));
+    const bool onOwnOutput = (handle->screen() && !m_outputConnector.isEmpty() &&
+                              handle->screen()->name() == m_outputConnector) ||
+                             (m_outputScale > 0 && surfaceLogicalSize() == ownLogical);
+    if (m_outputScale > 0 && (onOwnOutput || !m_surface || !m_surface->preferredScaleChanged()))
+        preferred = 0;
+    const double qtScale = handle->devicePixelRatio();
+    m_frameScale = preferred > 0 ? preferred : m_outputScale > 0 ? m_outputScale : qtScale;
+    const QSize qtBuffer = surfaceLogicalSize() * qtScale;
+    if (std::abs(m_frameScale - qtScale) < 1e-6) {
+        // Qt's own buffer maps one to one.
+        if (m_surface)
+            m_surface->hide();
+        noteShown(qtBuffer, m_frameScale);
+        setProperty(ShownPixels::WarningProperty, QVariant());
+        return nullptr;
+    }
+    if (!m_surface) {
+        noteShown(qtBuffer, m_frameScale);
+        setProperty(ShownPixels::WarningProperty, notExact.arg(m_frameScale));
+        return nullptr;
+    }
+    setProperty(ShownPixels::WarningProperty, QVariant());
+    checkScaleLater();
+    return m_surface.get();
+}
+
+void DisplayWidget::attachDeviceSurface()
+{
+    m_surfaceTried = true;
+    m_surface = DevicePixelSurface::attach(windowHandle());
+}
+
+// The compositor may tell the surface's scale only after the frame that
+// needed it; a frame made for another scale is made again.
+void DisplayWidget::checkScaleLater()
+{
+    if (m_scaleCheckQueued)
+        return;
+    m_scaleCheckQueued = true;
+    QTimer::singleShot(300, this, [this]() {
+        m_scaleCheckQueued = false;
+        const double preferred = m_surface ? m_surface->preferredScale() : 0;
+        if (preferred > 0 && std::abs(preferred - m_frameScale) > 1e-6)
+            update();
+    });
+}
+
+QSize DisplayWidget::surfaceLogicalSize() const
+{
+    const QWindow* handle = windowHandle();
+    if (!handle)
+        return size();
+#ifdef MODULE_DISPLAY_HAS_WAYLAND
+    // The platform window's size is in the surface's own coordinates, whatever
+    // factor Qt applies on top.
+    if (const QPlatformWindow* platform = handle->handle())
+        return platform->geometry().size();
+#endif
+    return handle->size();
+}
+
+QSize DisplayWidget::surfaceDeviceSize()
+{
+    const QSize logical = surfaceLogicalSize();
+    return QSize(int(std::lround(logical.width() * m_frameScale)),
+                 int(std::lround(logical.height() * m_frameScale)));
+}
+
+void DisplayWidget::noteShown(const QSize& devicePixels, double scale)
+{
+    setProperty(ShownPixels::SizeProperty, devicePixels);
+    setProperty(ShownPixels::ScaleProperty, scale != 1 ? QVariant(scale) : QVariant());
 }
 
 bool DisplayWidget::hasTimeout() const

@@ -127,6 +127,8 @@ protected:
                       QStringList{"--json"} + arguments);
         meanwhile();
         EXPECT_TRUE(process.waitForFinished(60000));
+        // A crash (abort, segfault) is a failure whatever the output.
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
         const QString stderrText = QString::fromLocal8Bit(process.readAllStandardError());
         if (errors)
             *errors = stderrText;
@@ -223,6 +225,60 @@ TEST_F(MutterDesk, ApplyRefuseAndRestore)
     EXPECT_EQ(layout(), before);
 }
 
+// A compositor that stops answering costs each operation at most its 2 s
+// budget, however many calls it makes; the host's automatic choice says so
+// and ends with status 2 instead of finding no displays.
+TEST_F(MutterDesk, AFrozenCompositorEndsEachOperationWithinItsBudget)
+{
+    const qint64 mutter = qEnvironmentVariable("MUTTER_PID").toLongLong();
+    ASSERT_GT(mutter, 0);
+    MonitorInfo info;
+    info.device = "Meta-1";
+    ModeRecord listed;
+    ASSERT_TRUE(DisplayPlatform::backend().enumDisplaySettings("Meta-1", 0, listed));
+    const auto seconds = [](const std::function<void()>& operation) {
+        const auto start = std::chrono::steady_clock::now();
+        operation();
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    // A change announced before the freeze makes the listing ask again.
+    applyLayout(TurnedAndScaledLayout);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+
+    ::kill(pid_t(mutter), SIGSTOP);
+    std::unique_ptr<GnomeBackend> opened;
+    int applied = -1;
+    int32_t restored = 0;
+    QProcess host;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("QT_QPA_PLATFORM");
+    host.setProcessEnvironment(environment);
+    const std::vector<std::pair<std::string, double>> timed = {
+        {"open", seconds([&] { opened = GnomeBackend::open(nullptr); })},
+        {"list", seconds([&] { manager->refresh(); })},
+        {"apply", seconds([&] { applied = DisplayModeWindows(info, listed).apply(); })},
+        {"restore", seconds([&] {
+             restored = DisplayPlatform::backend().changeDisplaySettings("Meta-0", nullptr);
+         })},
+        {"host --list", seconds([&] {
+             host.start(qEnvironmentVariable("MODULE_DISPLAY_BINARY_DIR") +
+                            "/bin/OrvaneDiagnosticsCLI",
+                        {"--list"});
+             host.waitForFinished(20000);
+         })},
+    };
+    ::kill(pid_t(mutter), SIGCONT);
+    for (const auto& [operation, took] : timed)
+        EXPECT_LE(took, 2.5) << operation;
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(manager->componentCount(), 0u);
+    EXPECT_EQ(applied, 2);
+    EXPECT_EQ(restored, DisplayBackend::ChangeFailed);
+    EXPECT_EQ(host.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(host.exitCode(), 2);
+    EXPECT_TRUE(host.readAllStandardError().contains("GNOME's display service"));
+}
+
 // The host lists the same through --platform=gnome and auto.
 TEST_F(MutterDesk, CliListsCurrentResolutions)
 {
@@ -277,7 +333,7 @@ TEST_F(MutterDesk, CliWindowsCoverTheOutputUnderTest)
     const std::tuple<const char*, const char*, const char*> rows[] = {
         {DefaultLayout, "dpy1", "Meta-0: 1920x1080"},
         {DefaultLayout, "dpy2", "Meta-1: 1280x1024"},
-        {TurnedAndScaledLayout, "dpy1", "Meta-0: 1920x1080"},
+        {TurnedAndScaledLayout, "dpy1", "Meta-0: 1920x1080 device pixels at scale 2"},
         {TurnedAndScaledLayout, "dpy2", "Meta-1: 1024x1280"},
     };
     for (const auto& [layout, device, expected] : rows) {
@@ -293,10 +349,59 @@ TEST_F(MutterDesk, CliWindowsCoverTheOutputUnderTest)
         QString last;
         for (auto it = placements; it.hasNext();)
             last = it.next().captured(1);
-        EXPECT_EQ(last.toStdString(), std::string(expected) + " device pixels, full screen")
-            << errors.toStdString();
+        const std::string shown = QString(expected).contains("device pixels")
+                                      ? std::string(expected)
+                                      : std::string(expected) + " device pixels";
+        EXPECT_EQ(last.toStdString(), shown + ", full screen") << errors.toStdString();
         EXPECT_EQ(runs["runs"].toArray().at(0)["resultName"].toString(), "Passed");
     }
+}
+
+// With fractional scales switched on (MUTTER_FRACTIONAL=1
+// scripts/with-mutter.sh), Meta-0 at 1.5: the platform view gives its device
+// size with the scale and logical size, and the test window shows a buffer
+// of 1920x1080 device pixels mapped onto the 1280x720 the compositor gave
+// the window, which lies on Meta-0 (read from the client's protocol trace:
+// the compositor offers no fractional-scale protocol to ask).
+TEST_F(MutterDesk, FractionalScaleShowsDevicePixels)
+{
+    if (qEnvironmentVariable("MUTTER_FRACTIONAL") != "1")
+        GTEST_SKIP() << "fractional scales are off (MUTTER_FRACTIONAL=1 scripts/with-mutter.sh)";
+    applyLayout("[(0,0,1.5,0,true,[('Meta-0','1920x1080@60.000',@a{sv} {})]),"
+                "(1280,0,1.0,0,false,[('Meta-1','1280x1024@60.000',@a{sv} {})])]");
+    const QJsonObject view = cli({"--list"})["devices"].toArray().at(0)["platform"].toObject();
+    EXPECT_EQ(view["size"].toArray(), QJsonArray({1920, 1080}));
+    EXPECT_EQ(view["scale"].toDouble(), 1.5);
+    EXPECT_EQ(view["logicalSize"].toArray(), QJsonArray({1280, 720}));
+
+    qputenv("WAYLAND_DEBUG", "client");
+    QString trace;
+    const QJsonObject runs = cli(
+        {"-Mdisplay", "-Qg", "dpy1", "--verbose", "--answers=continue,yes", "--set",
+         "CSAT.CSAT_TEST_TIMEOUT_DISPLAY_GREEN_PURITY_TEST=3"},
+        &trace, [] {}, QStringLiteral("wayland"));
+    qunsetenv("WAYLAND_DEBUG");
+    EXPECT_EQ(runs["runs"].toArray().at(0)["resultName"].toString(), "Passed");
+    EXPECT_TRUE(trace.contains("test window on screen Meta-0: 1920x1080 device pixels at scale "
+                               "1.5, full screen"));
+    const auto one = [&trace](const QString& pattern) {
+        return QRegularExpression(pattern).match(trace);
+    };
+    // Our surface: a subsurface of the window's, a 1920x1080 XRGB8888 buffer,
+    // shown on the window's 1280x720.
+    const QRegularExpressionMatch sub =
+        one("get_subsurface\\(new id wl_subsurface@\\d+, wl_surface@(\\d+), wl_surface@(\\d+)\\)");
+    ASSERT_TRUE(sub.hasMatch()) << "no subsurface in the trace";
+    EXPECT_TRUE(one("create_buffer\\(new id wl_buffer@\\d+, 0, 1920, 1080, 7680, 1\\)").hasMatch());
+    EXPECT_TRUE(one("wp_viewport@\\d+\\.set_destination\\(1280, 720\\)").hasMatch());
+    EXPECT_TRUE(one("xdg_toplevel@\\d+\\.configure\\(1280, 720,").hasMatch());
+    // The window's surface enters the output at 0,0 whose mode is 1920x1080.
+    const QRegularExpressionMatch entered =
+        one("wl_surface@" + sub.captured(2) + "\\.enter\\(wl_output@(\\d+)\\)");
+    ASSERT_TRUE(entered.hasMatch()) << "the window never entered an output";
+    const QString output = "wl_output@" + entered.captured(1);
+    EXPECT_TRUE(one(output + "\\.geometry\\(0, 0,").hasMatch());
+    EXPECT_TRUE(one(output + "\\.mode\\(3, 1920, 1080,").hasMatch());
 }
 
 // A monitor changed while a pattern is up ends the test on the system event,

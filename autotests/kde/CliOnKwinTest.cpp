@@ -71,6 +71,11 @@ std::string platformViews(const QJsonObject& document)
                            .arg(view["size"][1].toInt())
                            .arg(view["primary"].toBool() ? " primary" : "")
                            .arg(view["refreshHz"].toDouble());
+        if (view.contains("scale"))
+            text += QString(" scale %1 logical %2x%3")
+                        .arg(view["scale"].toDouble())
+                        .arg(view["logicalSize"][0].toInt())
+                        .arg(view["logicalSize"][1].toInt());
         for (const QJsonValue mode : view["modes"].toArray())
             text += QString(" | %1x%2@%3%4%5")
                         .arg(mode["width"].toInt())
@@ -120,8 +125,9 @@ TEST_F(CliOnKwin, ListsKWinsOutputs)
 }
 
 // The hosts' platform view shows KWin's outputs as the backend reports them:
-// a turned and scaled output's rectangle in Qt's coordinates, its modes
-// turned.
+// the size in device pixels, turned with the output like its modes, and
+// where KWin scales, the scale (in its 1/120 steps: 1.2 is not 1.19921875)
+// and the size in the desktop's coordinates.
 TEST_F(CliOnKwin, PlatformViewShowsEachOutput)
 {
     const std::pair<const char*, const char*> rows[] = {
@@ -129,7 +135,10 @@ TEST_F(CliOnKwin, PlatformViewShowsEachOutput)
              "Virtual-1 1920,0 1920x1080 60 | 1920x1080@60 current"},
         {"output.Virtual-1.rotation.left output.Virtual-1.scale.1.5",
          "Virtual-0 0,0 1920x1080 primary 60 | 1920x1080@60 current || "
-         "Virtual-1 1920,0 720x1280 60 | 1080x1920@60 current"},
+         "Virtual-1 1920,0 1080x1920 60 scale 1.5 logical 720x1280 | 1080x1920@60 current"},
+        {"output.Virtual-1.scale.1.2",
+         "Virtual-0 0,0 1920x1080 primary 60 | 1920x1080@60 current || "
+         "Virtual-1 1920,0 1920x1080 60 scale 1.2 logical 1600x900 | 1920x1080@60 current"},
     };
     for (const auto& [change, expected] : rows) {
         SCOPED_TRACE(change);

@@ -4,11 +4,14 @@
 #include "autotests/support/RecordingHost.h"
 #include "display/DisplayModeWindows.h"
 #include "display/platform/DisplayPlatform.h"
+#include "display/platform/kde/KdeBackend.h"
 #include "tests/ResolutionFittingTest.h"
 
 #include <QProcess>
 
+#include <chrono>
 #include <csignal>
+#include <functional>
 
 namespace {
 // Runs last on a compositor of its own, which it stops and then kills.
@@ -44,11 +47,49 @@ TEST_F(KwinLoss, AHungOrKilledCompositorEndsEveryOperationInItsFailure)
     ASSERT_EQ(manager->componentCount(), 2u);
     DisplayInterfaceComponentWindows* first = display(0);
 
-    // Stopped: every question waits for its time-out, then fails.
+    // Stopped: the modes read at the refresh still answer; every change
+    // waits for its time-out, then fails.
     ASSERT_EQ(kill(kwin(), SIGSTOP), 0);
     const std::string hung = operations(first);
+    // Each operation, however many calls it makes, within its 2 s budget;
+    // the host's automatic choice names the silent compositor.
+    const auto seconds = [](const std::function<void()>& operation) {
+        const auto start = std::chrono::steady_clock::now();
+        operation();
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    std::unique_ptr<KdeBackend> opened;
+    int32_t applied = 0;
+    int32_t restored = 0;
+    QProcess listing;
+    QProcessEnvironment withoutQt = QProcessEnvironment::systemEnvironment();
+    withoutQt.remove("QT_QPA_PLATFORM");
+    listing.setProcessEnvironment(withoutQt);
+    const ModeRecord listed{1920, 1080, 32, 60};
+    const std::vector<std::pair<std::string, double>> timed = {
+        {"apply",
+         seconds([&] { applied = DisplayModeWindows(first->monitorInfo(), listed).apply(); })},
+        {"restore", seconds([&] {
+             restored = DisplayPlatform::backend().changeDisplaySettings("Virtual-0", nullptr);
+         })},
+        {"open", seconds([&] { opened = KdeBackend::open(nullptr, nullptr); })},
+        {"host --list", seconds([&] {
+             listing.start(qEnvironmentVariable("MODULE_DISPLAY_BINARY_DIR") +
+                               "/bin/OrvaneDiagnosticsCLI",
+                           {"--list"});
+             listing.waitForFinished(20000);
+         })},
+    };
     ASSERT_EQ(kill(kwin(), SIGCONT), 0);
-    EXPECT_EQ(hung, "currentMode 1, modes 1, restore 1, apply 2, fitting 4");
+    EXPECT_EQ(hung, "currentMode 0, modes 0, restore 1, apply 2, fitting 4");
+    for (const auto& [operation, took] : timed)
+        EXPECT_LE(took, 2.5) << operation;
+    EXPECT_EQ(applied, 2);
+    EXPECT_EQ(restored, DisplayBackend::ChangeFailed);
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(listing.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(listing.exitCode(), 2);
+    EXPECT_TRUE(listing.readAllStandardError().contains("does not answer within"));
 
     // Answering again, it is used again.
     manager->refresh();

@@ -69,6 +69,11 @@ public:
     // null. Returns a ChangeResult.
     virtual int32_t changeDisplaySettings(const std::string& output, const ModeRecord* mode) = 0;
 
+    // Why the last changeDisplaySettings() failed, in the platform's own
+    // words where it gave any ("Logical monitors not adjacent"); empty after
+    // a success or where the backend keeps nothing.
+    virtual std::string lastChangeError() const { return {}; }
+
     // Present monitor devices of the device database. False when the list
     // cannot be obtained.
     virtual bool presentMonitorDevices(std::vector<MonitorDevice>& devices) = 0;
@@ -90,7 +95,15 @@ public:
     }
 
     // Asks the backend to report display changes made by others as
-    // DisplayEvent bits, on any thread; an empty callback stops the reports.
-    // Backends without such notices ignore it.
+    // DisplayEvent bits; an empty callback stops the reports. Backends
+    // without such notices ignore it.
+    //
+    // The callback runs on a thread of the backend's own (GNOME's bus
+    // watcher, KDE's Wayland listener), one call at a time, and never after
+    // setChangeCallback() has returned with another callback: whatever the
+    // old one reaches may be destroyed then. It must only record the bits
+    // (an atomic or, a queued signal) and must not call into the backend or
+    // DisplayPlatform: KDE calls it with its connection locked, so such a
+    // call deadlocks.
     virtual void setChangeCallback(ChangeCallback callback) { (void)callback; }
 };

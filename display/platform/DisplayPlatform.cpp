@@ -1,6 +1,9 @@
 #include "display/platform/DisplayPlatform.h"
 
 #include "display/platform/NullBackend.h"
+#ifdef DISPLAY_PLATFORM_HAS_WIN32
+#include "display/platform/win/Win32Backend.h"
+#endif
 #ifdef DISPLAY_PLATFORM_HAS_X11
 #include "display/platform/x11/XRandrBackend.h"
 #endif
@@ -79,6 +82,8 @@ DisplayBackend& DisplayPlatform::backend()
     auto& backend = installed();
     if (!backend) {
         backend = createDefault();
+        if (!backend)
+            backend = std::make_unique<NullBackend>();
         if (changeCallback())
             backend->setChangeCallback(changeCallback());
     }
@@ -140,8 +145,15 @@ bool DisplayPlatform::describe(const std::string& id, OutputView& view)
     return backend().describeDevice(found.output, found.monitorDevice, view);
 }
 
-std::unique_ptr<DisplayBackend> DisplayPlatform::createDefault(std::string* reason)
+std::unique_ptr<DisplayBackend> DisplayPlatform::createDefault(std::string* reason,
+                                                               std::string* error)
 {
+#ifdef DISPLAY_PLATFORM_HAS_WIN32
+    // Windows has one display service for every session.
+    if (reason)
+        *reason = "win32: the Windows display services";
+    return std::make_unique<Win32Backend>();
+#endif
     // One order for every machine: in a Wayland session the compositor's own
     // display service (GNOME's, then KWin's), outside one the X server, and
     // the kernel's DRM connectors when nothing better answers.
@@ -156,22 +168,36 @@ std::unique_ptr<DisplayBackend> DisplayPlatform::createDefault(std::string* reas
 
     if (wayland) {
         why.push_back(session);
+        const auto silent = [&](const std::string& what) {
+            if (error)
+                *error = what;
+            return nullptr;
+        };
+        (void)silent; // builds without a compositor backend (Windows) use it nowhere
 #ifdef DISPLAY_PLATFORM_HAS_GNOME
-        std::string error;
-        if (auto gnome = GnomeBackend::open(&error)) {
+        std::string gnomeError;
+        bool unanswered = false;
+        if (auto gnome =
+                GnomeBackend::open(&gnomeError, "/sys/class/drm", "/dev/dri", &unanswered)) {
             why.push_back(gnome->description());
             return chosen(std::move(gnome));
         }
-        why.push_back(error);
+        if (unanswered)
+            return silent(gnomeError);
+        why.push_back(gnomeError);
 #else
         why.push_back("this build has no GNOME support");
 #endif
 #ifdef DISPLAY_PLATFORM_HAS_KDE
         std::string kdeError;
-        if (auto kde = KdeBackend::open(nullptr, &kdeError)) {
+        bool kdeUnanswered = false;
+        if (auto kde = KdeBackend::open(nullptr, &kdeError, "/sys/class/drm", "/dev/dri",
+                                        &kdeUnanswered)) {
             why.push_back(kde->description());
             return chosen(std::move(kde));
         }
+        if (kdeUnanswered)
+            return silent(kdeError);
         why.push_back(kdeError);
 #endif
     } else {

@@ -29,8 +29,11 @@ public:
     // Removes the installed backend; the next backend() picks the default.
     static void reset();
 
-    // The backend the machine offers, and why it was chosen.
-    static std::unique_ptr<DisplayBackend> createDefault(std::string* reason = nullptr);
+    // The backend the machine offers, and why it was chosen. Null with
+    // *error set when the session's compositor is there but does not answer:
+    // falling through to another backend would only find nothing.
+    static std::unique_ptr<DisplayBackend> createDefault(std::string* reason = nullptr,
+                                                         std::string* error = nullptr);
 
     // The displays handed out at the last refresh. The component manager
     // starts a new list at each refresh and notes every display it makes, in

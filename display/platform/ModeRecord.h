@@ -13,4 +13,7 @@ struct ModeRecord
     uint32_t frequency = 0;
     uint64_t nativeId = 0; // backend's own mode identifier (RandR mode XID, list index, ...)
     uint32_t flags = 0;    // backend's own flags
+    // The exact rate where the platform knows it (59940 for 59.94 Hz); 0:
+    // frequency alone counts. Tells apart modes whose whole hertz agree.
+    uint32_t refreshMilliHertz = 0;
 };

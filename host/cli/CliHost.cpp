@@ -1,5 +1,6 @@
 #include "host/cli/CliHost.h"
 
+#include "host/cli/ConsoleInterrupt.h"
 #include "host/cli/ProgressLine.h"
 #include "host/cli/TerminalRequestHandler.h"
 #include "host/runtime/BackendSelection.h"
@@ -8,6 +9,7 @@
 #include "host/runtime/ErrorSentence.h"
 #include "host/runtime/JsonReport.h"
 #include "host/runtime/ModuleLoader.h"
+#include "host/runtime/PlatformReset.h"
 #include "host/runtime/PlatformSummary.h"
 #include "host/runtime/QtPlatformChoice.h"
 #include "host/runtime/ScriptedRequestHandler.h"
@@ -15,6 +17,7 @@
 #include "host/runtime/SettingsLoader.h"
 #include "host/runtime/SystemEventMonitor.h"
 #include "host/runtime/TestRunner.h"
+#include "host/runtime/WindowExecutor.h"
 #include "module/ProductVersion.h"
 
 #include <QApplication>
@@ -24,11 +27,13 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <unistd.h>
 
@@ -188,10 +193,11 @@ int CliHost::main(int argc, char** argv)
                      QGuiApplication::platformName().toLocal8Bit().constData(),
                      platformReason.c_str());
 
-    struct sigaction action = {};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
+    // Backend threads and bus objects end while Qt still runs, not in static
+    // destruction.
+    const PlatformReset platformReset;
+
+    ConsoleInterrupt::install(onInterrupt);
 
     CliHost host(options);
     if (!parsed)
@@ -675,7 +681,23 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
     QObject::connect(&runner, &TestRunner::jobProgress, [&](int, int percent, const QString& text) {
         progressLine.update(percent, m_translator.bytes(text.toStdString()));
     });
+    // A window whose single pixels are not exact is said before anyone
+    // judges it: on standard error and in the run's JSON.
+    std::vector<std::vector<std::string>> warnings(jobs.size());
+    std::atomic<int> runningJob{-1};
+    std::mutex warningsMutex;
+    WindowExecutor::setWarningSink([&](const QString& why) {
+        const int index = runningJob.load();
+        if (index < 0)
+            return;
+        const std::string text = jobs[size_t(index)].device + ": " + why.toStdString();
+        progressLine.clear();
+        warn(text);
+        std::lock_guard<std::mutex> lock(warningsMutex);
+        warnings[size_t(index)].push_back(text);
+    });
     QObject::connect(&runner, &TestRunner::jobStarted, [&](int index) {
+        runningJob = index;
         const TestRunner::Job& job = jobs[index];
         if (m_options.verbose) {
             progressLine.clear();
@@ -726,6 +748,10 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
             record.result = result;
             record.progress = progress[index];
             record.messages = messages[index];
+            {
+                std::lock_guard<std::mutex> lock(warningsMutex);
+                record.warnings = warnings[index];
+            }
             finished.push_back(record);
             publishInterruptDocument(runsDocument(withNotRun(finished)));
         }
@@ -748,6 +774,7 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
     runner.start(jobs);
     runner.waitForFinished();
     interruptPoll.stop();
+    WindowExecutor::setWarningSink({});
 
     progressLine.finish();
     if (scripted.unanswered() > 0)
@@ -757,7 +784,10 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
         warn(std::to_string(scripted.leftOver()) + " answer(s) given with --answers were not used");
 
     const size_t ran = runner.records().size();
-    const std::vector<RunRecord> records = withNotRun(runner.records());
+    std::vector<RunRecord> ranRecords = runner.records();
+    for (size_t i = 0; i < ranRecords.size() && i < warnings.size(); ++i)
+        ranRecords[i].warnings = warnings[i];
+    const std::vector<RunRecord> records = withNotRun(std::move(ranRecords));
     interruptDocument.store(nullptr);
     if (m_options.json) {
         writeBytes(runsDocument(records));

@@ -1,15 +1,11 @@
 #include "host/cli/ProgressLine.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
+#include "host/cli/TerminalColumns.h"
 
 namespace {
 int terminalWidth(std::FILE* stream)
 {
-    winsize size = {};
-    if (ioctl(fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
-        return size.ws_col;
-    return 80;
+    return TerminalColumns::of(stream);
 }
 
 // Columns a UTF-8 text takes, counting each character as one.

@@ -1,17 +1,12 @@
 #include "host/cli/TerminalRequestHandler.h"
 
+#include "host/cli/InputChannel.h"
 #include "host/runtime/KeyTranslator.h"
 #include "host/runtime/WindowExecutor.h"
 #include "tests/InputRequest.h"
 
-#include <QEventLoop>
-#include <QSocketNotifier>
-#include <QTimer>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <unistd.h>
 
 namespace {
 std::string lowerTrimmed(const std::string& text)
@@ -54,6 +49,8 @@ std::string wrapped(const std::string& text, size_t width, const std::string& in
 TerminalRequestHandler::TerminalRequestHandler(const KeyTranslator& translator, Options options)
     : m_translator(translator), m_options(std::move(options))
 {}
+
+TerminalRequestHandler::~TerminalRequestHandler() = default;
 
 int TerminalRequestHandler::parseAnswer(const std::string& line, uint32_t answerSet)
 {
@@ -161,28 +158,11 @@ TerminalRequestHandler::Input TerminalRequestHandler::readLine(std::string* line
             return Input::Interrupted;
         // Wait in an event loop, not in read(): screen events and the
         // interrupt poll go on while the user thinks.
-        QEventLoop loop;
-        bool readable = false;
-        QSocketNotifier notifier(m_options.inputFd, QSocketNotifier::Read);
-        QObject::connect(&notifier, &QSocketNotifier::activated, [&]() {
-            readable = true;
-            notifier.setEnabled(false);
-            loop.quit();
-        });
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&]() {
-            if (interrupted(context))
-                loop.quit();
-        });
-        poll.start(50);
-        loop.exec();
-        if (!readable)
+        if (!m_input)
+            m_input = std::make_unique<InputChannel>(m_options.inputFd);
+        if (!m_input->wait([&]() { return interrupted(context); }))
             continue;
-        char chunk[512];
-        const ssize_t count = ::read(m_options.inputFd, chunk, sizeof chunk);
-        if (count > 0)
-            m_buffer.append(chunk, static_cast<size_t>(count));
-        else if (count == 0 || (errno != EINTR && errno != EAGAIN))
+        if (!m_input->read(m_buffer))
             m_ended = true;
     }
 }

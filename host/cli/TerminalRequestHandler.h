@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
+class InputChannel;
 class KeyTranslator;
 
 // Asks a person at a terminal: each question shows the display, the test,
@@ -37,6 +39,7 @@ public:
     };
 
     TerminalRequestHandler(const KeyTranslator& translator, Options options);
+    ~TerminalRequestHandler() override;
 
     // The code that a typed line answers for the request's answer set, or -1
     // when the line is no valid answer.
@@ -58,4 +61,5 @@ private:
     Options m_options;
     std::string m_buffer;
     bool m_ended = false;
+    std::unique_ptr<InputChannel> m_input; // made at the first question
 };

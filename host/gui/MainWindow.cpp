@@ -6,6 +6,7 @@
 #include "host/runtime/PlatformSummary.h"
 #include "host/runtime/SystemEventMonitor.h"
 #include "host/runtime/TestRunner.h"
+#include "host/runtime/WindowExecutor.h"
 #include "module/Test.h"
 
 #include <QAction>
@@ -36,6 +37,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <cstdio>
 
 namespace {
 enum DisplayColumn { DisplayName, Connector, Resolution, Position, Refresh };
@@ -72,6 +75,17 @@ MainWindow::MainWindow(ModuleCatalogue* catalogue, const KeyTranslator* translat
     connect(m_runner.get(), &TestRunner::jobMessage, this, &MainWindow::onJobMessage);
     connect(m_runner.get(), &TestRunner::jobFinished, this, &MainWindow::onJobFinished);
     connect(m_runner.get(), &TestRunner::finished, this, &MainWindow::onRunFinished);
+    // Said before anyone judges the window: in the log and on standard error.
+    WindowExecutor::setWarningSink([this](const QString& why) {
+        const QString text = (m_runningJob >= 0 && m_runningJob < int(m_jobs.size()) &&
+                                      m_jobs[size_t(m_runningJob)].display >= 0
+                                  ? m_displays[size_t(m_jobs[size_t(m_runningJob)].display)].id +
+                                        QStringLiteral(": ")
+                                  : QString()) +
+                             why;
+        log(tr("Warning: %1").arg(text));
+        std::fprintf(stderr, "OrvaneDiagnostics: warning: %s\n", qPrintable(text));
+    });
 
     if (!catalogue->diagnostics().empty())
         m_tests = catalogue->diagnostics().front().tests;
@@ -83,6 +97,7 @@ MainWindow::MainWindow(ModuleCatalogue* catalogue, const KeyTranslator* translat
 MainWindow::~MainWindow()
 {
     saveLayout();
+    WindowExecutor::setWarningSink({});
     if (m_runner->isRunning()) {
         m_runner->requestStop();
         m_runner->waitForFinished();
@@ -759,6 +774,7 @@ void MainWindow::stopRun()
 
 void MainWindow::onJobStarted(int index)
 {
+    m_runningJob = index;
     Job& job = m_jobs[index];
     job.started = QDateTime::currentDateTime();
     job.item->setText(ResultName, tr("Running"));

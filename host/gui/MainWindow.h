@@ -143,6 +143,7 @@ private:
     SettingsMap m_settings;
     std::vector<DeviceRecord> m_devices;
     std::vector<DisplayEntry> m_displays;
+    int m_runningJob = -1; // index into m_jobs
     std::vector<TestEntry> m_tests;
     std::vector<Job> m_jobs;
     SessionReport m_report;

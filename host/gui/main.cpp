@@ -5,6 +5,7 @@
 #include "host/runtime/KeyTranslator.h"
 #include "host/runtime/ModuleCatalogue.h"
 #include "host/runtime/ModuleLoader.h"
+#include "host/runtime/PlatformReset.h"
 #include "host/runtime/QtPlatformChoice.h"
 #include "host/runtime/SettingsAdvice.h"
 #include "host/runtime/SettingsLoader.h"
@@ -129,6 +130,9 @@ int main(int argc, char** argv)
     static int qtArgc = 1;
     QApplication app(qtArgc, argv);
     startingUp = false;
+    // Backend threads and bus objects end while Qt still runs, not in static
+    // destruction.
+    const PlatformReset platformReset;
     QApplication::setApplicationName(QString::fromLatin1(ProgramName));
     // Ties the windows to the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.orvane.Diagnostics"));

@@ -28,7 +28,7 @@ bool BackendSelection::install(const std::string& choice, std::string* descripti
     std::string reason;
     std::string failure;
     if (choice == "auto") {
-        backend = DisplayPlatform::createDefault(&reason);
+        backend = DisplayPlatform::createDefault(&reason, &failure);
         reason = "chosen automatically: " + reason;
     } else if (choice.rfind("sim:", 0) == 0) {
         const std::string path = choice.substr(4);

@@ -114,6 +114,12 @@ std::string JsonReport::runs(const std::vector<RunRecord>& runs)
             out += quoted(run.messages[m]);
         }
         out += run.messages.empty() ? "]" : "\n      ]";
+        if (!run.warnings.empty()) {
+            out += ",\n      \"warnings\": [";
+            for (size_t w = 0; w < run.warnings.size(); ++w)
+                out += (w ? ",\n        " : "\n        ") + quoted(run.warnings[w]);
+            out += "\n      ]";
+        }
         out += "\n    }";
     }
     out += runs.empty() ? "]\n}\n" : "\n  ]\n}\n";

@@ -1,29 +1,15 @@
 #include "host/runtime/ModuleLoader.h"
 
+#include "host/runtime/SharedLibrary.h"
+
 #include <QDir>
 
-#include <dlfcn.h>
-#include <limits.h>
-#include <unistd.h>
-
 namespace {
-std::string executableDirectory()
-{
-    char buffer[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
-    if (length <= 0)
-        return ".";
-    std::string path(buffer, static_cast<size_t>(length));
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash);
-}
-
 template <typename Function>
 bool resolve(void* handle, const char* symbol, const std::string& path, Function& out,
              std::string* error)
 {
-    dlerror();
-    void* address = dlsym(handle, symbol);
+    void* address = SharedLibrary::symbol(handle, symbol);
     if (!address) {
         if (error)
             *error = "the module library " + path + " does not export the symbol " + symbol;
@@ -44,7 +30,12 @@ ModuleLoader::~ModuleLoader()
 
 std::string ModuleLoader::defaultPath()
 {
-    const std::string bin = executableDirectory();
+    const std::string bin = SharedLibrary::executableDirectory();
+#ifdef _WIN32
+    // Windows finds a program's libraries beside it, in the build folder as
+    // in the zip.
+    return bin + "/libmodule_display.dll";
+#endif
     const size_t slash = bin.rfind('/');
     const std::string prefix = slash == std::string::npos ? ".." : bin.substr(0, slash);
     const std::string built = prefix + "/lib/libmodule_display.so";
@@ -53,7 +44,7 @@ std::string ModuleLoader::defaultPath()
     // build folder has it beside the platform library.
     const std::string installed =
         QDir::cleanPath(QString::fromStdString(bin + "/" HOST_INSTALLED_MODULE_PATH)).toStdString();
-    if (access(installed.c_str(), F_OK) == 0 || access(built.c_str(), F_OK) != 0)
+    if (SharedLibrary::exists(installed) || !SharedLibrary::exists(built))
         return installed;
 #endif
     return built;
@@ -66,17 +57,16 @@ bool ModuleLoader::load(const std::string& path, std::string* error)
             *error = "a module library is already loaded from " + m_path;
         return false;
     }
-    if (access(path.c_str(), F_OK) != 0) {
+    if (!SharedLibrary::exists(path)) {
         if (error)
             *error = "the module library " + path + " does not exist";
         return false;
     }
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string reason;
+    void* handle = SharedLibrary::open(path, &reason);
     if (!handle) {
-        const char* reason = dlerror();
         if (error)
-            *error = "the module library " + path +
-                     " cannot be loaded: " + (reason ? reason : "unknown reason");
+            *error = "the module library " + path + " cannot be loaded: " + reason;
         return false;
     }
     decltype(m_getInstance) getInstance = nullptr;
@@ -85,7 +75,7 @@ bool ModuleLoader::load(const std::string& path, std::string* error)
     if (!resolve(handle, "GetModuleInterfaceInstance", path, getInstance, error) ||
         !resolve(handle, "GetProductVersion", path, getVersion, error) ||
         !resolve(handle, "ReleaseModuleInterfaceInstance", path, releaseInstance, error)) {
-        dlclose(handle);
+        SharedLibrary::close(handle);
         return false;
     }
     m_handle = handle;

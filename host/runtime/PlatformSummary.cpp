@@ -12,6 +12,19 @@ std::string boolean(bool value)
 {
     return value ? "true" : "false";
 }
+
+// 1.5, 1.25, 1.167: what display settings show, no trailing zeros.
+std::string scaleText(double scale)
+{
+    char text[32];
+    std::snprintf(text, sizeof(text), "%.4g", scale);
+    return text;
+}
+
+bool scaled(const OutputView& view)
+{
+    return view.scale != 1.0 && view.scale > 0;
+}
 } // namespace
 
 PlatformSummary::PlatformSummary(const DeviceRecord& device) : m_view(device.platform)
@@ -89,6 +102,11 @@ std::vector<std::string> PlatformSummary::textLines(bool withModes) const
         lines.push_back("Connector: " + view.connector);
     lines.push_back("Position: " + std::to_string(view.x) + "," + std::to_string(view.y));
     lines.push_back("Size: " + std::to_string(view.width) + "x" + std::to_string(view.height));
+    if (scaled(view)) {
+        lines.push_back("Scale: " + scaleText(view.scale));
+        lines.push_back("Logical size: " + std::to_string(view.logicalWidth) + "x" +
+                        std::to_string(view.logicalHeight));
+    }
     if (view.primary)
         lines.push_back("Primary: yes");
     if (view.refreshHz)
@@ -126,6 +144,11 @@ std::string PlatformSummary::json(const std::string& indent) const
                      "]");
     fields.push_back("\"size\": [" + std::to_string(view.width) + ", " +
                      std::to_string(view.height) + "]");
+    if (scaled(view)) {
+        fields.push_back("\"scale\": " + scaleText(view.scale));
+        fields.push_back("\"logicalSize\": [" + std::to_string(view.logicalWidth) + ", " +
+                         std::to_string(view.logicalHeight) + "]");
+    }
     fields.push_back("\"primary\": " + boolean(view.primary));
     if (view.refreshHz)
         fields.push_back("\"refreshHz\": " + hertz(*view.refreshHz));

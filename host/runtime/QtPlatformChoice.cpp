@@ -3,11 +3,21 @@
 #include <QtGlobal>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <thread>
 #include <unistd.h>
 
 std::string QtPlatformChoice::choose(bool offscreenFallback)
 {
+#ifdef Q_OS_WIN
+    // Windows has one desktop; DISPLAY and the like mean nothing there (Wine
+    // passes its Unix environment on).
+    (void)offscreenFallback;
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        return "the Windows desktop";
+#endif
     if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         return "as QT_QPA_PLATFORM=" + qEnvironmentVariable("QT_QPA_PLATFORM").toStdString() +
                " asks";
@@ -40,7 +50,8 @@ std::string QtPlatformChoice::choose(bool offscreenFallback)
 bool QtPlatformChoice::isConnectionLoss(const QString& message)
 {
     // Qt's Wayland and X11 platforms say so just before they end the process.
-    return message.startsWith(QLatin1String("The Wayland connection broke")) ||
+    // "The Wayland connection broke" and "...experienced a fatal error".
+    return message.startsWith(QLatin1String("The Wayland connection")) ||
            message.contains(QLatin1String("Wayland compositor die")) ||
            message.startsWith(QLatin1String("The X11 connection broke"));
 }
@@ -59,6 +70,7 @@ void QtPlatformChoice::endForConnectionLoss(const char* program, int status)
         std::fprintf(stderr, "%s: %s.\n", program, connectionLossSentence());
         _exit(status);
     }
+    // Another thread is ending the process.
     for (;;)
-        pause();
+        std::this_thread::sleep_for(std::chrono::hours(1));
 }

@@ -32,4 +32,7 @@ struct RunRecord
     uint32_t result = 0;
     std::vector<Progress> progress;
     std::vector<std::string> messages;
+    // What the host said about the run before anyone judged it ("dpy2: the
+    // compositor scales this window by 1.5; single pixels are not exact").
+    std::vector<std::string> warnings;
 };

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 
 class AbstractWidgetWrapper;
 class QWidget;
@@ -21,4 +22,11 @@ public:
     static int run(AbstractWidgetWrapper* wrapper, QWidget* parent, int limitMs,
                    const std::atomic<bool>* stop, WindowEventFilter* filter = nullptr,
                    const QString& title = QString());
+
+    // Receives, on the user-interface thread and once per window, why a
+    // window's single pixels are not exact ("the compositor scales this
+    // window by 1.5; single pixels are not exact"), so that the host can say
+    // so before anyone judges the pattern. An empty sink drops them.
+    using WarningSink = std::function<void(const QString& warning)>;
+    static void setWarningSink(WarningSink sink);
 };

@@ -3,6 +3,8 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 
+#include <algorithm>
+
 const QString DisplayConfigClient::Service = QStringLiteral("org.gnome.Mutter.DisplayConfig");
 const QString DisplayConfigClient::Path = QStringLiteral("/org/gnome/Mutter/DisplayConfig");
 const QString DisplayConfigClient::Interface = QStringLiteral("org.gnome.Mutter.DisplayConfig");
@@ -35,7 +37,10 @@ std::string describe(const QDBusMessage& reply)
 }
 } // namespace
 
-DisplayConfigClient::DisplayConfigClient() : m_connection(QDBusConnection::sessionBus())
+DisplayConfigClient::DisplayConfigClient(const QString& privateName)
+    : m_connection(privateName.isEmpty()
+                       ? QDBusConnection::sessionBus()
+                       : QDBusConnection::connectToBus(QDBusConnection::SessionBus, privateName))
 {
     registerTypes();
 }
@@ -49,14 +54,20 @@ bool DisplayConfigClient::isConnected(std::string* error) const
     return false;
 }
 
-bool DisplayConfigClient::currentState(DisplayConfigState& state, std::string* error) const
+bool DisplayConfigClient::currentState(DisplayConfigState& state, std::string* error, int timeoutMs,
+                                       bool* noAnswer) const
 {
+    if (noAnswer)
+        *noAnswer = false;
     if (!isConnected(error))
         return false;
     const QDBusMessage call =
         QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("GetCurrentState"));
-    const QDBusMessage reply = m_connection.call(call, QDBus::Block, TimeoutMs);
+    const QDBusMessage reply = m_connection.call(call, QDBus::Block, std::max(1, timeoutMs));
     if (reply.type() != QDBusMessage::ReplyMessage) {
+        if (noAnswer)
+            *noAnswer = reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.NoReply") ||
+                        reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.Timeout");
         if (error)
             *error = "GetCurrentState failed: " + describe(reply);
         return false;
@@ -79,7 +90,8 @@ bool DisplayConfigClient::currentState(DisplayConfigState& state, std::string* e
 
 bool DisplayConfigClient::applyMonitorsConfig(
     uint32_t serial, Method method,
-    const QList<DisplayConfigLogicalMonitorAssignment>& logicalMonitors, std::string* error) const
+    const QList<DisplayConfigLogicalMonitorAssignment>& logicalMonitors, std::string* error,
+    int timeoutMs) const
 {
     if (!isConnected(error))
         return false;
@@ -87,7 +99,7 @@ bool DisplayConfigClient::applyMonitorsConfig(
                                                        QStringLiteral("ApplyMonitorsConfig"));
     call << serial << uint32_t(method) << QVariant::fromValue(logicalMonitors)
          << QVariant::fromValue(QVariantMap());
-    const QDBusMessage reply = m_connection.call(call, QDBus::Block, TimeoutMs);
+    const QDBusMessage reply = m_connection.call(call, QDBus::Block, std::max(1, timeoutMs));
     if (reply.type() != QDBusMessage::ReplyMessage) {
         if (error)
             *error = "ApplyMonitorsConfig failed: " + describe(reply);

@@ -9,8 +9,8 @@
 #include <string>
 
 // The calls of the compositor's display configuration service on the
-// session bus. Every call gives up after TimeoutMs, so a service that hangs
-// or vanishes costs at most that long.
+// session bus. Every call gives up after its time-out (TimeoutMs unless
+// told), so a service that hangs or vanishes costs at most that long.
 class DisplayConfigClient
 {
 public:
@@ -21,15 +21,21 @@ public:
     static const QString Path;
     static const QString Interface;
 
-    DisplayConfigClient();
+    // The shared session bus connection, or with privateName a connection
+    // of its own, which delivers signals even while the main thread runs no
+    // event loop (the shared one waits for it).
+    explicit DisplayConfigClient(const QString& privateName = {});
 
     // False with *error set when there is no session bus.
     bool isConnected(std::string* error) const;
 
-    bool currentState(DisplayConfigState& state, std::string* error) const;
+    // *noAnswer (when given) tells a service that is there but silent from
+    // one that is not there or refused.
+    bool currentState(DisplayConfigState& state, std::string* error, int timeoutMs = TimeoutMs,
+                      bool* noAnswer = nullptr) const;
     bool applyMonitorsConfig(uint32_t serial, Method method,
                              const QList<DisplayConfigLogicalMonitorAssignment>& logicalMonitors,
-                             std::string* error) const;
+                             std::string* error, int timeoutMs = TimeoutMs) const;
 
     QDBusConnection connection() const { return m_connection; }
 

@@ -1,135 +1,83 @@
 #include "display/platform/gnome/DisplayConfigLayout.h"
 
-#include <QStringList>
-
 #include <algorithm>
 #include <cmath>
 
 namespace {
-ModeRecord recordOf(const DisplayConfigMode& mode, bool sideways, uint64_t index)
+OutputSnapshot::Mode modeOf(const DisplayConfigMode& mode, bool sideways)
 {
-    ModeRecord record;
-    record.width = uint32_t(std::max(0, sideways ? mode.height : mode.width));
-    record.height = uint32_t(std::max(0, sideways ? mode.width : mode.height));
-    record.bitsPerPixel = DisplayConfigLayout::BitsPerPixel;
-    // Whole hertz, as the other backends round: 59.94 is 60.
-    record.frequency = uint32_t(std::max(0L, std::lround(mode.refreshRate)));
-    record.nativeId = index;
-    return record;
+    OutputSnapshot::Mode row;
+    // The service may say anything: a negative size is no size.
+    row.width = uint32_t(std::max(0, sideways ? mode.height : mode.width));
+    row.height = uint32_t(std::max(0, sideways ? mode.width : mode.height));
+    row.bitsPerPixel = DisplayConfigLayout::BitsPerPixel;
+    if (std::isfinite(mode.refreshRate) && mode.refreshRate > 0 && mode.refreshRate < 4e6)
+        row.refreshMilliHertz = uint32_t(std::lround(mode.refreshRate * 1000.0));
+    row.preferred = mode.isPreferred();
+    row.key = mode.id.toStdString();
+    return row;
 }
 
-OutputMode shownOf(const DisplayConfigMode& mode, const ModeRecord& record, bool current)
+// Whole pixels of size at the region's scale, within what a rectangle holds.
+int64_t scaled(uint32_t size, double scale)
 {
-    OutputMode shown;
-    shown.width = record.width;
-    shown.height = record.height;
-    if (mode.refreshRate > 0)
-        shown.refreshHz = OutputView::roundedHz(mode.refreshRate);
-    shown.current = current;
-    shown.preferred = mode.isPreferred();
-    return shown;
+    const double pixels = scale > 0 && std::isfinite(scale) ? size / scale : double(size);
+    return std::llround(std::min(pixels, 2147483647.0));
 }
 } // namespace
 
-DisplayConfigLayout::DisplayConfigLayout(const DisplayConfigState& state)
+std::vector<OutputSnapshot::Output> DisplayConfigLayout::outputsOf(const DisplayConfigState& state)
 {
-    for (const DisplayConfigMonitor& source : state.monitors) {
-        Monitor monitor;
-        monitor.connector = source.monitorId.connector.toStdString();
-        monitor.identity = QStringList({source.monitorId.connector, source.monitorId.vendor,
-                                        source.monitorId.product, source.monitorId.serial})
-                               .join(QChar('/'))
-                               .toStdString();
-        monitor.region = state.logicalMonitorOf(source.monitorId.connector);
-        const bool sideways =
-            monitor.region >= 0 && state.logicalMonitors[monitor.region].isSideways();
-        for (int i = 0; i < source.modes.size(); ++i) {
-            monitor.modes.push_back(recordOf(source.modes[i], sideways, uint64_t(i)));
-            const bool current = source.modes[i].isCurrent() && monitor.region >= 0;
-            if (current)
-                monitor.current = monitor.modes.back();
-            monitor.viewModes.push_back(shownOf(source.modes[i], monitor.modes.back(), current));
+    std::vector<OutputSnapshot::Output> outputs;
+    std::vector<std::string> shownIn(size_t(state.logicalMonitors.size()));
+    for (const DisplayConfigMonitor& monitor : state.monitors) {
+        const QString& connector = monitor.monitorId.connector;
+        OutputSnapshot::Output output;
+        output.adapter.deviceName = connector.toStdString();
+        output.adapter.deviceString = "GNOME monitor " + output.adapter.deviceName;
+        output.adapter.deviceId = "GNOME\\" + output.adapter.deviceName;
+        output.connector = output.adapter.deviceName;
+        const int region = state.logicalMonitorOf(connector);
+        const DisplayConfigLogicalMonitor* logical =
+            region >= 0 ? &state.logicalMonitors[region] : nullptr;
+        for (int i = 0; i < monitor.modes.size(); ++i) {
+            output.modes.push_back(modeOf(monitor.modes[i], logical && logical->isSideways()));
+            if (logical && monitor.modes[i].isCurrent())
+                output.current = size_t(i);
         }
-        m_monitors.push_back(std::move(monitor));
+        if (logical) {
+            std::string& first = shownIn[size_t(region)];
+            if (first.empty())
+                first = output.adapter.deviceName;
+            output.shownIn = first;
+            output.primary = logical->primary;
+            output.scale = logical->scale;
+            if (logical->primary)
+                output.adapter.stateFlags |= DisplayDevice::PrimaryDevice;
+        }
+        outputs.push_back(std::move(output));
     }
-    for (const Monitor& monitor : m_monitors)
-        if (monitor.region >= 0 &&
-            std::find(m_regions.begin(), m_regions.end(), monitor.region) == m_regions.end())
-            m_regions.push_back(monitor.region);
 
-    for (int region = 0; region < state.logicalMonitors.size(); ++region) {
+    // Each region's rectangle, on the output that shows it.
+    const bool logicalLayout = state.isLogicalLayout();
+    for (OutputSnapshot::Output& output : outputs) {
+        if (output.shownIn != output.adapter.deviceName)
+            continue;
+        const int region = state.logicalMonitorOf(QString::fromStdString(output.shownIn));
         const DisplayConfigLogicalMonitor& logical = state.logicalMonitors[region];
-        double width = 0;
-        double height = 0;
-        for (const Monitor& monitor : m_monitors) {
-            if (monitor.region == region && monitor.current) {
-                width = monitor.current->width;
-                height = monitor.current->height;
+        uint32_t width = 0;
+        uint32_t height = 0;
+        for (const OutputSnapshot::Output& member : outputs) {
+            if (member.shownIn == output.shownIn && member.current) {
+                width = member.modes[*member.current].width;
+                height = member.modes[*member.current].height;
                 break;
             }
         }
-        // In the logical layout a region is measured in scaled pixels.
-        if (state.isLogicalLayout() && logical.scale > 0) {
-            width /= logical.scale;
-            height /= logical.scale;
-        }
-        m_rects.push_back({logical.x, logical.y, logical.x + int32_t(std::lround(width)),
-                           logical.y + int32_t(std::lround(height))});
-        m_primary.push_back(logical.primary);
+        const double scale = logicalLayout ? logical.scale : 1.0;
+        output.rect = {logical.x, logical.y,
+                       OutputSnapshot::clampedSum(logical.x, scaled(width, scale)),
+                       OutputSnapshot::clampedSum(logical.y, scaled(height, scale))};
     }
-}
-
-const DisplayConfigLayout::Monitor* DisplayConfigLayout::find(const std::string& connector) const
-{
-    for (const Monitor& monitor : m_monitors)
-        if (monitor.connector == connector)
-            return &monitor;
-    return nullptr;
-}
-
-Rect DisplayConfigLayout::rectOf(int region) const
-{
-    return region >= 0 && size_t(region) < m_rects.size() ? m_rects[size_t(region)] : Rect();
-}
-
-std::string DisplayConfigLayout::nameOf(int region) const
-{
-    for (const Monitor& monitor : m_monitors)
-        if (monitor.region == region)
-            return monitor.connector;
-    return {};
-}
-
-bool DisplayConfigLayout::isPrimary(int region) const
-{
-    return region >= 0 && size_t(region) < m_primary.size() && m_primary[size_t(region)];
-}
-
-OutputView DisplayConfigLayout::viewOf(const Monitor& monitor) const
-{
-    OutputView view;
-    view.connector = monitor.connector;
-    const Rect rect = rectOf(monitor.region);
-    view.x = rect.left;
-    view.y = rect.top;
-    view.width = uint32_t(std::max(0, rect.right - rect.left));
-    view.height = uint32_t(std::max(0, rect.bottom - rect.top));
-    view.primary = isPrimary(monitor.region);
-    view.modes = monitor.viewModes;
-    for (const OutputMode& mode : view.modes)
-        if (mode.current)
-            view.refreshHz = mode.refreshHz;
-    return view;
-}
-
-std::vector<const DisplayConfigLayout::Monitor*>
-DisplayConfigLayout::attachedTo(const Monitor& adapter) const
-{
-    if (adapter.region < 0)
-        return {&adapter};
-    std::vector<const Monitor*> attached;
-    for (const Monitor& monitor : m_monitors)
-        if (monitor.region == adapter.region)
-            attached.push_back(&monitor);
-    return attached;
+    return outputs;
 }

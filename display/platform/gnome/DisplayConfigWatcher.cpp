@@ -2,7 +2,16 @@
 
 #include <QDBusServiceWatcher>
 
-DisplayConfigWatcher::DisplayConfigWatcher(std::atomic<bool>* stale) : m_stale(stale) {}
+namespace {
+QString privateConnectionName(const void* watcher)
+{
+    return QStringLiteral("display-config-watcher-%1").arg(quintptr(watcher), 0, 16);
+}
+} // namespace
+
+DisplayConfigWatcher::DisplayConfigWatcher(std::atomic<bool>* stale)
+    : m_client(privateConnectionName(this)), m_stale(stale)
+{}
 
 bool DisplayConfigWatcher::start()
 {
@@ -15,12 +24,35 @@ bool DisplayConfigWatcher::start()
         QStringLiteral("MonitorsChanged"), this, SLOT(monitorsChanged()));
 }
 
+void DisplayConfigWatcher::stop()
+{
+    m_client.connection().disconnect(
+        DisplayConfigClient::Service, DisplayConfigClient::Path, DisplayConfigClient::Interface,
+        QStringLiteral("MonitorsChanged"), this, SLOT(monitorsChanged()));
+    qDeleteAll(findChildren<QDBusServiceWatcher*>());
+    QDBusConnection::disconnectFromBus(m_client.connection().name());
+}
+
 void DisplayConfigWatcher::setChangeCallback(DisplayBackend::ChangeCallback callback,
                                              const DisplayConfigState& current)
 {
+    std::lock_guard<std::mutex> calling(m_calling);
     std::lock_guard<std::mutex> lock(m_mutex);
     m_callback = std::move(callback);
     m_layout = layoutOf(current);
+}
+
+void DisplayConfigWatcher::report(uint32_t changes)
+{
+    std::lock_guard<std::mutex> calling(m_calling);
+    // Read again under m_calling: a callback removed meanwhile is not called.
+    DisplayBackend::ChangeCallback callback;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        callback = m_callback;
+    }
+    if (callback && changes)
+        callback(changes);
 }
 
 QMap<QString, QString> DisplayConfigWatcher::layoutOf(const DisplayConfigState& state)
@@ -57,26 +89,35 @@ uint32_t DisplayConfigWatcher::changesBetween(const QMap<QString, QString>& befo
     return changes;
 }
 
-void DisplayConfigWatcher::serviceOwnerChanged()
+void DisplayConfigWatcher::serviceOwnerChanged(const QString&, const QString&,
+                                               const QString& newOwner)
 {
     m_stale->store(true);
+    if (!newOwner.isEmpty())
+        return;
+    // The compositor is gone, and with it every monitor it showed.
+    uint32_t changes = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        changes = changesBetween(m_layout, {});
+        m_layout.clear();
+    }
+    report(changes);
 }
 
 void DisplayConfigWatcher::monitorsChanged()
 {
     m_stale->store(true);
-    DisplayBackend::ChangeCallback callback;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        callback = m_callback;
+        if (!m_callback)
+            return;
     }
-    if (!callback)
-        return;
     DisplayConfigState state;
     // Without an answer nothing can be compared, and the change is not lost
     // on a running test: something moved.
     if (!m_client.currentState(state, nullptr)) {
-        callback(DisplayBackend::DisplayReconfigured);
+        report(DisplayBackend::DisplayReconfigured);
         return;
     }
     QMap<QString, QString> layout = layoutOf(state);
@@ -86,6 +127,5 @@ void DisplayConfigWatcher::monitorsChanged()
         changes = changesBetween(m_layout, layout);
         m_layout = std::move(layout);
     }
-    if (changes)
-        callback(changes);
+    report(changes);
 }

@@ -22,7 +22,9 @@ class DisplayConfigWatcher : public QObject
 public:
     explicit DisplayConfigWatcher(std::atomic<bool>* stale);
 
-    // Thread-safe. layout: the state the backend holds now, to compare with.
+    // Thread-safe; returns only after a call of the previous callback in
+    // progress has ended, so whatever it reaches may go afterwards. current:
+    // the state the backend holds now, to compare with.
     void setChangeCallback(DisplayBackend::ChangeCallback callback,
                            const DisplayConfigState& current);
 
@@ -37,15 +39,23 @@ public slots:
     // Subscribes to the signals; called on the watcher's thread. False when
     // the bus refused, and then nothing marks the state stale.
     bool start();
+    // Unsubscribes and closes the watcher's own bus connection, on its
+    // thread, before it is destroyed.
+    void stop();
 
 private slots:
     void monitorsChanged();
-    void serviceOwnerChanged();
+    void serviceOwnerChanged(const QString& service, const QString& oldOwner,
+                             const QString& newOwner);
 
 private:
+    // Hands changes to the callback, if one is set, with m_calling held.
+    void report(uint32_t changes);
+
     DisplayConfigClient m_client;
     std::atomic<bool>* m_stale;
-    std::mutex m_mutex; // guards the callback and the layout
+    std::mutex m_calling; // held while the callback is set or called
+    std::mutex m_mutex;   // guards the callback and the layout
     DisplayBackend::ChangeCallback m_callback;
     QMap<QString, QString> m_layout;
 };

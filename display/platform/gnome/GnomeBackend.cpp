@@ -1,69 +1,38 @@
 #include "display/platform/gnome/GnomeBackend.h"
 
-#include "display/platform/MonitorIdentity.h"
+#include "display/platform/gnome/DisplayConfigAssignments.h"
 #include "display/platform/gnome/DisplayConfigWatcher.h"
 #include "display/platform/sysfs/SysfsReader.h"
 
+#include <QDebug>
+
 #include <algorithm>
 
-namespace {
-using Monitor = DisplayConfigLayout::Monitor;
-
-bool sameFigures(const ModeRecord& listed, const ModeRecord& wanted)
-{
-    return listed.width == wanted.width && listed.height == wanted.height &&
-           (wanted.frequency == 0 || listed.frequency == wanted.frequency);
-}
-
-// The monitor's mode with the record's own identifier and figures, else one
-// with the same figures; -1 when it lists none.
-int listedIndex(const Monitor& monitor, const ModeRecord& mode)
-{
-    if (mode.bitsPerPixel != 0 && mode.bitsPerPixel != DisplayConfigLayout::BitsPerPixel)
-        return -1;
-    for (size_t i = 0; i < monitor.modes.size(); ++i)
-        if (monitor.modes[i].nativeId == mode.nativeId && sameFigures(monitor.modes[i], mode))
-            return int(i);
-    for (size_t i = 0; i < monitor.modes.size(); ++i)
-        if (sameFigures(monitor.modes[i], mode))
-            return int(i);
-    return -1;
-}
-
-bool sameRegion(const DisplayConfigLogicalMonitorAssignment& a,
-                const DisplayConfigLogicalMonitorAssignment& b)
-{
-    if (a.x != b.x || a.y != b.y || a.scale != b.scale || a.transform != b.transform ||
-        a.primary != b.primary || a.monitors.size() != b.monitors.size())
-        return false;
-    for (int i = 0; i < a.monitors.size(); ++i)
-        if (a.monitors[i].connector != b.monitors[i].connector ||
-            a.monitors[i].modeId != b.monitors[i].modeId)
-            return false;
-    return true;
-}
-} // namespace
-
 std::unique_ptr<GnomeBackend> GnomeBackend::open(std::string* error, std::string sysfsRoot,
-                                                 std::string deviceRoot)
+                                                 std::string deviceRoot, bool* unanswered)
 {
+    const OperationDeadline deadline;
     std::unique_ptr<GnomeBackend> backend(
         new GnomeBackend(std::move(sysfsRoot), std::move(deviceRoot)));
-    std::string failure;
-    backend->m_stale.store(false);
-    if (!backend->m_client.currentState(backend->m_state, &failure)) {
+    backend->m_stale.store(true);
+    backend->refresh(deadline);
+    if (unanswered)
+        *unanswered = backend->m_noAnswer;
+    if (!backend->m_valid) {
         if (error)
-            *error = "GNOME's display service does not answer (" + failure + ")";
+            *error = backend->m_noAnswer
+                         ? "GNOME's display service on the session bus does not answer within " +
+                               std::to_string(OperationDeadline::DefaultMs / 1000) +
+                               " s (is the compositor frozen?)"
+                         : "GNOME's display service does not answer (" + backend->m_error + ")";
         return nullptr;
     }
     backend->m_firstSeen = backend->m_state;
-    backend->m_layout = DisplayConfigLayout(backend->m_state);
-    backend->m_valid = true;
     return backend;
 }
 
 GnomeBackend::GnomeBackend(std::string sysfsRoot, std::string deviceRoot)
-    : m_sysfsRoot(std::move(sysfsRoot)), m_deviceRoot(std::move(deviceRoot))
+    : SnapshotBackend(std::move(sysfsRoot), std::move(deviceRoot))
 {
     if (!m_client.isConnected(nullptr))
         return;
@@ -78,15 +47,17 @@ GnomeBackend::GnomeBackend(std::string sysfsRoot, std::string deviceRoot)
 
 GnomeBackend::~GnomeBackend()
 {
+    if (m_watcher && m_thread.isRunning())
+        QMetaObject::invokeMethod(m_watcher, "stop", Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
     delete m_watcher;
 }
 
-std::string GnomeBackend::description() const
+std::string GnomeBackend::description()
 {
     return "GNOME display service on the session bus, " +
-           std::to_string(m_layout.monitors().size()) + " monitor(s), " +
+           std::to_string(snapshot()->outputs().size()) + " monitor(s), " +
            (m_state.isLogicalLayout() ? "logical" : "physical") + " layout";
 }
 
@@ -96,266 +67,143 @@ void GnomeBackend::setChangeCallback(ChangeCallback callback)
         m_watcher->setChangeCallback(std::move(callback), m_state);
 }
 
-bool GnomeBackend::update(bool force)
+bool GnomeBackend::readNow(const OperationDeadline& deadline)
 {
-    if (!force && m_valid && m_listening && !m_stale.load())
-        return true;
     // Cleared before asking: a change announced meanwhile asks again next time.
     m_stale.store(false);
     DisplayConfigState state;
-    m_valid = m_client.currentState(state, nullptr);
-    if (!m_valid)
+    m_error.clear();
+    m_valid = !deadline.expired() &&
+              m_client.currentState(state, &m_error, deadline.remainingMs(), &m_noAnswer);
+    if (deadline.expired() && m_error.empty())
+        m_error = "no time left to ask";
+    if (!m_valid) {
         m_stale.store(true);
-    m_state = m_valid ? std::move(state) : DisplayConfigState();
-    m_layout = DisplayConfigLayout(m_state);
-    return m_valid;
+        return false;
+    }
+    m_state = std::move(state);
+    return true;
 }
 
-const std::vector<uint8_t>& GnomeBackend::edidOf(const Monitor& monitor)
+SnapshotBackend::Reading GnomeBackend::readOutputs(std::vector<OutputSnapshot::Output>& outputs,
+                                                   const OperationDeadline& deadline)
 {
-    auto it = m_edids.find(monitor.identity);
+    if (m_valid && m_listening && !m_stale.load())
+        return Reading::Unchanged;
+    if (!readNow(deadline))
+        return Reading::Failed;
+    outputs = DisplayConfigLayout::outputsOf(m_state);
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        const Edid& edid = edidOf(m_state.monitors[int(i)]);
+        outputs[i].edid = edid.bytes;
+        outputs[i].card = edid.card;
+    }
+    return Reading::Read;
+}
+
+const GnomeBackend::Edid& GnomeBackend::edidOf(const DisplayConfigMonitor& monitor)
+{
+    const DisplayConfigMonitorSpec& id = monitor.monitorId;
+    const QString identity =
+        QStringList({id.connector, id.vendor, id.product, id.serial}).join(QChar('/'));
+    auto it = m_edids.find(identity);
     if (it == m_edids.end()) {
-        std::vector<uint8_t> edid;
-        if (auto connector = SysfsReader::connectorNamed(m_sysfsRoot, monitor.connector))
-            edid = std::move(connector->edid);
+        Edid edid;
+        if (auto connector =
+                SysfsReader::connectorShowing(sysfsRoot(), id.connector.toStdString(),
+                                              id.vendor.toStdString(), id.serial.toStdString())) {
+            edid.bytes = std::move(connector->edid);
+            edid.card = connector->card;
+        }
         // Shorter than a base block is no EDID at all.
-        if (edid.size() < 128)
-            edid.clear();
-        it = m_edids.emplace(monitor.identity, std::move(edid)).first;
+        if (edid.bytes.size() < 128)
+            edid.bytes.clear();
+        it = m_edids.emplace(identity, std::move(edid)).first;
     }
     return it->second;
 }
 
-bool GnomeBackend::enumDisplayMonitors(const MonitorCallback& callback)
-{
-    if (!update())
-        return false;
-    // The callback asks further questions, which may read the state again.
-    const std::vector<int> regions = m_layout.regions();
-    for (int region : regions)
-        if (!callback(MonitorHandle(region + 1)))
-            break;
-    return true;
-}
-
-bool GnomeBackend::getMonitorInfo(MonitorHandle monitor, MonitorInfo& info)
-{
-    if (!m_valid && !update())
-        return false;
-    const int region = int(monitor) - 1;
-    if (monitor == 0 || std::find(m_layout.regions().begin(), m_layout.regions().end(), region) ==
-                            m_layout.regions().end())
-        return false;
-    info.rcMonitor = m_layout.rectOf(region);
-    info.rcWork = info.rcMonitor;
-    info.flags = m_layout.isPrimary(region) ? MonitorInfo::PrimaryMonitor : 0;
-    info.device = m_layout.nameOf(region);
-    return true;
-}
-
-bool GnomeBackend::enumDisplayDevices(const char* adapter, uint32_t index, DisplayDevice& device)
-{
-    if ((index == 0 || !m_valid) && !update())
-        return false;
-    const std::vector<Monitor>& monitors = m_layout.monitors();
-    if (!adapter) {
-        if (index >= monitors.size())
-            return false;
-        const Monitor& monitor = monitors[index];
-        device = {};
-        device.deviceName = monitor.connector;
-        device.deviceString = "GNOME monitor " + monitor.connector;
-        device.stateFlags = (monitor.region >= 0 ? DisplayDevice::AttachedToDesktop : 0) |
-                            (m_layout.isPrimary(monitor.region) ? DisplayDevice::PrimaryDevice : 0);
-        device.deviceId = "GNOME\\" + monitor.connector;
-        return true;
-    }
-    const Monitor* owner = m_layout.find(adapter);
-    if (!owner)
-        return false;
-    const std::vector<const Monitor*> attached = m_layout.attachedTo(*owner);
-    if (index >= attached.size())
-        return false;
-    const Monitor& monitor = *attached[index];
-    device = {};
-    device.deviceName = std::string(adapter) + "\\Monitor" + std::to_string(index);
-    device.deviceString = "Monitor on " + monitor.connector;
-    device.stateFlags = monitor.region >= 0 ? DisplayDevice::Active : 0;
-    device.deviceId = MonitorIdentity::deviceId(MonitorIdentity::modelCode(edidOf(monitor)),
-                                                unsigned(&monitor - monitors.data()));
-    return true;
-}
-
-bool GnomeBackend::enumDisplaySettings(const std::string& output, int32_t modeIndex,
-                                       ModeRecord& mode)
-{
-    if ((modeIndex <= 0 || !m_valid) && !update())
-        return false;
-    const Monitor* monitor = m_layout.find(output);
-    if (!monitor)
-        return false;
-    if (modeIndex == CurrentSettings) {
-        if (!monitor->current)
-            return false;
-        mode = *monitor->current;
-        return true;
-    }
-    if (modeIndex < 0 || size_t(modeIndex) >= monitor->modes.size())
-        return false;
-    mode = monitor->modes[size_t(modeIndex)];
-    return true;
-}
-
-bool GnomeBackend::describeDevice(const std::string& output, const std::string& monitorDevice,
-                                  OutputView& view)
-{
-    if (!update())
-        return false;
-    const Monitor* owner = m_layout.find(output);
-    const std::string prefix = output + "\\Monitor";
-    if (!owner || monitorDevice.compare(0, prefix.size(), prefix) != 0)
-        return false;
-    // The device's number is its place among the clones showing the region.
-    const std::string number = monitorDevice.substr(prefix.size());
-    if (number.empty() || number.size() > 4 ||
-        number.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-    const std::vector<const Monitor*> attached = m_layout.attachedTo(*owner);
-    const size_t index = size_t(std::stoul(number));
-    if (index >= attached.size())
-        return false;
-    view = m_layout.viewOf(*attached[index]);
-    view.edid = edidOf(*attached[index]);
-    return true;
-}
-
-QList<DisplayConfigLogicalMonitorAssignment>
-GnomeBackend::assignmentsOf(const DisplayConfigState& state)
-{
-    QList<DisplayConfigLogicalMonitorAssignment> assignments;
-    for (const DisplayConfigLogicalMonitor& logical : state.logicalMonitors) {
-        DisplayConfigLogicalMonitorAssignment assignment;
-        assignment.x = logical.x;
-        assignment.y = logical.y;
-        assignment.scale = logical.scale;
-        assignment.transform = logical.transform;
-        assignment.primary = logical.primary;
-        for (const DisplayConfigMonitorSpec& monitorId : logical.monitors) {
-            const DisplayConfigMonitor* monitor = state.monitor(monitorId.connector);
-            if (const DisplayConfigMode* mode = monitor ? monitor->currentMode() : nullptr)
-                assignment.monitors.append({monitorId.connector, mode->id, {}});
-        }
-        if (!assignment.monitors.isEmpty())
-            assignments.append(assignment);
-    }
-    return assignments;
-}
-
 int32_t GnomeBackend::changeDisplaySettings(const std::string& output, const ModeRecord* mode)
 {
-    if (!m_valid && !update())
-        return ChangeFailed;
-    return mode ? switchMode(output, *mode) : restoreFirstSeen();
+    m_changeError.clear();
+    const OperationDeadline deadline;
+    return mode ? switchMode(output, *mode, deadline) : restoreFirstSeen(deadline);
 }
 
-int32_t GnomeBackend::switchMode(const std::string& output, const ModeRecord& mode)
+std::string GnomeBackend::lastChangeError() const
+{
+    return m_changeError;
+}
+
+int32_t GnomeBackend::failed(const std::string& why)
+{
+    m_changeError = why;
+    qInfo("gnome: %s", why.c_str());
+    return ChangeFailed;
+}
+
+int32_t GnomeBackend::switchMode(const std::string& output, const ModeRecord& mode,
+                                 const OperationDeadline& deadline)
 {
     // A mode the monitor does not list is refused before asking anyone.
-    const Monitor* monitor = m_layout.find(output);
-    if (!monitor)
-        return ChangeFailed;
-    if (listedIndex(*monitor, mode) < 0)
-        return ChangeBadMode;
+    {
+        const std::shared_ptr<const OutputSnapshot> outputs = snapshot();
+        const OutputSnapshot::Output* found = outputs->find(output);
+        if (!found)
+            return failed(output + " is not connected");
+        if (!outputs->modeIndex(*found, mode))
+            return ChangeBadMode;
+    }
 
     // The change is made against the service's latest state and serial.
-    if (!update(true))
-        return ChangeFailed;
-    monitor = m_layout.find(output);
-    if (!monitor)
-        return ChangeFailed;
-    const int index = listedIndex(*monitor, mode);
-    if (index < 0)
+    m_stale.store(true);
+    const std::shared_ptr<const OutputSnapshot> outputs = refresh(deadline);
+    const OutputSnapshot::Output* found = outputs->find(output);
+    if (!isValid())
+        return failed("GetCurrentState: " + m_error);
+    if (!found)
+        return failed(output + " is not connected");
+    const std::optional<size_t> index = outputs->modeIndex(*found, mode);
+    if (!index)
         return ChangeBadMode;
-    if (monitor->region < 0)
-        return ChangeFailed; // a monitor that is off has no mode to switch
-    const QString connector = QString::fromStdString(output);
-    const DisplayConfigMode& chosen = m_state.monitor(connector)->modes[index];
-    const DisplayConfigLogicalMonitor& logical = m_state.logicalMonitors[monitor->region];
-    QList<DisplayConfigLogicalMonitorAssignment> assignments = assignmentsOf(m_state);
-    for (DisplayConfigLogicalMonitorAssignment& region : assignments) {
-        // Regions do not overlap: the place names the region.
-        if (region.x != logical.x || region.y != logical.y)
-            continue;
-        for (DisplayConfigMonitorAssignment& assigned : region.monitors)
-            if (assigned.connector == connector)
-                assigned.modeId = chosen.id;
-        // The region keeps its scale when the new mode allows it.
-        if (!chosen.supportedScales.contains(region.scale))
-            region.scale = chosen.preferredScale;
-    }
-    const bool applied = m_client.applyMonitorsConfig(
-        m_state.serial, DisplayConfigClient::Temporary, assignments, nullptr);
-    update(true);
-    return applied ? ChangeSuccessful : ChangeFailed;
+    std::string why;
+    const std::optional<DisplayConfigAssignments::List> assignments =
+        DisplayConfigAssignments::withMode(m_state, QString::fromStdString(output), int(*index),
+                                           &why);
+    if (!assignments)
+        return failed(why);
+    return apply(*assignments, deadline);
 }
 
-int32_t GnomeBackend::restoreFirstSeen()
+int32_t GnomeBackend::restoreFirstSeen(const OperationDeadline& deadline)
 {
-    if (!m_firstSeen || !update(true))
-        return ChangeFailed;
-    // Monitors unplugged since are left out; a region without any goes.
-    QList<DisplayConfigLogicalMonitorAssignment> wanted;
-    for (DisplayConfigLogicalMonitorAssignment region : assignmentsOf(*m_firstSeen)) {
-        region.monitors.erase(std::remove_if(region.monitors.begin(), region.monitors.end(),
-                                             [&](const DisplayConfigMonitorAssignment& monitor) {
-                                                 return !m_state.monitor(monitor.connector);
-                                             }),
-                              region.monitors.end());
-        if (!region.monitors.isEmpty())
-            wanted.append(region);
-    }
+    if (!m_firstSeen)
+        return failed("no layout was seen");
+    m_stale.store(true);
+    refresh(deadline);
+    if (!isValid())
+        return failed("GetCurrentState: " + m_error);
     // Applying the layout that holds would only announce a change that did
     // not happen, which running tests take for a system event.
-    const QList<DisplayConfigLogicalMonitorAssignment> now = assignmentsOf(m_state);
-    if (std::equal(wanted.begin(), wanted.end(), now.begin(), now.end(), sameRegion))
+    const DisplayConfigAssignments::List wanted =
+        DisplayConfigAssignments::restored(*m_firstSeen, m_state);
+    if (DisplayConfigAssignments::same(wanted, DisplayConfigAssignments::current(m_state)))
         return ChangeSuccessful;
-    const bool applied = m_client.applyMonitorsConfig(
-        m_state.serial, DisplayConfigClient::Temporary, wanted, nullptr);
-    update(true);
-    return applied ? ChangeSuccessful : ChangeFailed;
+    return apply(wanted, deadline);
 }
 
-bool GnomeBackend::presentMonitorDevices(std::vector<MonitorDevice>& devices)
+int32_t GnomeBackend::apply(const DisplayConfigAssignments::List& assignments,
+                            const OperationDeadline& deadline)
 {
-    if (!update())
-        return false;
-    devices.clear();
-    const std::vector<Monitor>& monitors = m_layout.monitors();
-    for (size_t i = 0; i < monitors.size(); ++i) {
-        const std::vector<uint8_t>& edid = edidOf(monitors[i]);
-        MonitorDevice device;
-        device.instanceId =
-            MonitorIdentity::instanceId(MonitorIdentity::modelCode(edid), unsigned(i));
-        if (!edid.empty())
-            device.hardwareKeyValues.push_back({"EDID", edid});
-        devices.push_back(std::move(device));
-    }
-    return true;
-}
-
-bool GnomeBackend::monitorClassDevices(std::vector<MonitorClassDevice>& devices)
-{
-    if (!update())
-        return false;
-    devices.clear();
-    for (const Monitor& monitor : m_layout.monitors()) {
-        const std::string model = MonitorIdentity::modelCode(edidOf(monitor));
-        if (model.empty())
-            continue;
-        std::optional<std::string> version;
-        if (auto connector = SysfsReader::connectorNamed(m_sysfsRoot, monitor.connector))
-            version = SysfsReader::driverVersion(m_sysfsRoot, m_deviceRoot, connector->card);
-        devices.push_back({MonitorIdentity::hardwareId(model), version});
-    }
-    return true;
+    std::string error;
+    const bool applied = !deadline.expired() && m_client.applyMonitorsConfig(
+                                                    m_state.serial, DisplayConfigClient::Temporary,
+                                                    assignments, &error, deadline.remainingMs());
+    // Read back within what is left; a later question reads again otherwise.
+    m_stale.store(true);
+    if (!deadline.expired())
+        refresh(deadline);
+    if (!applied)
+        return failed(error.empty() ? "ApplyMonitorsConfig: no time left to ask" : error);
+    return ChangeSuccessful;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "display/platform/DisplayBackend.h"
+#include "display/platform/SnapshotBackend.h"
 #include "display/platform/gnome/DisplayConfigClient.h"
 #include "display/platform/gnome/DisplayConfigLayout.h"
 
@@ -22,26 +22,20 @@ class DisplayConfigWatcher;
 // monitors showing the same region are the devices attached to it (clones).
 // EDIDs and driver versions come from sysfs. Mode switches are temporary
 // configurations; restoring goes back to the layout first seen.
-class GnomeBackend : public DisplayBackend
+class GnomeBackend : public SnapshotBackend
 {
 public:
     // Null with *error set when the service does not answer on the session bus.
+    // *unanswered (when given) says the service is there but silent.
     static std::unique_ptr<GnomeBackend> open(std::string* error,
                                               std::string sysfsRoot = "/sys/class/drm",
-                                              std::string deviceRoot = "/dev/dri");
+                                              std::string deviceRoot = "/dev/dri",
+                                              bool* unanswered = nullptr);
     ~GnomeBackend() override;
 
     std::string name() const override { return "gnome"; }
-    bool enumDisplayMonitors(const MonitorCallback& callback) override;
-    bool getMonitorInfo(MonitorHandle monitor, MonitorInfo& info) override;
-    bool enumDisplayDevices(const char* adapter, uint32_t index, DisplayDevice& device) override;
-    bool enumDisplaySettings(const std::string& output, int32_t modeIndex,
-                             ModeRecord& mode) override;
     int32_t changeDisplaySettings(const std::string& output, const ModeRecord* mode) override;
-    bool presentMonitorDevices(std::vector<MonitorDevice>& devices) override;
-    bool monitorClassDevices(std::vector<MonitorClassDevice>& devices) override;
-    bool describeDevice(const std::string& output, const std::string& monitorDevice,
-                        OutputView& view) override;
+    std::string lastChangeError() const override;
 
     // MonitorsChanged, compared with the layout before, from the backend's
     // own listening thread.
@@ -49,31 +43,42 @@ public:
 
     // "GNOME display service on the session bus, 2 monitor(s), physical
     // layout", for verbose output.
-    std::string description() const;
+    std::string description();
 
-    // The layout of state as a configuration to apply.
-    static QList<DisplayConfigLogicalMonitorAssignment>
-    assignmentsOf(const DisplayConfigState& state);
+protected:
+    // Reads the service's state again when a change was announced since the
+    // last answer (always when nothing listens).
+    Reading readOutputs(std::vector<OutputSnapshot::Output>& outputs,
+                        const OperationDeadline& deadline) override;
 
 private:
+    struct Edid
+    {
+        std::vector<uint8_t> bytes;
+        std::string card;
+    };
+
     GnomeBackend(std::string sysfsRoot, std::string deviceRoot);
 
-    // Reads the service's state again when a change was announced since the
-    // last answer (always when nothing listens, or when forced); false
-    // (keeping nothing) when the service does not answer.
-    bool update(bool force = false);
-    int32_t switchMode(const std::string& output, const ModeRecord& mode);
-    int32_t restoreFirstSeen();
-    const std::vector<uint8_t>& edidOf(const DisplayConfigLayout::Monitor& monitor);
+    // The service's latest state, read now; false when it does not answer.
+    bool readNow(const OperationDeadline& deadline);
+    int32_t switchMode(const std::string& output, const ModeRecord& mode,
+                       const OperationDeadline& deadline);
+    int32_t restoreFirstSeen(const OperationDeadline& deadline);
+    int32_t apply(const QList<DisplayConfigLogicalMonitorAssignment>& assignments,
+                  const OperationDeadline& deadline);
+    // Keeps why a change failed, and says it to whoever shows Qt's info lines.
+    int32_t failed(const std::string& why);
+    const Edid& edidOf(const DisplayConfigMonitor& monitor);
 
     DisplayConfigClient m_client;
-    std::string m_sysfsRoot;
-    std::string m_deviceRoot;
-    DisplayConfigState m_state;
-    DisplayConfigLayout m_layout;
+    DisplayConfigState m_state; // the state behind the last snapshot
     std::optional<DisplayConfigState> m_firstSeen;
     bool m_valid = false;
-    std::map<std::string, std::vector<uint8_t>> m_edids; // by monitor identity
+    std::string m_error;             // why the last reading failed
+    bool m_noAnswer = false;         // the last reading failed for want of an answer
+    std::string m_changeError;       // why the last change failed
+    std::map<QString, Edid> m_edids; // by connector, maker, product and serial
     // MonitorsChanged and owner changes arrive on their own thread, so a
     // refresh costs one call after a change and none while nothing changed.
     std::atomic<bool> m_stale{true};

@@ -1,11 +1,9 @@
 #pragma once
 
-#include "display/platform/DisplayBackend.h"
+#include "display/platform/SnapshotBackend.h"
 #include "display/platform/kde/KdeOutputDevice.h"
 
-#include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,52 +17,46 @@ class KdeCompositor;
 // with the turned current mode's size divided by the output's scale, the
 // coordinates Qt's Wayland screens use. EDIDs come from the compositor, or
 // from sysfs by connector name when it sends none.
-class KdeBackend : public DisplayBackend
+class KdeBackend : public SnapshotBackend
 {
 public:
     // Connects to the socket named socket (null: $WAYLAND_DISPLAY). Null with
     // *error set when no compositor there offers KWin's output devices.
+    // *unanswered (when given) says a compositor is there but silent.
     static std::unique_ptr<KdeBackend> open(const char* socket, std::string* error,
                                             std::string sysfsRoot = "/sys/class/drm",
-                                            std::string deviceRoot = "/dev/dri");
+                                            std::string deviceRoot = "/dev/dri",
+                                            bool* unanswered = nullptr);
     ~KdeBackend() override;
 
     std::string name() const override { return "kde"; }
-    bool enumDisplayMonitors(const MonitorCallback& callback) override;
-    bool getMonitorInfo(MonitorHandle monitor, MonitorInfo& info) override;
-    bool enumDisplayDevices(const char* adapter, uint32_t index, DisplayDevice& device) override;
-    bool enumDisplaySettings(const std::string& output, int32_t modeIndex,
-                             ModeRecord& mode) override;
     int32_t changeDisplaySettings(const std::string& output, const ModeRecord* mode) override;
-    bool presentMonitorDevices(std::vector<MonitorDevice>& devices) override;
-    bool monitorClassDevices(std::vector<MonitorClassDevice>& devices) override;
-    bool describeDevice(const std::string& output, const std::string& monitorDevice,
-                        OutputView& view) override;
+    std::string lastChangeError() const override;
     void setChangeCallback(ChangeCallback callback) override;
 
     // What the connection found, for verbose output.
     std::string description() const;
 
+    // The snapshot rows of the compositor's outputs (primary first in
+    // order), without EDIDs from sysfs: a pure translation.
+    static std::vector<OutputSnapshot::Output>
+    outputsOf(const std::vector<KdeOutputDevice::State>& states,
+              const std::vector<std::string>& order);
+
+protected:
+    Reading readOutputs(std::vector<OutputSnapshot::Output>& outputs,
+                        const OperationDeadline& deadline) override;
+    bool platformGone() override;
+
 private:
     KdeBackend(std::unique_ptr<KdeCompositor> compositor, std::string sysfsRoot,
                std::string deviceRoot);
 
-    // Reads the outputs again; every enumeration starts here.
-    void rescan();
-    const KdeOutputDevice::State* find(const std::string& name) const;
-    bool isPrimary(const KdeOutputDevice::State& output) const;
-    // Reads the connectors' EDIDs and cards from sysfs, for outputs whose
-    // EDID the compositor does not send.
-    void readSysfs();
-    std::vector<uint8_t> edidOf(const KdeOutputDevice::State& output) const;
+    // Keeps why a change failed, and says it to whoever shows Qt's info lines.
+    int32_t failed(const std::string& why);
 
     std::unique_ptr<KdeCompositor> m_compositor;
-    std::string m_sysfsRoot;
-    std::string m_deviceRoot;
-    bool m_scanned = false;
+    std::string m_changeError;
+    // The states behind the last snapshot, row for row.
     std::vector<KdeOutputDevice::State> m_outputs;
-    std::vector<std::string> m_order;
-    std::map<std::string, std::vector<uint8_t>> m_sysfsEdids;           // by connector name
-    std::map<std::string, std::string> m_cards;                         // connector -> "card0"
-    std::map<std::string, std::optional<std::string>> m_driverVersions; // by card
 };

@@ -1,6 +1,7 @@
 #include "display/platform/kde/KdeCompositor.h"
 
 #include "display/platform/DisplayBackend.h"
+#include "display/platform/OperationDeadline.h"
 
 #include "display/platform/kde/KdeOutputConfiguration.h"
 #include "display/platform/kde/KdeOutputManagement.h"
@@ -12,6 +13,7 @@
 #include "kde-output-order-v1-client-protocol.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -36,8 +38,12 @@ int findMode(const KdeOutputDevice::State& state, int hint, const KdeOutputDevic
 }
 } // namespace
 
-std::unique_ptr<KdeCompositor> KdeCompositor::connect(const char* name, std::string* error)
+std::unique_ptr<KdeCompositor> KdeCompositor::connect(const char* name, std::string* error,
+                                                      bool* unanswered)
 {
+    const OperationDeadline deadline;
+    if (unanswered)
+        *unanswered = false;
     std::unique_ptr<WaylandConnection> connection = WaylandConnection::connect(name, error);
     if (!connection)
         return nullptr;
@@ -63,16 +69,34 @@ std::unique_ptr<KdeCompositor> KdeCompositor::connect(const char* name, std::str
             return std::all_of(compositor->m_devices.begin(), compositor->m_devices.end(),
                                [](const auto& device) { return device->complete(); });
         };
-        // The globals, then the first state of the objects bound.
-        if (!wayland.roundtrip(TimeoutMs) || !wayland.roundtrip(TimeoutMs) ||
-            !wayland.dispatchUntil(complete, TimeoutMs))
-            failure = "the Wayland compositor on " + compositor->m_socket +
-                      " does not answer within " + std::to_string(TimeoutMs / 1000) + " s";
-        else if (compositor->m_devices.empty())
-            failure = "the Wayland compositor on " + compositor->m_socket +
-                      " announces no kde_output_device_v2";
-        else
+        // The globals, then the first state of the objects bound, all
+        // within one time-out.
+        const auto named = [&compositor]() {
+            return std::all_of(compositor->m_devices.begin(), compositor->m_devices.end(),
+                               [](const auto& device) { return !device->state().name.empty(); });
+        };
+        const std::string where = "the Wayland compositor on " + compositor->m_socket;
+        if (!wayland.roundtrip(deadline.remainingMs()) ||
+            !wayland.roundtrip(deadline.remainingMs()) ||
+            !wayland.dispatchUntil(complete, deadline.remainingMs())) {
+            failure = where + " does not answer within " +
+                      std::to_string(OperationDeadline::DefaultMs / 1000) +
+                      " s (is the compositor frozen?)";
+            if (unanswered)
+                *unanswered = !wayland.broken();
+        } else if (compositor->m_devices.empty()) {
+            failure = where + " announces no kde_output_device_v2";
+        } else if (!compositor->m_management) {
+            failure = where + " announces no kde_output_management_v2, so no output can be changed";
+        } else if (compositor->m_versions[Device] < 2 || !named()) {
+            failure = where + " offers kde_output_device_v2 version " +
+                      std::to_string(compositor->m_versions[Device]) +
+                      ", which does not name the connectors";
+        } else {
             compositor->reportChanges(); // no callback yet: only notes the first-seen states
+            if (compositor->m_order)
+                compositor->m_firstSeenOrder = compositor->m_order->names();
+        }
     }
     if (!failure.empty()) {
         if (error)
@@ -139,13 +163,56 @@ void KdeCompositor::reportChanges()
     for (const auto& device : m_devices) {
         if (!device->complete())
             continue;
-        changes |= device->takeChanges();
-        if (!device->state().name.empty())
-            m_firstSeen.emplace(device->state().name, device->state());
+        const KdeOutputDevice::State& state = device->state();
+        uint32_t own = device->takeChanges();
+        // This client's own configuration is no news, whenever its "done"
+        // comes: it is known by what it makes of the output.
+        const auto expected = m_expected.find(state.name);
+        if (own && expected != m_expected.end() && fulfils(state, expected->second)) {
+            m_expected.erase(expected);
+            own = 0;
+        }
+        changes |= own;
+        if (!state.name.empty())
+            m_firstSeen.emplace(state.name, state);
     }
-    // The changes of this client's own configuration are not news.
-    if (changes && !m_applying && m_changeCallback)
+    // A compositor that went away took every output it showed.
+    if (m_connection->broken() && !m_goneReported) {
+        m_goneReported = true;
+        for (const auto& device : m_devices)
+            if (device->complete() && device->state().enabled)
+                changes |= DisplayBackend::DisplayRemoved;
+    }
+    if (changes && m_changeCallback)
         m_changeCallback(changes);
+}
+
+bool KdeCompositor::fulfils(const KdeOutputDevice::State& state, const Expected& expected)
+{
+    if (state.enabled != expected.enabled)
+        return false;
+    if (!state.enabled)
+        return true;
+    const KdeOutputDevice::Mode current =
+        state.currentMode >= 0 ? state.modes[size_t(state.currentMode)] : KdeOutputDevice::Mode();
+    return state.x == expected.x && state.y == expected.y &&
+           state.transform == expected.transform &&
+           std::abs(state.scale - expected.scale) <= 1.0 / 256 &&
+           current.width == expected.mode.width && current.height == expected.mode.height &&
+           current.refreshMilliHertz == expected.mode.refreshMilliHertz;
+}
+
+KdeCompositor::Expected KdeCompositor::expectedOf(const KdeOutputDevice::State& state)
+{
+    Expected expected;
+    expected.enabled = state.enabled;
+    expected.x = state.x;
+    expected.y = state.y;
+    expected.transform = state.transform;
+    expected.scale = state.scale;
+    if (state.currentMode >= 0)
+        expected.mode = state.modes[size_t(state.currentMode)];
+    return expected;
 }
 
 void KdeCompositor::setChangeCallback(std::function<void(uint32_t)> callback)
@@ -154,11 +221,12 @@ void KdeCompositor::setChangeCallback(std::function<void(uint32_t)> callback)
     m_changeCallback = std::move(callback);
 }
 
-bool KdeCompositor::outputs(std::vector<KdeOutputDevice::State>& states)
+bool KdeCompositor::outputs(std::vector<KdeOutputDevice::State>& states, int timeoutMs)
 {
     states.clear();
     std::lock_guard<std::mutex> lock(m_connection->mutex());
-    const bool answered = !m_connection->broken() && m_connection->roundtrip(TimeoutMs);
+    const bool answered =
+        !m_connection->broken() && timeoutMs > 0 && m_connection->roundtrip(timeoutMs);
     reportChanges();
     if (!answered)
         return false;
@@ -166,6 +234,11 @@ bool KdeCompositor::outputs(std::vector<KdeOutputDevice::State>& states)
         if (device->complete() && !device->state().name.empty())
             states.push_back(device->state());
     return true;
+}
+
+bool KdeCompositor::isGone() const
+{
+    return m_connection->broken();
 }
 
 bool KdeCompositor::order(std::vector<std::string>& names)
@@ -185,62 +258,112 @@ KdeOutputDevice* KdeCompositor::find(const std::string& output)
     return nullptr;
 }
 
-KdeCompositor::Result KdeCompositor::send(const std::function<void(KdeOutputConfiguration&)>& fill)
+KdeCompositor::Result KdeCompositor::send(const std::function<void(KdeOutputConfiguration&)>& fill,
+                                          std::map<std::string, Expected> expected, int timeoutMs)
 {
-    if (!m_management || m_connection->broken())
+    if (!m_management || m_connection->broken() || timeoutMs <= 0)
         return Failed;
     std::unique_ptr<KdeOutputConfiguration> configuration = m_management->createConfiguration();
     if (!configuration)
         return Failed;
     fill(*configuration);
-    m_applying = true;
-    const KdeOutputConfiguration::Outcome outcome = configuration->apply(*m_connection, TimeoutMs);
+    // Outputs that end as they are now send no "done" to wait for.
+    for (const auto& device : m_devices)
+        if (device->complete()) {
+            const auto it = expected.find(device->state().name);
+            if (it != expected.end() && fulfils(device->state(), it->second))
+                expected.erase(it);
+        }
+    m_expected = std::move(expected);
+    const KdeOutputConfiguration::Outcome outcome = configuration->apply(*m_connection, timeoutMs);
+    if (outcome == KdeOutputConfiguration::Failed)
+        m_expected.clear();
     reportChanges();
-    m_applying = false;
     return outcome == KdeOutputConfiguration::Applied ? Applied : Failed;
 }
 
 KdeCompositor::Result KdeCompositor::applyMode(const std::string& output, int index,
-                                               const KdeOutputDevice::Mode& expected)
+                                               const KdeOutputDevice::Mode& expected, int timeoutMs)
 {
     std::lock_guard<std::mutex> lock(m_connection->mutex());
     KdeOutputDevice* device = find(output);
     if (!device)
         return Failed;
-    kde_output_device_mode_v2* mode =
-        device->modeHandle(findMode(device->state(), index, expected));
+    const int found = findMode(device->state(), index, expected);
+    kde_output_device_mode_v2* mode = device->modeHandle(found);
     if (!mode)
         return NotOffered;
-    return send([&](KdeOutputConfiguration& configuration) {
-        configuration.setMode(device->handle(), mode);
-    });
+    Expected after = expectedOf(device->state());
+    after.mode = device->state().modes[size_t(found)];
+    return send(
+        [&](KdeOutputConfiguration& configuration) {
+            configuration.setMode(device->handle(), mode);
+        },
+        {{output, after}}, timeoutMs);
 }
 
-KdeCompositor::Result KdeCompositor::restore(const std::string& output)
+KdeCompositor::Result KdeCompositor::restoreFirstSeen(int timeoutMs)
 {
     std::lock_guard<std::mutex> lock(m_connection->mutex());
-    const auto first = m_firstSeen.find(output);
-    KdeOutputDevice* device = find(output);
-    if (first == m_firstSeen.end() || !device)
-        return Failed;
-    const KdeOutputDevice::State& was = first->second;
-    kde_output_device_mode_v2* mode = nullptr;
-    if (was.enabled && was.currentMode >= 0) {
-        mode = device->modeHandle(
-            findMode(device->state(), was.currentMode, was.modes[size_t(was.currentMode)]));
-        if (!mode)
-            return Failed;
+    struct Restored
+    {
+        KdeOutputDevice* device;
+        const KdeOutputDevice::State* was;
+        kde_output_device_mode_v2* mode;
+    };
+    std::vector<Restored> restored;
+    std::map<std::string, Expected> expected;
+    bool differs = false;
+    for (const auto& device : m_devices) {
+        if (!device->complete())
+            continue;
+        const auto first = m_firstSeen.find(device->state().name);
+        if (first == m_firstSeen.end())
+            continue;
+        const KdeOutputDevice::State& was = first->second;
+        kde_output_device_mode_v2* mode = nullptr;
+        if (was.enabled && was.currentMode >= 0) {
+            mode = device->modeHandle(
+                findMode(device->state(), was.currentMode, was.modes[size_t(was.currentMode)]));
+            if (!mode)
+                return Failed; // the mode it ran is gone
+        }
+        restored.push_back({device.get(), &was, mode});
+        expected[was.name] = expectedOf(was);
+        differs = differs || !fulfils(device->state(), expected[was.name]);
     }
-    return send([&](KdeOutputConfiguration& configuration) {
-        configuration.setEnabled(device->handle(), was.enabled);
-        if (!was.enabled)
-            return;
-        if (mode)
-            configuration.setMode(device->handle(), mode);
-        configuration.setTransform(device->handle(), was.transform);
-        configuration.setPosition(device->handle(), was.x, was.y);
-        configuration.setScale(device->handle(), was.scale);
-    });
+    std::vector<KdeOutputDevice*> ordered;
+    for (const std::string& name : m_firstSeenOrder)
+        if (KdeOutputDevice* device = find(name))
+            ordered.push_back(device);
+    differs = differs || (m_order && !ordered.empty() && m_order->names() != m_firstSeenOrder);
+    if (!differs)
+        return Applied;
+    return send(
+        [&](KdeOutputConfiguration& configuration) {
+            for (const Restored& output : restored) {
+                configuration.setEnabled(output.device->handle(), output.was->enabled);
+                if (!output.was->enabled)
+                    continue;
+                if (output.mode)
+                    configuration.setMode(output.device->handle(), output.mode);
+                configuration.setTransform(output.device->handle(), output.was->transform);
+                configuration.setPosition(output.device->handle(), output.was->x, output.was->y);
+                configuration.setScale(output.device->handle(), output.was->scale);
+            }
+            if (ordered.empty())
+                return;
+            if (m_versions[Management] >= 3) {
+                // Priorities count the outputs that end enabled, from 1.
+                uint32_t priority = 0;
+                for (KdeOutputDevice* device : ordered)
+                    if (m_firstSeen.at(device->state().name).enabled)
+                        configuration.setPriority(device->handle(), ++priority);
+            } else if (m_versions[Management] >= 2) {
+                configuration.setPrimary(ordered.front()->handle());
+            }
+        },
+        std::move(expected), timeoutMs);
 }
 
 std::string KdeCompositor::description()

@@ -32,23 +32,32 @@ public:
     static constexpr uint32_t MaxOrderVersion = 1;
 
     // Connects to the socket named name (null: $WAYLAND_DISPLAY) and reads
-    // every output. Null with *error set when no compositor answers or it
-    // announces no output devices.
-    static std::unique_ptr<KdeCompositor> connect(const char* name, std::string* error);
+    // every output, within one time-out. Null with *error set when no
+    // compositor answers, or it lacks output devices that name their
+    // connectors or the output management; *unanswered (when given) then
+    // says a compositor is there but silent.
+    static std::unique_ptr<KdeCompositor> connect(const char* name, std::string* error,
+                                                  bool* unanswered = nullptr);
     ~KdeCompositor();
 
     // The outputs in the compositor's order (enabled or not), read again
-    // after a round trip. False, and nothing, when the compositor does not
-    // answer.
-    bool outputs(std::vector<KdeOutputDevice::State>& states);
+    // after a round trip of at most timeoutMs. False, and nothing, when the
+    // compositor does not answer.
+    bool outputs(std::vector<KdeOutputDevice::State>& states, int timeoutMs = TimeoutMs);
+    // True once the connection broke: the compositor is gone for good.
+    bool isGone() const;
     // Connector names, primary first, when the compositor announces the order.
     bool order(std::vector<std::string>& names);
 
     // Switches output to its mode of that index, whose size and refresh rate
     // must still be those given, changing nothing else.
-    Result applyMode(const std::string& output, int index, const KdeOutputDevice::Mode& expected);
-    // Returns output to its configuration as first seen.
-    Result restore(const std::string& output);
+    Result applyMode(const std::string& output, int index, const KdeOutputDevice::Mode& expected,
+                     int timeoutMs = TimeoutMs);
+    // Returns every output seen when connecting to its configuration then
+    // (enabled or not, mode, transform, position, scale) and the outputs to
+    // their order then, in one configuration; outputs plugged in since stay
+    // as they are. Applied without asking when nothing differs.
+    Result restoreFirstSeen(int timeoutMs = TimeoutMs);
 
     // Changes made by others (outputs enabled, disabled or reconfigured), as
     // the bits of the hosts' system-event word; called on any thread.
@@ -57,6 +66,21 @@ public:
     // "wayland-0: 2 output devices (device v2, management v3, order v1)".
     std::string description();
 
+    // What an own configuration is to make of one output, to know its
+    // "done" when it comes, however late.
+    struct Expected
+    {
+        bool enabled = false;
+        int32_t x = 0;
+        int32_t y = 0;
+        int32_t transform = 0;
+        double scale = 1.0;
+        KdeOutputDevice::Mode mode;
+    };
+    // True when state is what expected said; scales as wl_fixed carries them.
+    static bool fulfils(const KdeOutputDevice::State& state, const Expected& expected);
+    static Expected expectedOf(const KdeOutputDevice::State& state);
+
 private:
     explicit KdeCompositor(std::unique_ptr<WaylandConnection> connection, std::string socket);
     void bind(wl_registry* registry, uint32_t name, const char* interface, uint32_t version);
@@ -64,7 +88,9 @@ private:
     // Collects the changes the devices noted and hands them to the callback.
     void reportChanges();
     KdeOutputDevice* find(const std::string& output);
-    Result send(const std::function<void(KdeOutputConfiguration&)>& fill);
+    // Sends one configuration; expected: what it makes of each output named.
+    Result send(const std::function<void(KdeOutputConfiguration&)>& fill,
+                std::map<std::string, Expected> expected, int timeoutMs);
 
     std::unique_ptr<WaylandConnection> m_connection;
     std::string m_socket;
@@ -74,7 +100,10 @@ private:
     std::unique_ptr<KdeOutputOrder> m_order;
     uint32_t m_versions[3] = {};
     uint32_t m_removedChanges = 0;
-    bool m_applying = false;
+    bool m_goneReported = false;
+    // Own configurations whose outputs have not yet reported the result.
+    std::map<std::string, Expected> m_expected;
     std::map<std::string, KdeOutputDevice::State> m_firstSeen;
+    std::vector<std::string> m_firstSeenOrder;
     std::function<void(uint32_t)> m_changeCallback;
 };

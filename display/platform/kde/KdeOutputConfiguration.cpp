@@ -48,6 +48,16 @@ void KdeOutputConfiguration::setScale(kde_output_device_v2* device, double scale
     kde_output_configuration_v2_scale(m_configuration, device, wl_fixed_from_double(scale));
 }
 
+void KdeOutputConfiguration::setPriority(kde_output_device_v2* device, uint32_t priority)
+{
+    kde_output_configuration_v2_set_priority(m_configuration, device, priority);
+}
+
+void KdeOutputConfiguration::setPrimary(kde_output_device_v2* device)
+{
+    kde_output_configuration_v2_set_primary_output(m_configuration, device);
+}
+
 KdeOutputConfiguration::Outcome KdeOutputConfiguration::apply(WaylandConnection& connection,
                                                               int timeoutMs)
 {

@@ -26,6 +26,10 @@ public:
     void setTransform(kde_output_device_v2* device, int32_t transform);
     void setPosition(kde_output_device_v2* device, int32_t x, int32_t y);
     void setScale(kde_output_device_v2* device, double scale);
+    // The output order: priority 1 is the primary output (management v3).
+    void setPriority(kde_output_device_v2* device, uint32_t priority);
+    // The primary output alone (management v2).
+    void setPrimary(kde_output_device_v2* device);
 
     // Sends the configuration and waits at most timeoutMs for the answer.
     // The caller holds the connection's mutex.

@@ -7,6 +7,7 @@
 #include <QByteArray>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 // Lambdas in the constructor share its access to the pending state.
@@ -44,7 +45,9 @@ KdeOutputDevice::KdeOutputDevice(kde_output_device_v2* device, uint32_t globalNa
         [](void* data, kde_output_device_v2*) { self(data)->commit(); },
         // scale
         [](void* data, kde_output_device_v2*, wl_fixed_t factor) {
-            self(data)->m_pending.scale = wl_fixed_to_double(factor);
+            // wl_fixed has 1/256 steps; KWin means 1/120 steps (1.2 arrives as
+            // 1.19921875, which would make 1920 pixels 1601 wide).
+            self(data)->m_pending.scale = std::round(wl_fixed_to_double(factor) * 120.0) / 120.0;
         },
         // edid, in base64
         [](void* data, kde_output_device_v2*, const char* raw) {
@@ -56,12 +59,17 @@ KdeOutputDevice::KdeOutputDevice(kde_output_device_v2* device, uint32_t globalNa
             self(data)->m_pending.enabled = enabled != 0;
         },
         [](void*, kde_output_device_v2*, const char*) {}, // uuid
-        [](void*, kde_output_device_v2*, const char*) {}, // serial_number
-        [](void*, kde_output_device_v2*, const char*) {}, // eisa_id
-        [](void*, kde_output_device_v2*, uint32_t) {},    // capabilities
-        [](void*, kde_output_device_v2*, uint32_t) {},    // overscan
-        [](void*, kde_output_device_v2*, uint32_t) {},    // vrr_policy
-        [](void*, kde_output_device_v2*, uint32_t) {},    // rgb_range
+        // serial_number and eisa_id: which card's connector shows the monitor
+        [](void* data, kde_output_device_v2*, const char* serial) {
+            self(data)->m_pending.serialNumber = serial ? serial : "";
+        },
+        [](void* data, kde_output_device_v2*, const char* eisaId) {
+            self(data)->m_pending.eisaId = eisaId ? eisaId : "";
+        },
+        [](void*, kde_output_device_v2*, uint32_t) {}, // capabilities
+        [](void*, kde_output_device_v2*, uint32_t) {}, // overscan
+        [](void*, kde_output_device_v2*, uint32_t) {}, // vrr_policy
+        [](void*, kde_output_device_v2*, uint32_t) {}, // rgb_range
         // name (version 2): the connector
         [](void* data, kde_output_device_v2*, const char* name) {
             self(data)->m_pending.name = name ? name : "";

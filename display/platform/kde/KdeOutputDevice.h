@@ -35,6 +35,8 @@ public:
         std::vector<Mode> modes; // in the compositor's order
         int currentMode = -1;    // index into modes, -1 when none
         std::vector<uint8_t> edid;
+        std::string eisaId;       // the maker's three letters, when sent
+        std::string serialNumber; // as the EDID gives it, when sent
     };
 
     KdeOutputDevice(kde_output_device_v2* device, uint32_t globalName);

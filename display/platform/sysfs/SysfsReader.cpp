@@ -1,5 +1,8 @@
 #include "display/platform/sysfs/SysfsReader.h"
 
+#include "display/platform/EdidIdentity.h"
+#include "display/platform/MonitorIdentity.h"
+
 #ifdef DISPLAY_PLATFORM_HAS_DRM
 #include <xf86drm.h>
 #endif
@@ -120,6 +123,43 @@ std::optional<SysfsReader::Connector> SysfsReader::connectorNamed(const std::str
         if (found.name.substr(found.card.size() + 1) == connector)
             return std::move(found);
     return std::nullopt;
+}
+
+std::optional<SysfsReader::Connector> SysfsReader::connectorShowing(const std::string& root,
+                                                                    const std::string& connector,
+                                                                    const std::string& maker,
+                                                                    const std::string& serial)
+{
+    std::vector<Connector> named;
+    for (Connector& found : connectors(root))
+        if (found.name.substr(found.card.size() + 1) == connector)
+            named.push_back(std::move(found));
+    if (named.size() <= 1)
+        return named.empty() ? std::nullopt : std::optional<Connector>(std::move(named.front()));
+    const auto shows = [&](const Connector& candidate) {
+        if (candidate.edid.size() < 128)
+            return false;
+        const std::string model = MonitorIdentity::modelCode(candidate.edid);
+        if (!maker.empty() && model.compare(0, 3, maker) != 0)
+            return false;
+        if (serial.empty())
+            return true;
+        const EdidIdentity identity(candidate.edid);
+        const uint32_t number = uint32_t(candidate.edid[12]) | uint32_t(candidate.edid[13]) << 8 |
+                                uint32_t(candidate.edid[14]) << 16 |
+                                uint32_t(candidate.edid[15]) << 24;
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "0x%08x", number);
+        return identity.serialNumber() == serial || std::to_string(number) == serial ||
+               serial == hex;
+    };
+    for (Connector& candidate : named)
+        if (shows(candidate))
+            return std::move(candidate);
+    const auto connected = [](const Connector& c) { return c.status == "connected"; };
+    if (std::count_if(named.begin(), named.end(), connected) == 1)
+        return std::move(*std::find_if(named.begin(), named.end(), connected));
+    return std::move(named.front());
 }
 
 std::optional<std::string> SysfsReader::driverVersion(const std::string& root,

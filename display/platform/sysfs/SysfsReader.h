@@ -30,6 +30,15 @@ public:
     static std::optional<Connector> connectorNamed(const std::string& root,
                                                    const std::string& connector);
 
+    // The connector called connector on the card that shows the monitor
+    // maker ("GSM") with serial: two cards may each have a DP-1. A connector
+    // whose EDID names that maker and serial (as text or number) wins, then
+    // the only connected one, then the first; empty maker or serial match any.
+    static std::optional<Connector> connectorShowing(const std::string& root,
+                                                     const std::string& connector,
+                                                     const std::string& maker,
+                                                     const std::string& serial);
+
     // "i915 1.6.0": the driver behind card, from drmGetVersion on the device
     // node opened read-only (when built with libdrm), else from the driver's module version in
     // sysfs.
