@@ -102,10 +102,12 @@ TEST_F(KwinDesk, ApplyAndRestore)
         EXPECT_EQ(DisplayModeWindows(info, offered).apply(), 1);
     EXPECT_EQ(layout(), InitialLayout);
 
+    // Restoring one display restores the whole layout first seen.
     ASSERT_EQ(doctor("output.Virtual-1.rotation.left output.Virtual-1.scale.1.5"), 0);
     ASSERT_NE(layout(), InitialLayout);
-    EXPECT_FALSE(display(1)->restoreDisplaySettings());
     EXPECT_FALSE(display(0)->restoreDisplaySettings());
+    EXPECT_EQ(layout(), InitialLayout);
+    EXPECT_FALSE(display(1)->restoreDisplaySettings());
     EXPECT_EQ(layout(), InitialLayout);
 }
 

@@ -160,7 +160,7 @@ int32_t GnomeBackend::switchMode(const std::string& output, const ModeRecord& mo
     const std::shared_ptr<const OutputSnapshot> outputs = refresh(deadline);
     const OutputSnapshot::Output* found = outputs->find(output);
     if (!isValid())
-        return failed("GetCurrentState: " + m_error);
+        return failed(m_error);
     if (!found)
         return failed(output + " is not connected");
     const std::optional<size_t> index = outputs->modeIndex(*found, mode);
@@ -182,7 +182,7 @@ int32_t GnomeBackend::restoreFirstSeen(const OperationDeadline& deadline)
     m_stale.store(true);
     refresh(deadline);
     if (!isValid())
-        return failed("GetCurrentState: " + m_error);
+        return failed(m_error);
     // Applying the layout that holds would only announce a change that did
     // not happen, which running tests take for a system event.
     const DisplayConfigAssignments::List wanted =
