@@ -3,7 +3,9 @@
 // plain fill of the same size and the bare drawPoints of a point list that
 // is already built. Also the memory a mesh paint needs on top of what exists.
 // Under Qt's scaling (QT_SCALE_FACTOR=1.5) the windows paint the same device
-// pixels into a surface of that scale, as into their backing store.
+// pixels into a surface of that scale, as into their backing store. The
+// surface variants paint a new window's first frame into fresh shared memory
+// of the device size, as on a fractionally scaled Wayland output.
 
 #include "AllocationCounter.h"
 #include "widgets/DisplayColorTransitionWindow.h"
@@ -21,6 +23,8 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 const QSize FullHd(1920, 1080);
@@ -52,6 +56,39 @@ template <typename Window> void firstPaint(benchmark::State& state, uint32_t mod
             surface.setDevicePixelRatio(window.devicePixelRatioF());
             state.ResumeTiming();
             window.render(&surface);
+            state.PauseTiming();
+        }
+        state.ResumeTiming();
+    }
+}
+
+// The first frame through a test window's device-pixel surface (Wayland at
+// a fractional scale): a new buffer of the device size in fresh shared
+// memory, mapped like the compositor's, and the pattern painted into it.
+template <typename Window> void surfaceFirstPaint(benchmark::State& state, uint32_t mode)
+{
+    const QSize size = sizeOf(state);
+    const size_t bytes = size_t(size.width()) * size_t(size.height()) * 4;
+    for (auto _ : state) {
+        state.PauseTiming();
+        {
+            Window window(nullptr, nullptr, 0, 0, size.width(), size.height(), mode, nullptr, 60);
+            state.ResumeTiming();
+            const int fd = memfd_create("device-pixels", MFD_CLOEXEC);
+            void* data = MAP_FAILED;
+            if (fd >= 0 && ftruncate(fd, off_t(bytes)) == 0)
+                data = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+            if (data == MAP_FAILED) {
+                state.SkipWithError("no shared memory");
+                break;
+            }
+            {
+                QImage frame(static_cast<uchar*>(data), size.width(), size.height(),
+                             size.width() * 4, QImage::Format_RGB32);
+                window.render(&frame);
+            }
+            munmap(data, bytes);
+            close(fd);
             state.PauseTiming();
         }
         state.ResumeTiming();
@@ -150,6 +187,21 @@ void registerAll()
     timed(RegisterBenchmark("FirstPaint/Sharpness", [](benchmark::State& s) {
         firstPaint<DisplayMemeWindow>(s, 0xFFFFFFFF);
     }));
+    timed(RegisterBenchmark("SurfaceFirstPaint/Purity", [](benchmark::State& s) {
+        surfaceFirstPaint<DisplayPurityWindow>(s, 2);
+    }));
+    timed(RegisterBenchmark("SurfaceFirstPaint/ColorTransition", [](benchmark::State& s) {
+        surfaceFirstPaint<DisplayColorTransitionWindow>(s, 0xFFFFFFFF);
+    }));
+    timed(RegisterBenchmark("SurfaceFirstPaint/Mesh", [](benchmark::State& s) {
+        surfaceFirstPaint<DisplayMeshWindow>(s, 0);
+    }));
+    timed(RegisterBenchmark("SurfaceFirstPaint/InvertedMesh", [](benchmark::State& s) {
+        surfaceFirstPaint<DisplayMeshWindow>(s, 1);
+    }));
+    timed(RegisterBenchmark("SurfaceFirstPaint/Sharpness", [](benchmark::State& s) {
+        surfaceFirstPaint<DisplayMemeWindow>(s, 0xFFFFFFFF);
+    }));
     timed(RegisterBenchmark("BareDrawPoints/Mesh", [](benchmark::State& s) {
         bareDrawPoints(s, meshPoints(sizeOf(s), 0), Qt::white);
     }));
@@ -185,28 +237,30 @@ public:
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        std::printf("\n%-16s %-10s %14s %14s %8s %8s\n", "first paint", "size", "paint ms cpu",
+        std::printf("\n%-24s %-10s %14s %14s %8s %8s\n", "first paint", "size", "paint ms cpu",
                     "base ms cpu", "ratio", "target");
-        for (const char* size : {"uhd:0", "uhd:1"}) {
-            compare("Purity", "PlainFill", size, 3.0);
-            compare("ColorTransition", "PlainFill", size, 3.0);
-            compare("Mesh", "BareDrawPoints/Mesh", size, 1.3);
-            compare("InvertedMesh", "BareDrawPoints/InvertedMesh", size, 1.3);
-            compare("Sharpness", "BareDrawPoints/Sharpness", size, 1.3);
-        }
+        for (const char* path : {"FirstPaint/", "SurfaceFirstPaint/"})
+            for (const char* size : {"uhd:0", "uhd:1"}) {
+                compare(path, "Purity", "PlainFill", size, 3.0);
+                compare(path, "ColorTransition", "PlainFill", size, 3.0);
+                compare(path, "Mesh", "BareDrawPoints/Mesh", size, 1.3);
+                compare(path, "InvertedMesh", "BareDrawPoints/InvertedMesh", size, 1.3);
+                compare(path, "Sharpness", "BareDrawPoints/Sharpness", size, 1.3);
+            }
     }
 
 private:
-    void compare(const std::string& pattern, const std::string& base, const std::string& size,
-                 double target)
+    void compare(const std::string& path, const std::string& pattern, const std::string& base,
+                 const std::string& size, double target)
     {
         const std::string suffix = "/" + size;
-        const auto paint = m_milliseconds.find("FirstPaint/" + pattern + suffix);
+        const auto paint = m_milliseconds.find(path + pattern + suffix);
         const auto reference = m_milliseconds.find(base + suffix);
         if (paint == m_milliseconds.end() || reference == m_milliseconds.end())
             return;
         const double ratio = paint->second.cpu / reference->second.cpu;
-        std::printf("%-16s %-10s %14.3f %14.3f %8.2f %7.1fx %s\n", pattern.c_str(),
+        std::printf("%-24s %-10s %14.3f %14.3f %8.2f %7.1fx %s\n",
+                    (path == "FirstPaint/" ? pattern : "surface " + pattern).c_str(),
                     size == "uhd:0" ? "1920x1080" : "3840x2160", paint->second.cpu,
                     reference->second.cpu, ratio, target, ratio <= target ? "met" : "MISSED");
     }
