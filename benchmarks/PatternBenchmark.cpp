@@ -62,36 +62,69 @@ template <typename Window> void firstPaint(benchmark::State& state, uint32_t mod
     }
 }
 
-// The first frame through a test window's device-pixel surface (Wayland at
-// a fractional scale): a new buffer of the device size in fresh shared
-// memory, mapped like the compositor's, and the pattern painted into it.
+// A buffer of the device size in shared memory, mapped as the compositor
+// maps it: what a test window's device-pixel surface paints into.
+class SharedFrame
+{
+public:
+    explicit SharedFrame(QSize size) : m_bytes(size_t(size.width()) * size_t(size.height()) * 4)
+    {
+        m_fd = memfd_create("device-pixels", MFD_CLOEXEC);
+        if (m_fd >= 0 && ftruncate(m_fd, off_t(m_bytes)) == 0)
+            m_data = mmap(nullptr, m_bytes, PROT_READ | PROT_WRITE, MAP_SHARED, m_fd, 0);
+        if (m_data != MAP_FAILED)
+            image = QImage(static_cast<uchar*>(m_data), size.width(), size.height(),
+                           size.width() * 4, QImage::Format_RGB32);
+    }
+    ~SharedFrame()
+    {
+        image = QImage();
+        if (m_data != MAP_FAILED)
+            munmap(m_data, m_bytes);
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    QImage image;
+
+private:
+    size_t m_bytes;
+    int m_fd = -1;
+    void* m_data = MAP_FAILED;
+};
+
+// A new window's first frame through its device-pixel surface (Wayland at a
+// fractional scale): the pattern painted at the device size into shared
+// memory allocated and touched before timing starts, as the baseline's
+// backing store is.
 template <typename Window> void surfaceFirstPaint(benchmark::State& state, uint32_t mode)
 {
     const QSize size = sizeOf(state);
-    const size_t bytes = size_t(size.width()) * size_t(size.height()) * 4;
+    SharedFrame frame(size);
+    if (frame.image.isNull()) {
+        state.SkipWithError("no shared memory");
+        return;
+    }
+    frame.image.fill(Qt::gray);
     for (auto _ : state) {
         state.PauseTiming();
         {
             Window window(nullptr, nullptr, 0, 0, size.width(), size.height(), mode, nullptr, 60);
             state.ResumeTiming();
-            const int fd = memfd_create("device-pixels", MFD_CLOEXEC);
-            void* data = MAP_FAILED;
-            if (fd >= 0 && ftruncate(fd, off_t(bytes)) == 0)
-                data = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-            if (data == MAP_FAILED) {
-                state.SkipWithError("no shared memory");
-                break;
-            }
-            {
-                QImage frame(static_cast<uchar*>(data), size.width(), size.height(),
-                             size.width() * 4, QImage::Format_RGB32);
-                window.render(&frame);
-            }
-            munmap(data, bytes);
-            close(fd);
+            window.render(&frame.image);
             state.PauseTiming();
         }
         state.ResumeTiming();
+    }
+}
+
+// What a window's first frame adds when its buffer is new: the shared memory
+// of the device size, mapped and filled once.
+void newSharedFrame(benchmark::State& state)
+{
+    const QSize size = sizeOf(state);
+    for (auto _ : state) {
+        SharedFrame frame(size);
+        frame.image.fill(Qt::black);
     }
 }
 
@@ -187,6 +220,7 @@ void registerAll()
     timed(RegisterBenchmark("FirstPaint/Sharpness", [](benchmark::State& s) {
         firstPaint<DisplayMemeWindow>(s, 0xFFFFFFFF);
     }));
+    timed(RegisterBenchmark("NewSharedFrame", newSharedFrame));
     timed(RegisterBenchmark("SurfaceFirstPaint/Purity", [](benchmark::State& s) {
         surfaceFirstPaint<DisplayPurityWindow>(s, 2);
     }));
