@@ -3,7 +3,9 @@
 // plain fill of the same size and the bare drawPoints of a point list that
 // is already built. Also the memory a mesh paint needs on top of what exists.
 // Under Qt's scaling (QT_SCALE_FACTOR=1.5) the windows paint the same device
-// pixels into a surface of that scale, as into their backing store.
+// pixels into a surface of that scale, as into their backing store. The
+// surface variants paint a new window's first frame into fresh shared memory
+// of the device size, as on a fractionally scaled Wayland output.
 
 #include "AllocationCounter.h"
 #include "widgets/DisplayColorTransitionWindow.h"
@@ -21,6 +23,8 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 const QSize FullHd(1920, 1080);
@@ -55,6 +59,72 @@ template <typename Window> void firstPaint(benchmark::State& state, uint32_t mod
             state.PauseTiming();
         }
         state.ResumeTiming();
+    }
+}
+
+// A buffer of the device size in shared memory, mapped as the compositor
+// maps it: what a test window's device-pixel surface paints into.
+class SharedFrame
+{
+public:
+    explicit SharedFrame(QSize size) : m_bytes(size_t(size.width()) * size_t(size.height()) * 4)
+    {
+        m_fd = memfd_create("device-pixels", MFD_CLOEXEC);
+        if (m_fd >= 0 && ftruncate(m_fd, off_t(m_bytes)) == 0)
+            m_data = mmap(nullptr, m_bytes, PROT_READ | PROT_WRITE, MAP_SHARED, m_fd, 0);
+        if (m_data != MAP_FAILED)
+            image = QImage(static_cast<uchar*>(m_data), size.width(), size.height(),
+                           size.width() * 4, QImage::Format_RGB32);
+    }
+    ~SharedFrame()
+    {
+        image = QImage();
+        if (m_data != MAP_FAILED)
+            munmap(m_data, m_bytes);
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    QImage image;
+
+private:
+    size_t m_bytes;
+    int m_fd = -1;
+    void* m_data = MAP_FAILED;
+};
+
+// A new window's first frame through its device-pixel surface (Wayland at a
+// fractional scale): the pattern painted at the device size into shared
+// memory allocated and touched before timing starts, as the baseline's
+// backing store is.
+template <typename Window> void surfaceFirstPaint(benchmark::State& state, uint32_t mode)
+{
+    const QSize size = sizeOf(state);
+    SharedFrame frame(size);
+    if (frame.image.isNull()) {
+        state.SkipWithError("no shared memory");
+        return;
+    }
+    frame.image.fill(Qt::gray);
+    for (auto _ : state) {
+        state.PauseTiming();
+        {
+            Window window(nullptr, nullptr, 0, 0, size.width(), size.height(), mode, nullptr, 60);
+            state.ResumeTiming();
+            window.render(&frame.image);
+            state.PauseTiming();
+        }
+        state.ResumeTiming();
+    }
+}
+
+// What a window's first frame adds when its buffer is new: the shared memory
+// of the device size, mapped and filled once.
+void newSharedFrame(benchmark::State& state)
+{
+    const QSize size = sizeOf(state);
+    for (auto _ : state) {
+        SharedFrame frame(size);
+        frame.image.fill(Qt::black);
     }
 }
 
@@ -150,6 +220,22 @@ void registerAll()
     timed(RegisterBenchmark("FirstPaint/Sharpness", [](benchmark::State& s) {
         firstPaint<DisplayMemeWindow>(s, 0xFFFFFFFF);
     }));
+    timed(RegisterBenchmark("NewSharedFrame", newSharedFrame));
+    timed(RegisterBenchmark("SurfaceFirstPaint/Purity", [](benchmark::State& s) {
+        surfaceFirstPaint<DisplayPurityWindow>(s, 2);
+    }));
+    timed(RegisterBenchmark("SurfaceFirstPaint/ColorTransition", [](benchmark::State& s) {
+        surfaceFirstPaint<DisplayColorTransitionWindow>(s, 0xFFFFFFFF);
+    }));
+    timed(RegisterBenchmark("SurfaceFirstPaint/Mesh", [](benchmark::State& s) {
+        surfaceFirstPaint<DisplayMeshWindow>(s, 0);
+    }));
+    timed(RegisterBenchmark("SurfaceFirstPaint/InvertedMesh", [](benchmark::State& s) {
+        surfaceFirstPaint<DisplayMeshWindow>(s, 1);
+    }));
+    timed(RegisterBenchmark("SurfaceFirstPaint/Sharpness", [](benchmark::State& s) {
+        surfaceFirstPaint<DisplayMemeWindow>(s, 0xFFFFFFFF);
+    }));
     timed(RegisterBenchmark("BareDrawPoints/Mesh", [](benchmark::State& s) {
         bareDrawPoints(s, meshPoints(sizeOf(s), 0), Qt::white);
     }));
@@ -185,28 +271,30 @@ public:
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        std::printf("\n%-16s %-10s %14s %14s %8s %8s\n", "first paint", "size", "paint ms cpu",
+        std::printf("\n%-24s %-10s %14s %14s %8s %8s\n", "first paint", "size", "paint ms cpu",
                     "base ms cpu", "ratio", "target");
-        for (const char* size : {"uhd:0", "uhd:1"}) {
-            compare("Purity", "PlainFill", size, 3.0);
-            compare("ColorTransition", "PlainFill", size, 3.0);
-            compare("Mesh", "BareDrawPoints/Mesh", size, 1.3);
-            compare("InvertedMesh", "BareDrawPoints/InvertedMesh", size, 1.3);
-            compare("Sharpness", "BareDrawPoints/Sharpness", size, 1.3);
-        }
+        for (const char* path : {"FirstPaint/", "SurfaceFirstPaint/"})
+            for (const char* size : {"uhd:0", "uhd:1"}) {
+                compare(path, "Purity", "PlainFill", size, 3.0);
+                compare(path, "ColorTransition", "PlainFill", size, 3.0);
+                compare(path, "Mesh", "BareDrawPoints/Mesh", size, 1.3);
+                compare(path, "InvertedMesh", "BareDrawPoints/InvertedMesh", size, 1.3);
+                compare(path, "Sharpness", "BareDrawPoints/Sharpness", size, 1.3);
+            }
     }
 
 private:
-    void compare(const std::string& pattern, const std::string& base, const std::string& size,
-                 double target)
+    void compare(const std::string& path, const std::string& pattern, const std::string& base,
+                 const std::string& size, double target)
     {
         const std::string suffix = "/" + size;
-        const auto paint = m_milliseconds.find("FirstPaint/" + pattern + suffix);
+        const auto paint = m_milliseconds.find(path + pattern + suffix);
         const auto reference = m_milliseconds.find(base + suffix);
         if (paint == m_milliseconds.end() || reference == m_milliseconds.end())
             return;
         const double ratio = paint->second.cpu / reference->second.cpu;
-        std::printf("%-16s %-10s %14.3f %14.3f %8.2f %7.1fx %s\n", pattern.c_str(),
+        std::printf("%-24s %-10s %14.3f %14.3f %8.2f %7.1fx %s\n",
+                    (path == "FirstPaint/" ? pattern : "surface " + pattern).c_str(),
                     size == "uhd:0" ? "1920x1080" : "3840x2160", paint->second.cpu,
                     reference->second.cpu, ratio, target, ratio <= target ? "met" : "MISSED");
     }

@@ -14,8 +14,8 @@ DevicePainter::DevicePainter(DisplayWidget* window, const QPaintEvent* event) : 
         const QSize device = window->surfaceDeviceSize();
         QImage& frame = surface->beginFrame(device);
         if (!frame.isNull()) {
-            // Qt's own buffer lies hidden below the surface: a plain fill.
-            QPainter(window).fillRect(event->rect(), Qt::black);
+            // Qt's own buffer lies hidden below the opaque surface, which
+            // covers the whole window: it is left as it is.
             m_surface = surface;
             m_logical = window->surfaceLogicalSize();
             m_size = device;

@@ -62,6 +62,8 @@ DisplayInteractiveWidget::DisplayInteractiveWidget(QWidget* parent, QObject* eve
     auto* instructions = new QLabel(
         QCoreApplication::translate("DISPLAY", InstructionsKey.toLatin1().constData()), this);
     instructions->setAlignment(Qt::AlignHCenter);
+    // Wrapped rather than widening the window beyond a portrait display.
+    instructions->setWordWrap(true);
     instructions->setFont(
         fontOfPixelSize(device.toLogicalLength(static_cast<int>(m_fontPixelSize / 15.0f))));
 

@@ -92,25 +92,15 @@ DevicePixelSurface* DisplayWidget::deviceSurface()
     }
     if (!m_surfaceTried)
         attachDeviceSurface();
-    double preferred = m_surface ? m_surface->preferredScale() : 0;
-    // While the compositor places the window it may name the scale of
-    // another output (KWin first says 1); on the display's own output the
-    // backend's scale of that output holds.
-    const QSize ownLogical(
-        int(std::lround(m_deviceGeometry.deviceRect().width() / m_outputScale)),
-        int(std::lround(m_deviceGeometry.deviceRect().height() / m_outputScale)));
-    const bool onOwnOutput = (handle->screen() && !m_outputConnector.isEmpty() &&
-                              handle->screen()->name() == m_outputConnector) ||
-                             (m_outputScale > 0 && surfaceLogicalSize() == ownLogical);
-    if (m_outputScale > 0 && (onOwnOutput || !m_surface || !m_surface->preferredScaleChanged()))
-        preferred = 0;
     const double qtScale = handle->devicePixelRatio();
-    m_frameScale = preferred > 0 ? preferred : m_outputScale > 0 ? m_outputScale : qtScale;
+    m_frameScale = frameScaleNow();
     const QSize qtBuffer = surfaceLogicalSize() * qtScale;
     if (std::abs(m_frameScale - qtScale) < 1e-6) {
         // Qt's own buffer maps one to one.
-        if (m_surface)
+        if (m_surface) {
             m_surface->hide();
+            checkScaleLater();
+        }
         noteShown(qtBuffer, m_frameScale);
         setProperty(ShownPixels::WarningProperty, QVariant());
         return nullptr;
@@ -131,6 +121,27 @@ void DisplayWidget::attachDeviceSurface()
     m_surface = DevicePixelSurface::attach(windowHandle());
 }
 
+double DisplayWidget::frameScaleNow()
+{
+    const QWindow* handle = windowHandle();
+    const double qtScale = handle ? handle->devicePixelRatio() : 1;
+    double preferred = m_surface ? m_surface->preferredScale() : 0;
+    if (m_outputScale > 0) {
+        // While the compositor places the window it may name the scale of
+        // another output (KWin first says 1); on the display's own output
+        // the backend's scale of that output holds.
+        const QSize ownLogical(
+            int(std::lround(m_deviceGeometry.deviceRect().width() / m_outputScale)),
+            int(std::lround(m_deviceGeometry.deviceRect().height() / m_outputScale)));
+        const bool onOwnOutput = (handle && handle->screen() && !m_outputConnector.isEmpty() &&
+                                  handle->screen()->name() == m_outputConnector) ||
+                                 surfaceLogicalSize() == ownLogical;
+        if (onOwnOutput || !m_surface || !m_surface->preferredScaleChanged())
+            preferred = 0;
+    }
+    return preferred > 0 ? preferred : m_outputScale > 0 ? m_outputScale : qtScale;
+}
+
 // The compositor may tell the surface's scale only after the frame that
 // needed it; a frame made for another scale is made again.
 void DisplayWidget::checkScaleLater()
@@ -140,8 +151,7 @@ void DisplayWidget::checkScaleLater()
     m_scaleCheckQueued = true;
     QTimer::singleShot(300, this, [this]() {
         m_scaleCheckQueued = false;
-        const double preferred = m_surface ? m_surface->preferredScale() : 0;
-        if (preferred > 0 && std::abs(preferred - m_frameScale) > 1e-6)
+        if (std::abs(frameScaleNow() - m_frameScale) > 1e-6)
             update();
     });
 }

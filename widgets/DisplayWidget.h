@@ -62,6 +62,9 @@ private slots:
 private:
     void finishWithEscape();
     void attachDeviceSurface();
+    // The scale a frame is made for: the compositor's preferred one, the
+    // backend's one of the display's output, else Qt's.
+    double frameScaleNow();
     void checkScaleLater();
 
     uint32_t m_mode;

@@ -11,6 +11,7 @@
 #include "display/DisplayInterfaceComponentWindows.h"
 #include "display/DisplayMode.h"
 #include "widgets/DisplayColorTransitionWindow.h"
+#include "widgets/DisplayInteractiveWidget.h"
 #include "widgets/DisplayMemeWindow.h"
 #include "widgets/DisplayMeshWindow.h"
 #include "widgets/DisplayPurityWindow.h"
@@ -30,6 +31,7 @@
 #include <QProcess>
 #include <QScreen>
 #include <QThread>
+#include <QTranslator>
 
 #include <cmath>
 #include <functional>
@@ -208,6 +210,20 @@ protected:
         KwinDesk::SetUp();
     }
 
+    // Virtual-1's rectangle as the attended tests give it: the monitor's
+    // corner, the current mode's size.
+    QRect rectOfVirtual1()
+    {
+        for (uint32_t i = 0; i < manager->componentCount(); ++i) {
+            DisplayMode* mode = nullptr;
+            if (display(i) && display(i)->monitorInfo().device == "Virtual-1" &&
+                display(i)->currentMode(mode) == 0 && mode)
+                return QRect(display(i)->monitorLeft(), display(i)->monitorTop(),
+                             int(mode->width()), int(mode->height()));
+        }
+        return {};
+    }
+
     // Waits until Qt's screen of the output has the size the compositor
     // gives it at the new scale.
     static QScreen* screenOf(const QString& name, QSize logical)
@@ -233,15 +249,7 @@ TEST_P(PixelsOnKwin, EveryPatternReadsBackExactly)
     ASSERT_TRUE(screenOf(QStringLiteral("Virtual-1"), logical))
         << "Qt never saw Virtual-1 at " << logical.width() << "x" << logical.height();
     install(sysfsWithEdid("Virtual-1", Eizo));
-    // As the attended tests give it: the monitor's corner, the current mode's size.
-    QRect rect;
-    for (uint32_t i = 0; i < manager->componentCount(); ++i) {
-        DisplayMode* mode = nullptr;
-        if (display(i) && display(i)->monitorInfo().device == "Virtual-1" &&
-            display(i)->currentMode(mode) == 0 && mode)
-            rect = QRect(display(i)->monitorLeft(), display(i)->monitorTop(), int(mode->width()),
-                         int(mode->height()));
-    }
+    const QRect rect = rectOfVirtual1();
     ASSERT_FALSE(rect.isEmpty()) << "no display on Virtual-1";
 
     for (const Pattern& pattern : Patterns) {
@@ -292,6 +300,64 @@ const Setting Settings[] = {
 std::string nameOf(const ::testing::TestParamInfo<Setting>& info)
 {
     return info.param.name;
+}
+
+// The interactive window too: its whole frame at the device size, the
+// background exact in every corner and the first answer marker (grey, a
+// disc of height/70 device pixels at y 20, centred) where the device
+// pixels put it.
+TEST_P(PixelsOnKwin, InteractiveWindowIsInDevicePixels)
+{
+    const Setting& setting = GetParam();
+    ASSERT_EQ(doctor(setting.doctor), 0);
+    const QSize logical(int(std::lround(setting.device.width() / setting.scale)),
+                        int(std::lround(setting.device.height() / setting.scale)));
+    ASSERT_TRUE(screenOf(QStringLiteral("Virtual-1"), logical));
+    install(sysfsWithEdid("Virtual-1", Eizo));
+    const QRect rect = rectOfVirtual1();
+    ASSERT_FALSE(rect.isEmpty());
+
+    // The instruction in English, as a host shows it, wraps on a portrait output.
+    QTranslator english;
+    ASSERT_TRUE(english.load(qEnvironmentVariable("MODULE_DISPLAY_BINARY_DIR") +
+                             "/translations/module_display_en.qm"));
+    QCoreApplication::installTranslator(&english);
+    DisplayInteractiveWidget window(nullptr, nullptr, rect.x(), rect.y(), rect.width(),
+                                    rect.height(), uint32_t(-1), nullptr, 0, 3);
+    window.show();
+    const int w = setting.device.width();
+    const int h = setting.device.height();
+    const int diameter = int(std::round(h / 70.0f));
+    const QPoint marker(w / 2 - (3 * diameter) / 2 + diameter / 2, 20 + diameter / 2);
+    const QRgb background = qRgb(219, 219, 219);
+    const QRgb grey = QColor(Qt::gray).rgb();
+    std::string seen = "never shown";
+    QElapsedTimer clock;
+    clock.start();
+    while (!seen.empty() && clock.elapsed() < 8000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+        if (!window.property(ShownPixels::SizeProperty).isValid())
+            continue;
+        QString error;
+        const QImage shown = captureScreen(QStringLiteral("Virtual-1"), &error);
+        if (shown.size() != setting.device) {
+            seen =
+                "captured " + std::to_string(shown.width()) + "x" + std::to_string(shown.height());
+            continue;
+        }
+        seen.clear();
+        for (const QPoint corner :
+             {QPoint(2, 2), QPoint(w - 3, 2), QPoint(2, h - 3), QPoint(w - 3, h - 3)})
+            if (shown.pixel(corner) != background)
+                seen +=
+                    "corner " + std::to_string(corner.x()) + "," + std::to_string(corner.y()) + " ";
+        if (shown.pixel(marker) != grey)
+            seen += "no marker at " + std::to_string(marker.x()) + "," + std::to_string(marker.y());
+    }
+    EXPECT_EQ(seen, "");
+    EXPECT_EQ(window.property(ShownPixels::SizeProperty).toSize(), setting.device)
+        << "window " << window.width() << "x" << window.height();
+    window.done(0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, PixelsOnKwin, ::testing::ValuesIn(Settings), nameOf);
