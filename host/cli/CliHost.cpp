@@ -712,13 +712,7 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
     std::vector<std::vector<RunRecord::Progress>> progress(jobs.size());
     // A test that never started is recorded as not run, as the front end does.
     const auto notRun = [&](size_t index) {
-        const TestRunner::Job& job = jobs[index];
-        RunRecord record;
-        record.device = job.device;
-        record.test = job.test.longName;
-        record.shortName = job.test.shortName;
-        record.nameKey = job.test.nameKey;
-        record.itemId = job.test.itemId;
+        RunRecord record = TestRunner::recordOf(jobs[index].device, jobs[index].test);
         record.result = NotRunResult;
         return record;
     };

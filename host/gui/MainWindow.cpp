@@ -845,12 +845,7 @@ void MainWindow::onRunFinished()
     for (size_t i = ran; i < m_jobs.size(); ++i) {
         // A stop left this test out: the report says so.
         const Job& job = m_jobs[i];
-        RunRecord record;
-        record.device = m_devices[job.display].id;
-        record.test = job.test.longName;
-        record.shortName = job.test.shortName;
-        record.nameKey = job.test.nameKey;
-        record.itemId = job.test.itemId;
+        RunRecord record = TestRunner::recordOf(m_devices[job.display].id, job.test);
         record.result = NotRunResult;
         records.push_back(record);
         job.item->setText(ResultName, m_translator->resultName(NotRunResult));

@@ -56,6 +56,17 @@ void TestRunner::waitForFinished()
     loop.exec();
 }
 
+RunRecord TestRunner::recordOf(const std::string& device, const TestEntry& test)
+{
+    RunRecord record;
+    record.device = device;
+    record.test = test.longName;
+    record.shortName = test.shortName;
+    record.nameKey = test.nameKey;
+    record.itemId = test.itemId;
+    return record;
+}
+
 void TestRunner::work()
 {
     for (size_t i = 0; i < m_jobs.size(); ++i) {
@@ -63,12 +74,7 @@ void TestRunner::work()
             break;
         const Job& job = m_jobs[i];
         const int index = static_cast<int>(i);
-        RunRecord record;
-        record.device = job.device;
-        record.test = job.test.longName;
-        record.shortName = job.test.shortName;
-        record.nameKey = job.test.nameKey;
-        record.itemId = job.test.itemId;
+        RunRecord record = recordOf(job.device, job.test);
         emit jobStarted(index);
         if (m_events)
             m_events->clear();

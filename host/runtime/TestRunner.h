@@ -30,6 +30,10 @@ public:
         TestEntry test;
     };
 
+    // The record of job before it has a result: the display and the test's
+    // names. A job a stop left out keeps it with the not-run result.
+    static RunRecord recordOf(const std::string& device, const TestEntry& test);
+
     TestRunner(RequestHandler* handler, SystemEventMonitor* events, QObject* parent = nullptr);
     ~TestRunner() override;
 
