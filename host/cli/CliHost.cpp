@@ -375,6 +375,7 @@ int CliHost::run()
     }
     if (!m_reports.open(m_options, &error))
         return fail(error);
+    m_reports.setMessageText([this](const std::string& key) { return m_translator.text(key); });
 
     SettingsMap settings;
     for (const std::string& file : m_options.settingsFiles) {

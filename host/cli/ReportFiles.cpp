@@ -65,7 +65,7 @@ bool ReportFiles::write(const std::vector<DeviceRecord>& tested,
                 {DisplayFacts::of(device), label != labels.end() ? label->second : device.id});
         }
         const QByteArray document =
-            JunitReport::document(displays, runs, QSysInfo::machineHostName());
+            JunitReport::document(displays, runs, QSysInfo::machineHostName(), m_messageText);
         if (!commit(m_junit.get(), m_junitOut, document, m_junitPath, error))
             return false;
     }

@@ -3,6 +3,7 @@
 #include "host/cli/CliOptions.h"
 #include "host/runtime/DeviceRecord.h"
 #include "host/runtime/DisplayFacts.h"
+#include "host/runtime/JunitReport.h"
 #include "host/runtime/RunRecord.h"
 
 #include <QSaveFile>
@@ -25,6 +26,12 @@ public:
     // A document goes to standard output instead of the text results.
     bool useStandardOutput() const { return m_junitOut || m_metricsOut; }
 
+    // How the JUnit document words the module's message keys.
+    void setMessageText(JunitReport::MessageText messageText)
+    {
+        m_messageText = std::move(messageText);
+    }
+
     // Every display found, before the ones to test were chosen.
     void setFound(const std::vector<DeviceRecord>& devices);
 
@@ -46,4 +53,5 @@ private:
     std::unique_ptr<QSaveFile> m_junit;
     std::unique_ptr<QSaveFile> m_metrics;
     std::vector<DisplayFacts> m_found;
+    JunitReport::MessageText m_messageText;
 };

@@ -47,11 +47,11 @@ QString seconds(double value)
     return QString::fromLatin1(text);
 }
 
-QString messagesText(const RunRecord& run)
+QString messagesText(const RunRecord& run, const JunitReport::MessageText& messageText)
 {
     QStringList lines;
     for (const std::string& message : run.messages)
-        lines << DisplayFacts::text(message);
+        lines << (messageText ? messageText(message) : DisplayFacts::text(message));
     return JunitReport::xmlText(lines.join(QLatin1Char('\n')));
 }
 
@@ -93,7 +93,8 @@ struct Counts
     }
 };
 
-void writeCase(QXmlStreamWriter& xml, const RunRecord& run)
+void writeCase(QXmlStreamWriter& xml, const RunRecord& run,
+               const JunitReport::MessageText& messageText)
 {
     xml.writeStartElement("testcase");
     xml.writeAttribute("classname",
@@ -101,7 +102,7 @@ void writeCase(QXmlStreamWriter& xml, const RunRecord& run)
     xml.writeAttribute("name", JunitReport::xmlText(DisplayFacts::text(run.test)));
     xml.writeAttribute("time", seconds(secondsOf(run)));
     const Outcome outcome = outcomeOf(run.result);
-    const QString text = messagesText(run);
+    const QString text = messagesText(run, messageText);
     if (outcome != Outcome::Passed) {
         xml.writeStartElement(outcome == Outcome::Failure ? "failure"
                               : outcome == Outcome::Error ? "error"
@@ -109,8 +110,10 @@ void writeCase(QXmlStreamWriter& xml, const RunRecord& run)
         xml.writeAttribute("type", QString::fromStdString(TestResultName::of(run.result)));
         // The first message says what happened; any further ones add detail.
         if (!run.messages.empty())
-            xml.writeAttribute("message",
-                               JunitReport::xmlText(DisplayFacts::text(run.messages.front())));
+            xml.writeAttribute(
+                "message",
+                JunitReport::xmlText(messageText ? messageText(run.messages.front())
+                                                 : DisplayFacts::text(run.messages.front())));
         xml.writeCharacters(text);
         xml.writeEndElement();
     }
@@ -142,7 +145,8 @@ QString JunitReport::xmlText(const QString& text)
 }
 
 QByteArray JunitReport::document(const std::vector<Display>& displays,
-                                 const std::vector<RunRecord>& runs, const QString& hostName)
+                                 const std::vector<RunRecord>& runs, const QString& hostName,
+                                 const MessageText& messageText)
 {
     QByteArray bytes;
     QXmlStreamWriter xml(&bytes);
@@ -189,7 +193,7 @@ QByteArray JunitReport::document(const std::vector<Display>& displays,
         }
         xml.writeEndElement();
         for (const RunRecord* run : cases)
-            writeCase(xml, *run);
+            writeCase(xml, *run, messageText);
         xml.writeEndElement();
     }
     xml.writeEndElement();

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,10 +23,15 @@ public:
         std::string label; // "dpy2 · E19-7 · VGA-1"
     };
 
+    // The readable text of a message key of the module's; dashboards show
+    // it to people. Empty: the key itself.
+    using MessageText = std::function<QString(const std::string& key)>;
+
     // The displays the run covered, in order, and the runs in the order they
     // ran. A run without both start and end time counts 0 seconds.
     static QByteArray document(const std::vector<Display>& displays,
-                               const std::vector<RunRecord>& runs, const QString& hostName);
+                               const std::vector<RunRecord>& runs, const QString& hostName,
+                               const MessageText& messageText = {});
 
     // Text XML 1.0 can carry: characters it forbids (control bytes other than
     // tab and line ends, unpaired surrogates) become "\xNN" or U+FFFD.
