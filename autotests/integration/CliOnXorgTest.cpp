@@ -44,8 +44,9 @@ protected:
         return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
     }
 
-    // The place of the mapped window that bypasses the window manager.
-    bool bypassingWindow(XWindowAttributes& found)
+    // The place (and the title, when asked) of the mapped window that
+    // bypasses the window manager.
+    bool bypassingWindow(XWindowAttributes& found, std::string* title = nullptr)
     {
         Window root = 0, parent = 0, *children = nullptr;
         unsigned count = 0;
@@ -54,10 +55,29 @@ protected:
         XQueryTree(m_display, DefaultRootWindow(m_display), &root, &parent, &children, &count);
         for (unsigned i = 0; i < count; ++i)
             if (XGetWindowAttributes(m_display, children[i], &attributes) &&
-                attributes.map_state == IsViewable && attributes.override_redirect)
+                attributes.map_state == IsViewable && attributes.override_redirect) {
                 any = (found = attributes, true);
+                if (title)
+                    *title = windowName(children[i]);
+            }
         XFree(children);
         return any;
+    }
+    std::string windowName(Window window)
+    {
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        std::string name;
+        if (XGetWindowProperty(m_display, window, XInternAtom(m_display, "_NET_WM_NAME", False), 0,
+                               1024, False, XInternAtom(m_display, "UTF8_STRING", False), &type,
+                               &format, &items, &after, &data) == Success &&
+            data)
+            name.assign(reinterpret_cast<const char*>(data), items);
+        if (data)
+            XFree(data);
+        return name;
     }
     // Root-window pixels (what the screen shows) in the window's rectangle
     // that differ from the pattern; -1 when the screenshot fails.
@@ -147,6 +167,7 @@ TEST_F(CliOnXorg, AttendedWindowsCoverTheOutputAndShowTheirPatterns)
         XWindowAttributes window{};
         long wrong = -1;
         bool pointer = false;
+        std::string title;
         const QJsonObject report =
             cli({"-Mdisplay", test, "dpy2", "--answers=continue,yes", "--set",
                  "CSAT.CSAT_TEST_TIMEOUT=4"},
@@ -154,7 +175,7 @@ TEST_F(CliOnXorg, AttendedWindowsCoverTheOutputAndShowTheirPatterns)
                     // Painting follows mapping; look again until the picture settles,
                     // or the window has closed.
                     for (int tries = 0; tries < 200 && wrong != 0; ++tries) {
-                        if (!bypassingWindow(window) && window.width)
+                        if (!bypassingWindow(window, &title) && window.width)
                             return;
                         if (window.x == 1920 && window.y == 0 && window.width == 1280 &&
                             window.height == 1024)
@@ -167,6 +188,8 @@ TEST_F(CliOnXorg, AttendedWindowsCoverTheOutputAndShowTheirPatterns)
                   std::make_tuple(1920, 0, 1280, 1024));
         EXPECT_EQ(wrong, 0) << "pixels differing from the pattern";
         EXPECT_FALSE(pointer) << "the pointer shows over the test window";
+        // The window list names the test and the display, scripted or not.
+        EXPECT_NE(title.find(" \u2014 dpy2 \u00b7 "), std::string::npos) << title;
         EXPECT_EQ(report.value("runs")[0]["resultName"].toString(), "Passed");
     }
 }

@@ -638,6 +638,11 @@ int CliHost::runTests(const ModuleCatalogue&, const std::vector<DeviceRecord>& d
         }
     };
     ScriptedRequestHandler scripted(m_options.scripted, answers, settings);
+    scripted.setWindowTitle([&](const RequestHandler::Context& context) {
+        const auto label = labels.find(context.device);
+        return m_translator.text(context.test.nameKey) + QStringLiteral(" \u2014 ") +
+               QString::fromStdString(label == labels.end() ? context.device : label->second);
+    });
     std::unique_ptr<TerminalRequestHandler> terminal;
     if (!m_options.scripted && !m_options.noInput && isatty(STDIN_FILENO)) {
         TerminalRequestHandler::Options options;

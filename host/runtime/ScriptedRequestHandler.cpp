@@ -91,7 +91,8 @@ uint32_t ScriptedRequestHandler::answer(InputRequest& request, const Context& co
             return 2; // as if the user had pressed Escape
         const int limitMs = timeoutSeconds(m_settings, context.test.nameKey) * 1000 + GraceMs;
         return static_cast<uint32_t>(
-            WindowExecutor::run(request.widget, nullptr, limitMs, context.stop));
+            WindowExecutor::run(request.widget, nullptr, limitMs, context.stop, nullptr,
+                                m_windowTitle ? m_windowTitle(context) : QString()));
     }
     if (stopping)
         return 0;

@@ -3,7 +3,10 @@
 #include "host/runtime/RequestHandler.h"
 #include "module/SettingsMap.h"
 
+#include <QString>
+
 #include <deque>
+#include <functional>
 #include <string>
 
 // Answers requests without a person, for factory and CI runs: text requests
@@ -27,6 +30,10 @@ public:
     // The display time-out the module reads for a test, in seconds.
     static int timeoutSeconds(const SettingsMap& settings, const std::string& testNameKey);
 
+    // Names each test window (the test and its display) in the window list.
+    using WindowTitle = std::function<QString(const Context& context)>;
+    void setWindowTitle(WindowTitle title) { m_windowTitle = std::move(title); }
+
     bool acceptsInput() const override { return m_enabled; }
     uint32_t answer(InputRequest& request, const Context& context) override;
 
@@ -40,4 +47,5 @@ private:
     int m_unanswered = 0;
     std::deque<uint32_t> m_answers;
     SettingsMap m_settings;
+    WindowTitle m_windowTitle;
 };
