@@ -148,8 +148,11 @@ private slots:
             << "OrvaneDiagnostics: Qt platform offscreen (as QT_QPA_PLATFORM=offscreen)\n"
                "OrvaneDiagnostics: examples/desks/none.json: cannot read";
         QTest::newRow("unknown option")
-            << QStringList{"--lst"} << "" << 2
-            << "OrvaneDiagnostics: Unknown option \"--lst\"; see --help.\n";
+            << QStringList{"--frobnicate"} << "" << 2
+            << "OrvaneDiagnostics: Unknown option \"--frobnicate\"; see --help.\n";
+        QTest::newRow("misspelt option")
+            << QStringList{"--platfrom=x11"} << "" << 2
+            << "OrvaneDiagnostics: Unknown option \"--platfrom=x11\"; did you mean --platform?\n";
         QTest::newRow("missing value")
             << QStringList{"--settings"} << "" << 2 << "The option --settings needs a value";
     }

@@ -9,6 +9,7 @@
 #include "host/runtime/ErrorSentence.h"
 #include "host/runtime/JsonReport.h"
 #include "host/runtime/ModuleLoader.h"
+#include "host/runtime/OptionSuggestion.h"
 #include "host/runtime/PlatformReset.h"
 #include "host/runtime/PlatformSummary.h"
 #include "host/runtime/QtPlatformChoice.h"
@@ -253,21 +254,10 @@ std::string CliHost::unknownOption(const ModuleCatalogue& catalogue, const std::
         names.push_back("-" + diagnostic.shortName);
         names.push_back("--" + diagnostic.longName);
     }
-    // The closest option by typing slips, ignoring a value after "=".
-    const std::string typed = option.substr(0, option.find('='));
     std::vector<std::string> candidates = CliOptions::hostOptions();
     for (const auto& diagnostic : catalogue.diagnostics())
         candidates.push_back("--" + diagnostic.longName);
-    const std::string* nearest = nullptr;
-    size_t best = std::max<size_t>(3, typed.size() / 3 + 1);
-    for (const std::string& candidate : candidates) {
-        const size_t distance = SettingsAdvice::editDistance(typed, candidate);
-        if (distance < best) {
-            best = distance;
-            nearest = &candidate;
-        }
-    }
-    if (nearest)
+    if (const auto nearest = OptionSuggestion::closest(option, candidates))
         return "unknown option \"" + option + "\"; did you mean " + *nearest + "?";
     return "unknown option \"" + option + "\"; the options are: " + CliOptions::hostOptionNames() +
            ", " + joined(names) + " and device identifiers";

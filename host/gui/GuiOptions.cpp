@@ -1,5 +1,6 @@
 #include "host/gui/GuiOptions.h"
 
+#include "host/runtime/OptionSuggestion.h"
 #include "host/runtime/OptionValue.h"
 
 bool GuiOptions::parse(const std::vector<std::string>& arguments, std::string* error)
@@ -35,8 +36,13 @@ bool GuiOptions::parse(const std::vector<std::string>& arguments, std::string* e
         } else if (OptionValue::take(arguments, i, name = "--set", &value, &missing)) {
             assignments.push_back(value);
         } else {
-            if (error)
-                *error = "Unknown option \"" + argument + "\"; see --help";
+            if (error) {
+                const auto nearest = OptionSuggestion::closest(
+                    argument, {"--help", "--version", "--verbose", "--debug", "--platform",
+                               "--module-path", "--settings", "--set"});
+                *error = "Unknown option \"" + argument + "\"; " +
+                         (nearest ? "did you mean " + *nearest + "?" : "see --help");
+            }
             return false;
         }
         // "--platform=" names nothing either (argument still is the option itself).
