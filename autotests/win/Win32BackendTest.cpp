@@ -1,4 +1,4 @@
-#include "autotests/win/WineDesk.h"
+#include "autotests/win/WineXorgDesk.h"
 
 #include "display/platform/DisplayBackend.h"
 #include "display/platform/MonitorIdentity.h"
@@ -35,24 +35,9 @@ std::vector<MonitorInfo> monitorsOf(DisplayBackend& backend)
     return monitors;
 }
 
-class Win32BackendOnXorg : public WineDesk
+class Win32BackendOnXorg : public WineXorgDesk
 {
 protected:
-    void SetUp() override
-    {
-        if (!onServer("xorg-dummy"))
-            GTEST_SKIP() << "needs the Xorg dummy server (scripts/wine-tests.sh)";
-    }
-    void TearDown() override
-    {
-        if (!onServer("xorg-dummy"))
-            return;
-        Win32Display::change(display2, nullptr, false);
-        xrandr("--output DUMMY0 --mode 1920x1080 --pos 0x0 --primary --output DUMMY1 --mode "
-               "1280x720 --pos 1920x0");
-        waitFor([] { return Win32Display::monitors().size() == 2; });
-    }
-
     Win32Backend backend;
 };
 } // namespace

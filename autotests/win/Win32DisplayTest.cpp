@@ -1,4 +1,4 @@
-#include "autotests/win/WineDesk.h"
+#include "autotests/win/WineXorgDesk.h"
 
 #include "display/platform/DisplayBackend.h"
 #include "display/platform/EdidIdentity.h"
@@ -29,26 +29,7 @@ std::string resolution(const ModeRecord& mode)
     return std::to_string(mode.width) + "x" + std::to_string(mode.height);
 }
 
-class Win32DisplayOnXorg : public WineDesk
-{
-protected:
-    void SetUp() override
-    {
-        if (!onServer("xorg-dummy"))
-            GTEST_SKIP() << "needs the Xorg dummy server (scripts/wine-tests.sh)";
-    }
-    void TearDown() override
-    {
-        if (!onServer("xorg-dummy"))
-            return;
-        // Whatever a test changed, the next one starts from the arranged desk.
-        Win32Display::change("\\\\.\\DISPLAY2", nullptr, false);
-        Win32Display::change("\\\\.\\DISPLAY1", nullptr, false);
-        xrandr("--output DUMMY0 --mode 1920x1080 --pos 0x0 --primary --output DUMMY1 --mode "
-               "1280x720 --pos 1920x0");
-        waitFor([] { return Win32Display::monitors().size() == 2; });
-    }
-};
+using Win32DisplayOnXorg = WineXorgDesk;
 } // namespace
 
 TEST_F(Win32DisplayOnXorg, listsAdaptersMonitorDevicesAndMonitorsInOrder)
