@@ -2,8 +2,6 @@
 
 #include "display/platform/DisplayBackend.h"
 #include "display/platform/MonitorIdentity.h"
-#include "display/platform/win/RegistryKey.h"
-#include "display/platform/win/WideText.h"
 #include "display/platform/win/Win32Backend.h"
 #include "display/platform/win/Win32Display.h"
 
@@ -145,17 +143,10 @@ TEST_F(Win32BackendOnXorg, reportsAMonitorSwitchedOffAndListsItsOutputAsOff)
 TEST_F(Win32BackendOnXorg, givesEachMonitorItsAdaptersDriverVersion)
 {
     const DisplayDevice adapter = Win32Display::adapters().at(0);
-    RegistryKey key = RegistryKey::openKernelPath(WideText::fromUtf8(adapter.deviceKey),
-                                                  KEY_READ | KEY_SET_VALUE);
-    ASSERT_TRUE(key.isOpen()) << adapter.deviceKey;
-    const std::wstring version = L"31.0.101.4502";
-    ASSERT_EQ(RegSetValueExW(key.handle(), L"DriverVersion", 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(version.c_str()),
-                             DWORD((version.size() + 1) * sizeof(wchar_t))),
-              ERROR_SUCCESS);
+    ASSERT_TRUE(setDriverVersion(adapter, L"31.0.101.4502")) << adapter.deviceKey;
     std::vector<MonitorClassDevice> devices;
     ASSERT_TRUE(backend.monitorClassDevices(devices));
-    RegDeleteValueW(key.handle(), L"DriverVersion");
+    setDriverVersion(adapter, L"");
     const std::string hardwareId = MonitorIdentity::hardwareId(modelOf(edidSourceOf("DUMMY0")));
     const auto device =
         std::find_if(devices.begin(), devices.end(),

@@ -5,7 +5,6 @@
 #include "display/platform/MonitorIdentity.h"
 #include "display/platform/win/DisplayChangeWatcher.h"
 #include "display/platform/win/PresentMonitors.h"
-#include "display/platform/win/RegistryKey.h"
 #include "display/platform/win/WideText.h"
 #include "display/platform/win/Win32Display.h"
 
@@ -179,16 +178,9 @@ TEST_F(Win32DisplayOnXorg, readsTheDriverVersionFromTheAdaptersKey)
     const DisplayDevice adapter = Win32Display::adapters().at(0);
     // Wine's adapters carry none until one is written, as a driver would.
     EXPECT_FALSE(Win32Display::adapterDriverVersion(adapter));
-    RegistryKey key = RegistryKey::openKernelPath(WideText::fromUtf8(adapter.deviceKey),
-                                                  KEY_READ | KEY_SET_VALUE);
-    ASSERT_TRUE(key.isOpen()) << adapter.deviceKey;
-    const std::wstring version = L"31.0.101.4502";
-    ASSERT_EQ(RegSetValueExW(key.handle(), L"DriverVersion", 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(version.c_str()),
-                             static_cast<DWORD>((version.size() + 1) * sizeof(wchar_t))),
-              ERROR_SUCCESS);
+    ASSERT_TRUE(setDriverVersion(adapter, L"31.0.101.4502")) << adapter.deviceKey;
     EXPECT_EQ(Win32Display::adapterDriverVersion(adapter), "31.0.101.4502");
-    RegDeleteValueW(key.handle(), L"DriverVersion");
+    setDriverVersion(adapter, L"");
 }
 
 TEST(Win32DisplayOnXvfb, oneScreenWithoutEdid)
