@@ -74,7 +74,7 @@ build_qt() {
         return
     fi
     local tool
-    for tool in moc rcc uic qlalr lrelease; do
+    for tool in moc rcc uic qlalr qvkgen tracegen lrelease; do
         [ -x "$host_tools/$tool" ] || {
             echo "windows: $host_tools/$tool is missing (scripts/setup.sh installs Qt's host tools)" >&2
             exit 1
@@ -98,10 +98,13 @@ build_qt() {
         }
     else
         log "Qt for mingw: going on with the configured tree in $src"
+        # A build stopped mid-compile can leave empty objects that make
+        # takes for done and the linker then finds nothing in.
+        find "$src" -name '*.o' -size 0 -delete
     fi
     # A prefix build looks for its host tools in the prefix's bin folder.
     mkdir -p "$qt_prefix/bin"
-    for tool in moc rcc uic qlalr lrelease; do ln -sf "$host_tools/$tool" "$qt_prefix/bin/$tool"; done
+    for tool in moc rcc uic qlalr qvkgen tracegen lrelease; do ln -sf "$host_tools/$tool" "$qt_prefix/bin/$tool"; done
 
     log "Qt for mingw: building Core, Gui, Widgets, Test and the plugins (log in $cache/qt-build.log)"
     (cd "$src" && make -j"$(nproc)" && make install) >"$cache/qt-build.log" 2>&1 || {

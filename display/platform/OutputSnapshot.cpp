@@ -121,10 +121,10 @@ const OutputSnapshot::Output* OutputSnapshot::deviceOutput(const std::string& ad
         return nullptr;
     if (owner->shownIn.empty())
         return owner->connected && index == 0 ? owner : nullptr;
-    // Every output showing the same monitor is attached to each of them.
+    // Every connected output showing the same monitor is attached to each of them.
     uint32_t seen = 0;
     for (const Output& output : m_outputs)
-        if (output.shownIn == owner->shownIn && seen++ == index)
+        if (output.connected && output.shownIn == owner->shownIn && seen++ == index)
             return &output;
     return nullptr;
 }
@@ -239,9 +239,15 @@ bool OutputSnapshot::view(const std::string& output, const std::string& monitorD
         OutputMode listed;
         listed.width = mode.width;
         listed.height = mode.height;
-        if (mode.refreshMilliHertz > 0)
-            listed.refreshHz = OutputView::roundedHz(mode.refreshMilliHertz / 1000.0);
-        listed.current = shown->current == i;
+        // Rounded once from the platform's own figure, as its tools show it.
+        const double hz =
+            mode.exactRefreshHz > 0 ? mode.exactRefreshHz : mode.refreshMilliHertz / 1000.0;
+        if (hz > 0)
+            listed.refreshHz = OutputView::roundedHz(hz);
+        // A platform mode listed twice is current wherever it appears.
+        listed.current = shown->current &&
+                         (*shown->current == i ||
+                          (!mode.key.empty() && mode.key == shown->modes[*shown->current].key));
         listed.preferred = mode.preferred;
         if (listed.current)
             view.refreshHz = listed.refreshHz;

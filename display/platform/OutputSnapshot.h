@@ -35,6 +35,7 @@ public:
         uint32_t height = 0;
         uint32_t bitsPerPixel = 32;
         uint32_t refreshMilliHertz = 0; // 0: unknown
+        double exactRefreshHz = 0;      // unrounded where the platform gives it, else 0
         std::optional<bool> preferred;  // absent where the platform has no such notion
         uint32_t flags = 0;             // backend's own flags, handed back in the record
         // The platform's name of the mode, unique on its output ("1920x1080@59.940");

@@ -1,6 +1,5 @@
 #include "display/platform/x11/XRandrBackend.h"
 
-#include "display/platform/MonitorIdentity.h"
 #include "display/platform/sysfs/SysfsReader.h"
 #include "display/platform/x11/XErrorTrap.h"
 
@@ -17,7 +16,7 @@ namespace {
 constexpr long MaxEdidLongs = 256 * 128 / 4;
 } // namespace
 
-XRandrBackend::Snapshot::~Snapshot()
+XRandrBackend::ServerState::~ServerState()
 {
     if (resources)
         XRRFreeScreenResources(resources);
@@ -55,7 +54,8 @@ std::unique_ptr<XRandrBackend> XRandrBackend::open(const char* displayName, std:
 }
 
 XRandrBackend::XRandrBackend(Display* display, std::string displayName)
-    : m_display(display), m_displayName(std::move(displayName))
+    : SnapshotBackend("/sys/class/drm", "/dev/dri"), m_display(display),
+      m_displayName(std::move(displayName))
 {
     XErrorTrap::protectConnection(m_display, &m_broken);
     XErrorTrap trap(m_display);
@@ -74,7 +74,7 @@ XRandrBackend::XRandrBackend(Display* display, std::string displayName)
 
 XRandrBackend::~XRandrBackend()
 {
-    m_snapshot.reset();
+    m_state.reset();
     XErrorTrap trap(m_display);
     XCloseDisplay(m_display);
 }
@@ -85,31 +85,26 @@ std::string XRandrBackend::description() const
            m_displayName;
 }
 
-void XRandrBackend::setDrmRoots(const std::string& sysfsRoot, const std::string& deviceRoot)
+SnapshotBackend::Reading XRandrBackend::readOutputs(std::vector<OutputSnapshot::Output>& outputs,
+                                                    const OperationDeadline&)
 {
-    m_drmSysfsRoot = sysfsRoot;
-    m_drmDeviceRoot = deviceRoot;
-    if (m_snapshot)
-        for (Output& output : m_snapshot->outputs)
-            output.driverVersion.reset();
-}
-
-// Brings the cached state up to date. With a round trip every change
-// notification the server sent before it has arrived; without one, only
-// those already received count, which is enough for the later steps of an
-// enumeration whose first step made the round trip.
-bool XRandrBackend::update(bool roundTrip)
-{
+    // Xlib waits without a time limit; a server that stops answering stops
+    // every client on its desktop, this one too.
+    XErrorTrap trap(m_display);
     if (m_broken)
-        return false;
-    if (roundTrip || !m_snapshot)
-        XSync(m_display, False);
+        return Reading::Failed;
+    // After the round trip every change notification the server sent before
+    // it has arrived.
+    XSync(m_display, False);
     if (m_broken)
-        return false;
+        return Reading::Failed;
     drainEvents();
-    if (m_stale || !m_snapshot)
-        return buildSnapshot();
-    return true;
+    if (!m_stale && m_state)
+        return Reading::Unchanged;
+    if (!readServer())
+        return Reading::Failed;
+    outputs = rowsOf(*m_state);
+    return m_broken ? Reading::Failed : Reading::Read;
 }
 
 void XRandrBackend::drainEvents()
@@ -123,23 +118,18 @@ void XRandrBackend::drainEvents()
             m_stale = true;
         } else if (type == RRNotify) {
             const auto& notify = reinterpret_cast<const XRRNotifyEvent&>(event);
-            if (notify.subtype != RRNotify_OutputProperty) {
-                m_stale = true;
-            } else if (m_snapshot) {
-                const auto& property = reinterpret_cast<const XRROutputPropertyNotifyEvent&>(event);
-                if (Output* output = findOutput(property.output)) {
-                    output->edid.reset();
-                    output->driverVersion.reset();
-                }
-            }
+            if (notify.subtype == RRNotify_OutputProperty)
+                m_identities.erase(
+                    reinterpret_cast<const XRROutputPropertyNotifyEvent&>(event).output);
+            m_stale = true;
         }
     }
 }
 
-bool XRandrBackend::buildSnapshot()
+bool XRandrBackend::readServer()
 {
-    m_snapshot.reset();
-    auto snapshot = std::make_unique<Snapshot>();
+    m_state.reset();
+    auto state = std::make_unique<ServerState>();
     const Window root = DefaultRootWindow(m_display);
     // The current configuration does not poll the hardware; only a server
     // that never probed its outputs answers it empty.
@@ -154,9 +144,9 @@ bool XRandrBackend::buildSnapshot()
             XRRFreeScreenResources(resources);
         return false;
     }
-    snapshot->resources = resources;
+    state->resources = resources;
 
-    RandrLayout& layout = snapshot->layout;
+    RandrLayout& layout = state->layout;
     for (int i = 0; i < resources->nmode; ++i)
         layout.addMode(resources->modes[i]);
 
@@ -171,14 +161,19 @@ bool XRandrBackend::buildSnapshot()
         output.crtc = info->crtc;
         output.connected = info->connection == RR_Connected ||
                            (info->connection == RR_UnknownConnection && info->crtc != None);
-        output.crtcs.assign(info->crtcs, info->crtcs + info->ncrtc);
-        output.modes.assign(info->modes, info->modes + info->nmode);
-        output.preferredModes = info->npreferred;
+        // Only modes the server describes; the preferred ones come first.
+        for (int m = 0; m < info->nmode; ++m) {
+            if (!layout.modes.count(info->modes[m]))
+                continue;
+            output.modes.push_back(info->modes[m]);
+            if (m < info->npreferred)
+                ++output.preferredModes;
+        }
         XRRFreeOutputInfo(info);
-        snapshot->outputs.push_back(std::move(output));
+        state->outputs.push_back(std::move(output));
     }
 
-    for (Output& output : snapshot->outputs) {
+    for (Output& output : state->outputs) {
         if (output.crtc == None || layout.crtcs.count(output.crtc))
             continue;
         XRRCrtcInfo* info = XRRGetCrtcInfo(m_display, resources, output.crtc);
@@ -190,12 +185,12 @@ bool XRandrBackend::buildSnapshot()
         XRRFreeCrtcInfo(info);
     }
     // An output whose CRTC shows nothing is not driven.
-    for (Output& output : snapshot->outputs) {
+    for (Output& output : state->outputs) {
         auto crtc = layout.crtcs.find(output.crtc);
-        if (crtc != layout.crtcs.end() && crtc->second.mode == None)
+        if (output.crtc != None && (crtc == layout.crtcs.end() || crtc->second.mode == None))
             output.crtc = None;
     }
-    snapshot->primary = XRRGetOutputPrimary(m_display, root);
+    state->primary = XRRGetOutputPrimary(m_display, root);
     if (m_broken)
         return false;
 
@@ -203,41 +198,96 @@ bool XRandrBackend::buildSnapshot()
         m_savedWidth = unsigned(DisplayWidth(m_display, DefaultScreen(m_display)));
         m_savedHeight = unsigned(DisplayHeight(m_display, DefaultScreen(m_display)));
     }
-    for (const Output& output : snapshot->outputs) {
-        if (m_saved.count(output.id))
-            continue;
-        CrtcSetting saved;
-        if (layout.crtcs.count(output.crtc))
-            saved = layout.current(output.crtc);
-        m_saved[output.id] = saved;
-    }
-    m_snapshot = std::move(snapshot);
+    for (const Output& output : state->outputs)
+        if (!m_saved.count(output.id))
+            m_saved[output.id] = layout.current(output.crtc);
+    m_state = std::move(state);
     m_stale = false;
     return true;
 }
 
-XRandrBackend::Output* XRandrBackend::findOutput(const std::string& name)
+std::vector<OutputSnapshot::Output> XRandrBackend::rowsOf(const ServerState& state)
 {
-    for (Output& output : m_snapshot->outputs)
+    const RandrLayout& layout = state.layout;
+    std::optional<std::vector<SysfsReader::Connector>> connectors;
+    std::vector<OutputSnapshot::Output> rows;
+    for (const Output& output : state.outputs) {
+        OutputSnapshot::Output row;
+        row.adapter.deviceName = output.name;
+        row.adapter.deviceString = "RandR output " + output.name;
+        row.adapter.deviceId = "RANDR\\" + output.name;
+        if (output.id == state.primary)
+            row.adapter.stateFlags |= DisplayDevice::PrimaryDevice;
+        row.connected = output.connected;
+
+        const auto crtc = layout.crtcs.find(output.crtc);
+        if (output.crtc != None && crtc != layout.crtcs.end()) {
+            row.shownIn = monitorName(crtc->second);
+            if (row.shownIn == output.name) {
+                layout.rectangle(output.crtc, row.rect);
+                const std::vector<unsigned long>& shown = crtc->second.outputs;
+                row.primary = std::find(shown.begin(), shown.end(), state.primary) != shown.end();
+            }
+        }
+
+        // Modes as the output shows them: turned with its CRTC.
+        const unsigned short rotation = rotationOf(output);
+        for (size_t i = 0; i < output.modes.size(); ++i) {
+            ModeRecord record;
+            layout.modeRecord(output.modes[i], rotation, depth(), record);
+            OutputSnapshot::Mode mode;
+            mode.width = record.width;
+            mode.height = record.height;
+            mode.bitsPerPixel = record.bitsPerPixel;
+            mode.exactRefreshHz = layout.modes.at(output.modes[i]).refreshHz;
+            mode.refreshMilliHertz = uint32_t(std::lround(mode.exactRefreshHz * 1000));
+            mode.preferred = int(i) < output.preferredModes;
+            mode.key = std::to_string(output.modes[i]);
+            row.modes.push_back(mode);
+            if (!row.shownIn.empty() && output.modes[i] == crtc->second.mode)
+                row.current = i;
+        }
+
+        if (output.connected) {
+            auto identity = m_identities.find(output.id);
+            if (identity == m_identities.end()) {
+                Identity read;
+                read.edid = readEdid(output.id);
+                // The DRM connector that shows the same EDID is the one behind
+                // this output, and its card has the driver.
+                if (!read.edid.empty()) {
+                    if (!connectors)
+                        connectors = SysfsReader::connectors(sysfsRoot());
+                    for (const SysfsReader::Connector& connector : *connectors)
+                        if (connector.edid == read.edid) {
+                            read.card = connector.card;
+                            break;
+                        }
+                }
+                identity = m_identities.emplace(output.id, std::move(read)).first;
+            }
+            row.edid = identity->second.edid;
+            row.card = identity->second.card;
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+const XRandrBackend::Output* XRandrBackend::findOutput(const std::string& name) const
+{
+    for (const Output& output : m_state->outputs)
         if (output.name == name)
             return &output;
     return nullptr;
 }
 
-XRandrBackend::Output* XRandrBackend::findOutput(unsigned long id)
+const XRandrBackend::Output* XRandrBackend::findOutput(unsigned long id) const
 {
-    for (Output& output : m_snapshot->outputs)
+    for (const Output& output : m_state->outputs)
         if (output.id == id)
             return &output;
     return nullptr;
-}
-
-int XRandrBackend::outputIndex(unsigned long id) const
-{
-    for (size_t i = 0; i < m_snapshot->outputs.size(); ++i)
-        if (m_snapshot->outputs[i].id == id)
-            return int(i);
-    return INT_MAX;
 }
 
 uint32_t XRandrBackend::depth() const
@@ -245,10 +295,8 @@ uint32_t XRandrBackend::depth() const
     return uint32_t(DefaultDepth(m_display, DefaultScreen(m_display)));
 }
 
-const std::vector<uint8_t>& XRandrBackend::edidOf(Output& output)
+std::vector<uint8_t> XRandrBackend::readEdid(unsigned long output)
 {
-    if (output.edid)
-        return *output.edid;
     std::vector<uint8_t> edid;
     for (Atom atom : m_edidAtoms) {
         if (atom == None)
@@ -259,7 +307,7 @@ const std::vector<uint8_t>& XRandrBackend::edidOf(Output& output)
         unsigned long remaining = 0;
         unsigned char* data = nullptr;
         const int status =
-            XRRGetOutputProperty(m_display, output.id, atom, 0, MaxEdidLongs, False, False,
+            XRRGetOutputProperty(m_display, output, atom, 0, MaxEdidLongs, False, False,
                                  AnyPropertyType, &type, &format, &count, &remaining, &data);
         if (status == Success && type == XA_INTEGER && format == 8 && count > 0 && data)
             edid.assign(data, data + count);
@@ -271,35 +319,14 @@ const std::vector<uint8_t>& XRandrBackend::edidOf(Output& output)
     // Shorter than a base block is no EDID at all.
     if (edid.size() < 128)
         edid.clear();
-    output.edid = std::move(edid);
-    return *output.edid;
-}
-
-const std::optional<std::string>& XRandrBackend::driverVersionOf(Output& output)
-{
-    if (output.driverVersion)
-        return *output.driverVersion;
-    std::optional<std::string> version;
-    // The DRM connector that shows the same EDID is the one behind this output.
-    const std::vector<uint8_t>& edid = edidOf(output);
-    if (!edid.empty()) {
-        for (const SysfsReader::Connector& connector : SysfsReader::connectors(m_drmSysfsRoot)) {
-            if (connector.edid == edid) {
-                version =
-                    SysfsReader::driverVersion(m_drmSysfsRoot, m_drmDeviceRoot, connector.card);
-                break;
-            }
-        }
-    }
-    output.driverVersion = version;
-    return *output.driverVersion;
+    return edid;
 }
 
 std::string XRandrBackend::monitorName(const RandrLayout::Crtc& crtc) const
 {
     // The first output in the server's order: stable while the layout is.
     const Output* first = nullptr;
-    for (const Output& output : m_snapshot->outputs) {
+    for (const Output& output : m_state->outputs) {
         if (std::find(crtc.outputs.begin(), crtc.outputs.end(), output.id) == crtc.outputs.end())
             continue;
         if (output.connected)
@@ -310,262 +337,48 @@ std::string XRandrBackend::monitorName(const RandrLayout::Crtc& crtc) const
     return first ? first->name : std::string();
 }
 
-std::vector<const XRandrBackend::Output*>
-XRandrBackend::attachedOutputs(const Output& adapter) const
-{
-    std::vector<const Output*> attached;
-    if (adapter.crtc != None) {
-        for (const Output& output : m_snapshot->outputs)
-            if (output.crtc == adapter.crtc && output.connected)
-                attached.push_back(&output);
-    } else if (adapter.connected) {
-        attached.push_back(&adapter);
-    }
-    return attached;
-}
-
-bool XRandrBackend::enumDisplayMonitors(const MonitorCallback& callback)
-{
-    std::vector<std::pair<int, unsigned long>> monitors;
-    {
-        XErrorTrap trap(m_display);
-        if (!update())
-            return false;
-        for (const auto& [id, crtc] : m_snapshot->layout.crtcs) {
-            if (crtc.mode == None || crtc.outputs.empty())
-                continue;
-            int first = INT_MAX;
-            for (unsigned long output : crtc.outputs)
-                first = std::min(first, outputIndex(output));
-            monitors.emplace_back(first, id);
-        }
-    }
-    std::sort(monitors.begin(), monitors.end());
-    // The callback asks further questions, which may refresh the cache.
-    for (const auto& monitor : monitors)
-        if (!callback(MonitorHandle(monitor.second)))
-            break;
-    return true;
-}
-
-bool XRandrBackend::getMonitorInfo(MonitorHandle monitor, MonitorInfo& info)
-{
-    XErrorTrap trap(m_display);
-    if (!update())
-        return false;
-    const RandrLayout& layout = m_snapshot->layout;
-    if (!layout.rectangle(monitor, info.rcMonitor))
-        return false;
-    const RandrLayout::Crtc& crtc = layout.crtcs.at(monitor);
-    info.rcWork = info.rcMonitor;
-    info.flags = std::find(crtc.outputs.begin(), crtc.outputs.end(), m_snapshot->primary) !=
-                         crtc.outputs.end()
-                     ? MonitorInfo::PrimaryMonitor
-                     : 0;
-    info.device = monitorName(crtc);
-    return true;
-}
-
-bool XRandrBackend::enumDisplayDevices(const char* adapter, uint32_t index, DisplayDevice& device)
-{
-    XErrorTrap trap(m_display);
-    if (!update(index == 0))
-        return false;
-    if (!adapter) {
-        if (index >= m_snapshot->outputs.size())
-            return false;
-        const Output& output = m_snapshot->outputs[index];
-        device = {};
-        device.deviceName = output.name;
-        device.deviceString = "RandR output " + output.name;
-        device.stateFlags = (output.crtc != None ? DisplayDevice::AttachedToDesktop : 0) |
-                            (output.id == m_snapshot->primary ? DisplayDevice::PrimaryDevice : 0);
-        device.deviceId = "RANDR\\" + output.name;
-        return true;
-    }
-    Output* owner = findOutput(std::string(adapter));
-    if (!owner)
-        return false;
-    const std::vector<const Output*> attached = attachedOutputs(*owner);
-    if (index >= attached.size())
-        return false;
-    Output& output = *findOutput(attached[index]->id);
-    const std::vector<uint8_t>& edid = edidOf(output);
-    device = {};
-    device.deviceName = std::string(adapter) + "\\Monitor" + std::to_string(index);
-    device.deviceString = "Monitor on " + output.name;
-    device.stateFlags = output.crtc != None ? DisplayDevice::Active : 0;
-    device.deviceId = MonitorIdentity::deviceId(MonitorIdentity::modelCode(edid),
-                                                unsigned(outputIndex(output.id)));
-    return true;
-}
-
-bool XRandrBackend::enumDisplaySettings(const std::string& outputName, int32_t modeIndex,
-                                        ModeRecord& mode)
-{
-    XErrorTrap trap(m_display);
-    if (!update(modeIndex <= 0))
-        return false;
-    const Output* output = findOutput(outputName);
-    if (!output)
-        return false;
-    const RandrLayout& layout = m_snapshot->layout;
-    unsigned long modeId = None;
-    if (modeIndex == CurrentSettings) {
-        if (output->crtc == None || !layout.crtcs.count(output->crtc))
-            return false;
-        modeId = layout.crtcs.at(output->crtc).mode;
-    } else if (modeIndex >= 0 && size_t(modeIndex) < output->modes.size()) {
-        modeId = output->modes[size_t(modeIndex)];
-    }
-    // A turned output shows its modes turned: listed and current alike.
-    return layout.modeRecord(modeId, rotationOf(*output), depth(), mode);
-}
-
 unsigned short XRandrBackend::rotationOf(const Output& output) const
 {
-    auto crtc = m_snapshot->layout.crtcs.find(output.crtc);
-    if (output.crtc == None || crtc == m_snapshot->layout.crtcs.end())
+    auto crtc = m_state->layout.crtcs.find(output.crtc);
+    if (output.crtc == None || crtc == m_state->layout.crtcs.end())
         return RR_Rotate_0;
     return crtc->second.rotation;
-}
-
-bool XRandrBackend::presentMonitorDevices(std::vector<MonitorDevice>& devices)
-{
-    XErrorTrap trap(m_display);
-    if (!update())
-        return false;
-    devices.clear();
-    for (size_t i = 0; i < m_snapshot->outputs.size(); ++i) {
-        Output& output = m_snapshot->outputs[i];
-        if (!output.connected)
-            continue;
-        const std::vector<uint8_t>& edid = edidOf(output);
-        MonitorDevice device;
-        device.instanceId =
-            MonitorIdentity::instanceId(MonitorIdentity::modelCode(edid), unsigned(i));
-        if (!edid.empty())
-            device.hardwareKeyValues.push_back({"EDID", edid});
-        devices.push_back(std::move(device));
-    }
-    return !m_broken;
-}
-
-bool XRandrBackend::monitorClassDevices(std::vector<MonitorClassDevice>& devices)
-{
-    XErrorTrap trap(m_display);
-    if (!update())
-        return false;
-    devices.clear();
-    for (Output& output : m_snapshot->outputs) {
-        if (!output.connected)
-            continue;
-        const std::string model = MonitorIdentity::modelCode(edidOf(output));
-        if (model.empty())
-            continue;
-        devices.push_back({MonitorIdentity::hardwareId(model), driverVersionOf(output)});
-    }
-    return !m_broken;
-}
-
-bool XRandrBackend::describeDevice(const std::string& outputName, const std::string& monitorDevice,
-                                   OutputView& view)
-{
-    XErrorTrap trap(m_display);
-    if (!update())
-        return false;
-    Output* owner = findOutput(outputName);
-    const std::string prefix = outputName + "\\Monitor";
-    if (!owner || monitorDevice.compare(0, prefix.size(), prefix) != 0)
-        return false;
-    // The device's number is its place among the outputs on the adapter's CRTC.
-    const std::string number = monitorDevice.substr(prefix.size());
-    if (number.empty() || number.size() > 4 ||
-        number.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-    const std::vector<const Output*> attached = attachedOutputs(*owner);
-    const size_t index = size_t(std::stoul(number));
-    if (index >= attached.size())
-        return false;
-    Output& output = *findOutput(attached[index]->id);
-    const RandrLayout& layout = m_snapshot->layout;
-
-    view.connector = output.name;
-    Rect rect;
-    if (layout.rectangle(output.crtc, rect)) {
-        view.x = rect.left;
-        view.y = rect.top;
-        view.width = uint32_t(rect.right - rect.left);
-        view.height = uint32_t(rect.bottom - rect.top);
-    }
-    view.primary = output.id == m_snapshot->primary;
-    const unsigned long current = layout.current(output.crtc).mode;
-    // Modes as the output shows them: turned with its CRTC, like the module's list.
-    const unsigned short rotation = rotationOf(output);
-    for (size_t i = 0; i < output.modes.size(); ++i) {
-        ModeRecord record;
-        if (!layout.modeRecord(output.modes[i], rotation, 0, record))
-            continue;
-        OutputMode mode;
-        mode.width = record.width;
-        mode.height = record.height;
-        const double hz = layout.modes.at(output.modes[i]).refreshHz;
-        if (hz > 0)
-            mode.refreshHz = OutputView::roundedHz(hz);
-        mode.current = current != None && output.modes[i] == current;
-        mode.preferred = int(i) < output.preferredModes;
-        if (mode.current)
-            view.refreshHz = mode.refreshHz;
-        view.modes.push_back(mode);
-    }
-    view.edid = edidOf(output);
-    return !m_broken;
 }
 
 int32_t XRandrBackend::changeDisplaySettings(const std::string& outputName, const ModeRecord* mode)
 {
     XErrorTrap trap(m_display);
-    if (!update())
+    // The change starts from the server as it is now.
+    refresh();
+    if (!isValid() || !m_state)
         return ChangeFailed;
-    Output* output = findOutput(outputName);
+    const Output* output = findOutput(outputName);
     if (!output)
         return ChangeFailed;
     const int32_t result = mode ? applyMode(*output, *mode) : restore(*output);
-    // Whatever happened, the next question reads the server again.
+    // Whatever happened, the snapshot follows the server.
     m_stale = true;
+    refresh();
     return result;
 }
 
-int32_t XRandrBackend::applyMode(Output& output, const ModeRecord& mode)
+int32_t XRandrBackend::applyMode(const Output& output, const ModeRecord& mode)
 {
-    if (mode.bitsPerPixel != 0 && mode.bitsPerPixel != depth())
-        return ChangeBadMode;
     // The record's own mode when the output still lists it, else a listed
-    // mode with the same figures.
-    // Compared as the module reads them: turned with the output.
-    const RandrLayout& layout = m_snapshot->layout;
-    const unsigned short rotation = rotationOf(output);
-    unsigned long modeId = None;
-    auto matches = [&](unsigned long id) {
-        ModeRecord listed;
-        return layout.modeRecord(id, rotation, depth(), listed) && listed.width == mode.width &&
-               listed.height == mode.height &&
-               (mode.frequency == 0 || listed.frequency == mode.frequency);
-    };
-    for (unsigned long id : output.modes)
-        if (id == mode.nativeId && matches(id))
-            modeId = id;
-    for (size_t i = 0; modeId == None && i < output.modes.size(); ++i)
-        if (matches(output.modes[i]))
-            modeId = output.modes[i];
-    if (modeId == None)
+    // mode with the same figures, compared as the module reads them: turned
+    // with the output.
+    const std::shared_ptr<const OutputSnapshot> outputs = snapshot();
+    const OutputSnapshot::Output* row = outputs->find(output.name);
+    const std::optional<size_t> index = row ? outputs->modeIndex(*row, mode) : std::nullopt;
+    if (!index || *index >= output.modes.size())
         return ChangeBadMode;
+    const unsigned long modeId = output.modes[*index];
 
     // An output the server does not drive has no mode to switch.
     if (output.crtc == None)
         return ChangeFailed;
     // Position, rotation, reflection and the outputs shown stay.
-    CrtcSetting setting = layout.current(output.crtc);
+    CrtcSetting setting = m_state->layout.current(output.crtc);
     setting.mode = modeId;
     if (changeCrtcs({setting}, false))
         return ChangeSuccessful;
@@ -573,22 +386,21 @@ int32_t XRandrBackend::applyMode(Output& output, const ModeRecord& mode)
     // refused, read the output again to tell an unlisted mode from a failure.
     const unsigned long outputId = output.id;
     m_stale = true;
-    if (!update())
-        return ChangeFailed;
-    const Output* now = findOutput(outputId);
+    refresh();
+    const Output* now = m_state ? findOutput(outputId) : nullptr;
     if (now && std::find(now->modes.begin(), now->modes.end(), modeId) == now->modes.end())
         return ChangeBadMode;
     return ChangeFailed;
 }
 
-int32_t XRandrBackend::restore(Output& output)
+int32_t XRandrBackend::restore(const Output& output)
 {
     auto saved = m_saved.find(output.id);
     if (saved == m_saved.end())
         return ChangeFailed;
     std::vector<CrtcSetting> settings;
     if (output.crtc != None && output.crtc != saved->second.crtc) {
-        CrtcSetting off = m_snapshot->layout.current(output.crtc);
+        CrtcSetting off = m_state->layout.current(output.crtc);
         off.outputs.erase(std::remove(off.outputs.begin(), off.outputs.end(), output.id),
                           off.outputs.end());
         if (off.outputs.empty())
@@ -596,7 +408,7 @@ int32_t XRandrBackend::restore(Output& output)
         settings.push_back(off);
     }
     if (saved->second.crtc != None) {
-        if (!m_snapshot->layout.modes.count(saved->second.mode))
+        if (!m_state->layout.modes.count(saved->second.mode))
             return ChangeFailed;
         CrtcSetting on = saved->second;
         on.outputs.clear();
@@ -630,7 +442,7 @@ bool XRandrBackend::changeCrtcs(const std::vector<CrtcSetting>& settings, bool s
     // Nobody else reconfigures the screen while it is half changed.
     XGrabServer(m_display);
     const bool ok =
-        m_snapshot->layout.change(settings, screen, shrinkBack ? &firstSeen : nullptr, requests);
+        m_state->layout.change(settings, screen, shrinkBack ? &firstSeen : nullptr, requests);
     XUngrabServer(m_display);
     XSync(m_display, False);
     return ok && !m_broken;
@@ -640,9 +452,9 @@ bool XRandrBackend::setCrtc(const CrtcSetting& setting)
 {
     XErrorTrap trap(m_display);
     std::vector<RROutput> outputs(setting.outputs.begin(), setting.outputs.end());
-    const Status status = XRRSetCrtcConfig(m_display, m_snapshot->resources, setting.crtc,
-                                           CurrentTime, setting.x, setting.y, setting.mode,
-                                           setting.rotation, outputs.data(), int(outputs.size()));
+    const Status status = XRRSetCrtcConfig(m_display, m_state->resources, setting.crtc, CurrentTime,
+                                           setting.x, setting.y, setting.mode, setting.rotation,
+                                           outputs.data(), int(outputs.size()));
     return status == RRSetConfigSuccess && !trap.failed() && !m_broken;
 }
 

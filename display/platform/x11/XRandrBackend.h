@@ -1,6 +1,6 @@
 #pragma once
 
-#include "display/platform/DisplayBackend.h"
+#include "display/platform/SnapshotBackend.h"
 #include "display/platform/x11/RandrLayout.h"
 
 #include <map>
@@ -14,13 +14,11 @@ typedef struct _XRRScreenResources XRRScreenResources;
 
 // The displays of an X server through RandR 1.2 and later. Every active CRTC
 // is a monitor named after the first connected output it drives (in the
-// server's output order); each output is an adapter, and the connected
-// outputs on its CRTC are the monitor devices attached to it. The server's
-// state is cached and dropped when RandR reports a change, so a question
-// costs one round trip (none for the later steps of an enumeration) unless
-// something changed; the hardware is never polled while the cheap query
-// answers.
-class XRandrBackend : public DisplayBackend
+// server's order); each output is an adapter, and the connected outputs on
+// its CRTC are the monitor devices attached to it. The server is read again
+// only when RandR reported a change, so listing the monitors costs one round
+// trip while nothing changes and the hardware is never polled.
+class XRandrBackend : public SnapshotBackend
 {
 public:
     // Connects to displayName (null: $DISPLAY). Null with *error set when the
@@ -29,22 +27,15 @@ public:
     ~XRandrBackend() override;
 
     std::string name() const override { return "x11"; }
-    bool enumDisplayMonitors(const MonitorCallback& callback) override;
-    bool getMonitorInfo(MonitorHandle monitor, MonitorInfo& info) override;
-    bool enumDisplayDevices(const char* adapter, uint32_t index, DisplayDevice& device) override;
-    bool enumDisplaySettings(const std::string& output, int32_t modeIndex,
-                             ModeRecord& mode) override;
     int32_t changeDisplaySettings(const std::string& output, const ModeRecord* mode) override;
-    bool presentMonitorDevices(std::vector<MonitorDevice>& devices) override;
-    bool monitorClassDevices(std::vector<MonitorClassDevice>& devices) override;
-    bool describeDevice(const std::string& output, const std::string& monitorDevice,
-                        OutputView& view) override;
 
     // "RandR 1.6 on :0": what the connection found, for verbose output.
     std::string description() const;
 
-    // Where the DRM connectors are looked up for driver versions.
-    void setDrmRoots(const std::string& sysfsRoot, const std::string& deviceRoot);
+protected:
+    Reading readOutputs(std::vector<OutputSnapshot::Output>& outputs,
+                        const OperationDeadline& deadline) override;
+    bool platformGone() override { return m_broken; }
 
 private:
     struct Output
@@ -53,38 +44,38 @@ private:
         std::string name;
         bool connected = false;
         unsigned long crtc = 0;
-        std::vector<unsigned long> crtcs;         // possible
-        std::vector<unsigned long> modes;         // server order
-        int preferredModes = 0;                   // the first ones of modes
-        std::optional<std::vector<uint8_t>> edid; // fetched on first use
-        std::optional<std::optional<std::string>> driverVersion;
+        std::vector<unsigned long> modes; // server order
+        int preferredModes = 0;           // the first ones of modes
     };
-    struct Snapshot
+    // The server's answers behind the current snapshot, kept for changes.
+    struct ServerState
     {
         XRRScreenResources* resources = nullptr;
         std::vector<Output> outputs;
         RandrLayout layout;
         unsigned long primary = 0;
-        ~Snapshot();
+        ~ServerState();
+    };
+    struct Identity
+    {
+        std::vector<uint8_t> edid;
+        std::string card;
     };
     using CrtcSetting = RandrLayout::CrtcSetting;
 
     XRandrBackend(Display* display, std::string displayName);
 
-    bool update(bool roundTrip = true);
-    bool buildSnapshot();
+    bool readServer();
     void drainEvents();
-    Output* findOutput(const std::string& name);
-    Output* findOutput(unsigned long id);
-    const std::vector<uint8_t>& edidOf(Output& output);
-    const std::optional<std::string>& driverVersionOf(Output& output);
+    std::vector<OutputSnapshot::Output> rowsOf(const ServerState& state);
+    const Output* findOutput(const std::string& name) const;
+    const Output* findOutput(unsigned long id) const;
+    std::vector<uint8_t> readEdid(unsigned long output);
     std::string monitorName(const RandrLayout::Crtc& crtc) const;
-    std::vector<const Output*> attachedOutputs(const Output& adapter) const;
-    int outputIndex(unsigned long id) const;
     uint32_t depth() const;
 
-    int32_t applyMode(Output& output, const ModeRecord& mode);
-    int32_t restore(Output& output);
+    int32_t applyMode(const Output& output, const ModeRecord& mode);
+    int32_t restore(const Output& output);
     // Carries out the settings on the server as RandrLayout::change plans
     // them, with the server grabbed; shrinkBack returns the screen to the
     // size first seen where the layout allows.
@@ -102,11 +93,11 @@ private:
     bool m_broken = false;
     bool m_stale = true;
     bool m_fullQueryDone = false;
-    std::unique_ptr<Snapshot> m_snapshot;
+    std::unique_ptr<ServerState> m_state;
+    // EDID and DRM card of each output, read once until its properties change.
+    std::map<unsigned long, Identity> m_identities;
     std::map<unsigned long, CrtcSetting> m_saved;
     unsigned m_savedWidth = 0;
     unsigned m_savedHeight = 0;
     unsigned long m_edidAtoms[3] = {};
-    std::string m_drmSysfsRoot = "/sys/class/drm";
-    std::string m_drmDeviceRoot = "/dev/dri";
 };
