@@ -4,6 +4,8 @@
 #include "display/DisplayModeWindows.h"
 #include "display/platform/DisplayPlatform.h"
 
+#include <QStringList>
+
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -112,9 +114,17 @@ TEST_F(KwinDesk, ApplyAndRestore)
 }
 
 // KWin refuses to disable its last output: restoring an output first seen
-// disabled then fails and changes nothing.
+// disabled then fails, changes nothing and says why on the information
+// channel --verbose shows.
 TEST_F(KwinDesk, ARefusedConfigurationIsAFailure)
 {
+    static QStringList said;
+    said.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtInfoMsg)
+                said << text;
+        });
     ASSERT_EQ(doctor("output.Virtual-1.disable"), 0);
     install();
     ASSERT_EQ(doctor("output.Virtual-1.enable"), 0);
@@ -124,7 +134,11 @@ TEST_F(KwinDesk, ARefusedConfigurationIsAFailure)
     manager->refresh();
     ASSERT_EQ(manager->componentCount(), 1u);
     EXPECT_TRUE(display(0)->restoreDisplaySettings());
+    qInstallMessageHandler(previous);
     EXPECT_EQ(layout(), before);
+    EXPECT_EQ(DisplayPlatform::backend().lastChangeError(), "KWin refused the configuration");
+    EXPECT_TRUE(said.contains("kde: KWin refused the configuration"))
+        << said.join('|').toStdString();
 }
 
 // Another client's changes reach the hosts' system-event bits; this
