@@ -58,33 +58,6 @@ TEST(KeyCatalogue, KeysWithPunctuationAreSpelledExactly)
               "POSSIBLE_DEFECTIVE_COMPONENTS: CABLES, SCREEN, CONNECTOR");
 }
 
-TEST(KeyCatalogue, LongMessageKeys)
-{
-    EXPECT_EQ(
-        Keys::TEST_ABORTED_BECAUSE_A_SYSTEM_EVENT_THAT_COULD_COMPROMISE_THE_OUTCOME_HAS_HAPPENED,
-        "TEST_ABORTED_BECAUSE_A_SYSTEM_EVENT_THAT_COULD_COMPROMISE_THE_OUTCOME_HAS_HAPPENED");
-    EXPECT_EQ(
-        Keys::
-            THIS_TEST_CANNOT_BE_PERFORMED_BECAUSE_THE_DEVICE_COULD_NOT_BE_IDENTIFIED_OR_HAS_BEEN_DISCONNECTED,
-        "THIS_TEST_CANNOT_BE_PERFORMED_BECAUSE_THE_DEVICE_COULD_NOT_BE_IDENTIFIED_OR_HAS_BEEN_"
-        "DISCONNECTED");
-    EXPECT_EQ(
-        Keys::
-            THIS_TEST_CANNOT_BE_PERFORMED_BECAUSE_THE_APPLICATION_COULD_NOT_RECOGNIZE_THE_INPUT_TYPE,
-        "THIS_TEST_CANNOT_BE_PERFORMED_BECAUSE_THE_APPLICATION_COULD_NOT_RECOGNIZE_THE_INPUT_TYPE");
-}
-
-TEST(DisplayResourceTest, NameCodeAndHelpText)
-{
-    DisplayResource resource(ItemId(9, 0, 0));
-    EXPECT_EQ(resource.name(), "DISPLAY");
-    EXPECT_EQ(resource.code(), "MO");
-    // The help text itself is compared byte for byte where the host prints it.
-    EXPECT_EQ(resource.helpText().rfind("Display Module help:\n", 0), 0u);
-    EXPECT_EQ(resource.hostValue(), 0u);
-    EXPECT_TRUE(resource.numberedTexts().empty());
-}
-
 TEST(DisplayResourceTest, CommandLineTablesAreOrderedByItemId)
 {
     DisplayResource resource(ItemId(9, 0, 0));
@@ -125,36 +98,11 @@ TEST(DisplayResourceTest, NameAndDescriptionKeysByItemId)
     EXPECT_EQ(resource.diagnosticNameKey(ItemId(9, 2, 1)), "");
 }
 
-namespace {
-// Exposes the table so that first-insert-wins can be checked.
-class OpenResource : public DisplayResource
-{
-public:
-    using DisplayResource::DisplayResource;
-    void insertTestName(const ItemId& id, const CommandLineEntry& entry)
-    {
-        m_testNames.insert({id, entry});
-    }
-};
-} // namespace
-
-TEST(DisplayResourceTest, FirstEntryForAnIdWins)
-{
-    OpenResource resource(ItemId(9, 0, 0));
-    resource.insertTestName(ItemId(9, 1, 1), {"x", "other", 7});
-    const auto tests = resource.testCommandLineNames();
-    EXPECT_EQ(tests.size(), 11u);
-    EXPECT_EQ(tests.at(ItemId(9, 1, 1)).shortName, "r");
-}
-
 TEST(DisplayResourceTest, NumberedTexts)
 {
     DisplayResource resource(ItemId(9, 0, 0));
     resource.setNumberedTexts({{2, ""}, {0, "0 - 2"}, {1, ""}});
     const Resource::NumberedTexts expected = {{0, "0 - 2"}, {1, ""}, {2, ""}};
-    EXPECT_EQ(resource.numberedTexts(), expected);
-
-    resource.setNumberedTexts(resource.numberedTexts()); // a copy of its own table
     EXPECT_EQ(resource.numberedTexts(), expected);
 
     // Handing the resource its own table (as a subclass can) changes nothing.
@@ -167,9 +115,6 @@ TEST(DisplayResourceTest, NumberedTexts)
     self.setNumberedTexts(expected);
     self.assignOwn();
     EXPECT_EQ(self.numberedTexts(), expected);
-
-    resource.setNumberedTexts({});
-    EXPECT_TRUE(resource.numberedTexts().empty());
 }
 
 TEST(StoiConversionTest, FollowsTheStandardRule)

@@ -96,12 +96,6 @@ TEST(Library, HostWalksTheGraphThroughTheExports)
     EXPECT_EQ(resource->code(), "MO");
     const std::map<int32_t, std::string> numberedTexts = {{0, "0 - 2"}, {1, ""}, {2, ""}};
     EXPECT_EQ(resource->numberedTexts(), numberedTexts);
-    for (uint32_t i = 0; i < 11; ++i) {
-        ::Test* test = diagnostic->testAt(i);
-        EXPECT_EQ(diagnostic->findTest(ItemId(9, 1, i + 1)), test);
-        EXPECT_FALSE(resource->testNameKey(ItemId(9, 1, i + 1)).empty());
-    }
-    EXPECT_EQ(resource->diagnosticNameKey(diagnostic->diagnosticId()), "DISPLAY_QUICK_DIAGNOSTIC");
     EXPECT_EQ(module->componentManager()->managerId(), ItemId(9, 0, 0));
 
     release();
