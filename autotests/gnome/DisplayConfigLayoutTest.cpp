@@ -1,12 +1,9 @@
 #include "display/platform/gnome/DisplayConfigLayout.h"
 #include "display/platform/gnome/DisplayConfigAssignments.h"
-#include "display/platform/gnome/DisplayConfigClient.h"
 #include "display/platform/gnome/DisplayConfigWatcher.h"
 #include "display/platform/gnome/GnomeBackend.h"
 
 #include <gtest/gtest.h>
-
-#include <QDBusMetaType>
 
 namespace {
 DisplayConfigMode mode(int width, int height, double hertz, bool current)
@@ -239,22 +236,6 @@ TEST(DisplayConfigLayout, LayoutChangesGiveSystemEventBits)
                                                        DisplayConfigWatcher::layoutOf(to)),
                   bits)
             << what;
-}
-
-// The structures stream with the signatures of the service's interface.
-TEST(DisplayConfigLayout, StructuresStreamWithTheServiceSignatures)
-{
-    DisplayConfigClient client; // registers the types
-    const auto signature = [](const auto& value) {
-        QDBusArgument argument;
-        argument << value;
-        return argument.currentSignature().toStdString();
-    };
-    EXPECT_EQ(signature(DisplayConfigMonitorSpec()), "(ssss)");
-    EXPECT_EQ(signature(DisplayConfigMode()), "(siiddada{sv})");
-    EXPECT_EQ(signature(DisplayConfigMonitor()), "((ssss)a(siiddada{sv})a{sv})");
-    EXPECT_EQ(signature(DisplayConfigLogicalMonitor()), "(iiduba(ssss)a{sv})");
-    EXPECT_EQ(signature(DisplayConfigAssignments::current(single(1, 2, 2))), "a(iiduba(ssa{sv}))");
 }
 
 // A mode change keeps the layout one the compositor accepts: the monitors
