@@ -8,6 +8,7 @@
 
 #include "EdidSampleFile.h"
 
+#include "autotests/support/PatternPixels.h"
 #include "display/DisplayInterfaceComponentWindows.h"
 #include "display/DisplayMode.h"
 #include "widgets/DisplayColorTransitionWindow.h"
@@ -40,6 +41,8 @@
 #include <unistd.h>
 
 namespace {
+using namespace PatternPixels;
+
 // The output's device pixels as KWin composes them, from ScreenShot2.
 QImage captureScreen(const QString& output, QString* error)
 {
@@ -86,60 +89,6 @@ QImage captureScreen(const QString& output, QString* error)
         .convertToFormat(QImage::Format_RGB32);
 }
 
-// The expected patterns at the device size, written from their description.
-QImage purity(QSize size, QColor color)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(color);
-    return image;
-}
-
-QImage mesh(QSize size, bool variant)
-{
-    QImage image(size, QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x)
-            image.setPixel(x, y,
-                           (x + y) % 2 == 0 && !(variant && y == 0) ? 0xffffffff : 0xff000000);
-    return image;
-}
-
-QImage transition(QSize size)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::black);
-    const int w = size.width();
-    const int gap = int(std::floor(size.height() * 0.1f));
-    const int band = (size.height() - 5 * gap) / 4;
-    for (int b = 0; b < 4; ++b) {
-        const int top = gap + b * (gap + band);
-        for (int i = 0; i < 32; ++i) {
-            const int v = 8 * (i + 1) - 1;
-            const QRgb rgb =
-                qRgb(b == 0 || b == 3 ? v : 0, b == 1 || b == 3 ? v : 0, b == 2 || b == 3 ? v : 0);
-            const int left = int(float(w * i) * 0.03125f) - 1;
-            for (int y = top; y < top + band; ++y)
-                for (int x = std::max(0, left); x < std::min(w, left + w / 32 + 1); ++x)
-                    image.setPixel(x, y, rgb);
-        }
-    }
-    return image;
-}
-
-QImage sharpness(QSize size)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    for (int x = 0; x < size.width(); x += DisplayMemeWindow::TileSize)
-        for (int y = 0; y < size.height(); y += DisplayMemeWindow::TileSize)
-            for (int d = 0; d < DisplayMemeWindow::TileDots; ++d) {
-                const QPoint dot = DisplayMemeWindow::tile()[d] + QPoint(x, y);
-                if (image.rect().contains(dot))
-                    image.setPixel(dot, 0xff000000);
-            }
-    return image;
-}
-
 // "3 pixels differ, the first at 1,0: 808080 instead of ffffff"; empty when equal.
 std::string difference(const QImage& shown, const QImage& expected)
 {
@@ -168,7 +117,7 @@ struct Pattern
 {
     const char* name;
     std::function<std::unique_ptr<DisplayWidget>(const QRect&)> window;
-    std::function<QImage(QSize)> expected;
+    PatternPixels::Pixel expected;
 };
 
 template <typename Window> auto windowOf(uint32_t mode)
@@ -180,14 +129,14 @@ template <typename Window> auto windowOf(uint32_t mode)
 }
 
 const Pattern Patterns[] = {
-    {"black", windowOf<DisplayPurityWindow>(0), [](QSize s) { return purity(s, Qt::black); }},
-    {"white", windowOf<DisplayPurityWindow>(1), [](QSize s) { return purity(s, Qt::white); }},
-    {"red", windowOf<DisplayPurityWindow>(2), [](QSize s) { return purity(s, Qt::red); }},
-    {"green", windowOf<DisplayPurityWindow>(3), [](QSize s) { return purity(s, Qt::green); }},
-    {"blue", windowOf<DisplayPurityWindow>(4), [](QSize s) { return purity(s, Qt::blue); }},
-    {"transition", windowOf<DisplayColorTransitionWindow>(uint32_t(-1)), transition},
-    {"mesh", windowOf<DisplayMeshWindow>(0), [](QSize s) { return mesh(s, false); }},
-    {"inverted mesh", windowOf<DisplayMeshWindow>(1), [](QSize s) { return mesh(s, true); }},
+    {"black", windowOf<DisplayPurityWindow>(0), fill(Black)},
+    {"white", windowOf<DisplayPurityWindow>(1), fill(White)},
+    {"red", windowOf<DisplayPurityWindow>(2), fill(0xFFFF0000)},
+    {"green", windowOf<DisplayPurityWindow>(3), fill(0xFF00FF00)},
+    {"blue", windowOf<DisplayPurityWindow>(4), fill(0xFF0000FF)},
+    {"transition", windowOf<DisplayColorTransitionWindow>(uint32_t(-1)), colourRamps},
+    {"mesh", windowOf<DisplayMeshWindow>(0), mesh},
+    {"inverted mesh", windowOf<DisplayMeshWindow>(1), invertedMesh},
     {"sharpness", windowOf<DisplayMemeWindow>(uint32_t(-1)), sharpness},
 };
 
@@ -210,10 +159,18 @@ protected:
         KwinDesk::SetUp();
     }
 
-    // Virtual-1's rectangle as the attended tests give it: the monitor's
-    // corner, the current mode's size.
-    QRect rectOfVirtual1()
+    // Sets Virtual-1 as the setting says, waits until Qt sees it so, and
+    // gives its rectangle as the attended tests do: the monitor's corner, the
+    // current mode's size. Empty when any step fails.
+    QRect virtual1(const Setting& setting)
     {
+        if (doctor(setting.doctor) != 0)
+            return {};
+        const QSize logical(int(std::lround(setting.device.width() / setting.scale)),
+                            int(std::lround(setting.device.height() / setting.scale)));
+        if (!screenOf(QStringLiteral("Virtual-1"), logical))
+            return {};
+        install(sysfsWithEdid("Virtual-1", Eizo));
         for (uint32_t i = 0; i < manager->componentCount(); ++i) {
             DisplayMode* mode = nullptr;
             if (display(i) && display(i)->monitorInfo().device == "Virtual-1" &&
@@ -222,6 +179,28 @@ protected:
                              int(mode->width()), int(mode->height()));
         }
         return {};
+    }
+
+    // Captures Virtual-1 once the window says what it shows, until judge
+    // finds nothing wrong or 8 s pass (the compositor shows a frame a moment
+    // after it is committed, its screenshot effect loads after it starts,
+    // and a capture is cancelled while the output is reconfigured). What was
+    // last wrong, empty when nothing.
+    static std::string judgeShown(const QWidget& window,
+                                  const std::function<std::string(const QImage&)>& judge)
+    {
+        std::string wrong = "never shown";
+        QElapsedTimer clock;
+        clock.start();
+        while (!wrong.empty() && clock.elapsed() < 8000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+            if (!window.property(ShownPixels::SizeProperty).isValid())
+                continue;
+            QString error;
+            const QImage shown = captureScreen(QStringLiteral("Virtual-1"), &error);
+            wrong = shown.isNull() ? "no capture: " + error.toStdString() : judge(shown);
+        }
+        return wrong;
     }
 
     // Waits until Qt's screen of the output has the size the compositor
@@ -243,36 +222,17 @@ protected:
 TEST_P(PixelsOnKwin, EveryPatternReadsBackExactly)
 {
     const Setting& setting = GetParam();
-    ASSERT_EQ(doctor(setting.doctor), 0);
-    const QSize logical(int(std::lround(setting.device.width() / setting.scale)),
-                        int(std::lround(setting.device.height() / setting.scale)));
-    ASSERT_TRUE(screenOf(QStringLiteral("Virtual-1"), logical))
-        << "Qt never saw Virtual-1 at " << logical.width() << "x" << logical.height();
-    install(sysfsWithEdid("Virtual-1", Eizo));
-    const QRect rect = rectOfVirtual1();
-    ASSERT_FALSE(rect.isEmpty()) << "no display on Virtual-1";
+    const QRect rect = virtual1(setting);
+    ASSERT_FALSE(rect.isEmpty()) << "Virtual-1 not set to " << setting.doctor;
 
     for (const Pattern& pattern : Patterns) {
         SCOPED_TRACE(pattern.name);
         std::unique_ptr<DisplayWidget> window = pattern.window(rect);
         window->show();
-        const QImage expected = pattern.expected(setting.device);
-        // The compositor shows the frame a moment after it is committed.
-        std::string differs = "never shown";
-        QElapsedTimer clock;
-        clock.start();
-        while (!differs.empty() && clock.elapsed() < 8000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
-            if (!window->property(ShownPixels::SizeProperty).isValid())
-                continue;
-            // The screenshot effect loads after the compositor starts, and a
-            // capture is cancelled while the output is reconfigured.
-            QString error;
-            const QImage shown = captureScreen(QStringLiteral("Virtual-1"), &error);
-            differs =
-                shown.isNull() ? "no capture: " + error.toStdString() : difference(shown, expected);
-        }
-        EXPECT_EQ(differs, "");
+        const QImage expected = PatternPixels::image(setting.device, pattern.expected);
+        EXPECT_EQ(
+            judgeShown(*window, [&](const QImage& shown) { return difference(shown, expected); }),
+            "");
         EXPECT_EQ(window->property(ShownPixels::SizeProperty).toSize(), setting.device);
         if (setting.scale != 1) {
             EXPECT_DOUBLE_EQ(window->property(ShownPixels::ScaleProperty).toDouble(),
@@ -309,13 +269,8 @@ std::string nameOf(const ::testing::TestParamInfo<Setting>& info)
 TEST_P(PixelsOnKwin, InteractiveWindowIsInDevicePixels)
 {
     const Setting& setting = GetParam();
-    ASSERT_EQ(doctor(setting.doctor), 0);
-    const QSize logical(int(std::lround(setting.device.width() / setting.scale)),
-                        int(std::lround(setting.device.height() / setting.scale)));
-    ASSERT_TRUE(screenOf(QStringLiteral("Virtual-1"), logical));
-    install(sysfsWithEdid("Virtual-1", Eizo));
-    const QRect rect = rectOfVirtual1();
-    ASSERT_FALSE(rect.isEmpty());
+    const QRect rect = virtual1(setting);
+    ASSERT_FALSE(rect.isEmpty()) << "Virtual-1 not set to " << setting.doctor;
 
     // The instruction in English, as a host shows it, wraps on a portrait output.
     QTranslator english;
@@ -331,30 +286,23 @@ TEST_P(PixelsOnKwin, InteractiveWindowIsInDevicePixels)
     const QPoint marker(w / 2 - (3 * diameter) / 2 + diameter / 2, 20 + diameter / 2);
     const QRgb background = qRgb(219, 219, 219);
     const QRgb grey = QColor(Qt::gray).rgb();
-    std::string seen = "never shown";
-    QElapsedTimer clock;
-    clock.start();
-    while (!seen.empty() && clock.elapsed() < 8000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
-        if (!window.property(ShownPixels::SizeProperty).isValid())
-            continue;
-        QString error;
-        const QImage shown = captureScreen(QStringLiteral("Virtual-1"), &error);
-        if (shown.size() != setting.device) {
-            seen =
-                "captured " + std::to_string(shown.width()) + "x" + std::to_string(shown.height());
-            continue;
-        }
-        seen.clear();
-        for (const QPoint corner :
-             {QPoint(2, 2), QPoint(w - 3, 2), QPoint(2, h - 3), QPoint(w - 3, h - 3)})
-            if (shown.pixel(corner) != background)
-                seen +=
-                    "corner " + std::to_string(corner.x()) + "," + std::to_string(corner.y()) + " ";
-        if (shown.pixel(marker) != grey)
-            seen += "no marker at " + std::to_string(marker.x()) + "," + std::to_string(marker.y());
-    }
-    EXPECT_EQ(seen, "");
+    EXPECT_EQ(judgeShown(window,
+                         [&](const QImage& shown) {
+                             if (shown.size() != setting.device)
+                                 return "captured " + std::to_string(shown.width()) + "x" +
+                                        std::to_string(shown.height());
+                             std::string wrong;
+                             for (const QPoint corner : {QPoint(2, 2), QPoint(w - 3, 2),
+                                                         QPoint(2, h - 3), QPoint(w - 3, h - 3)})
+                                 if (shown.pixel(corner) != background)
+                                     wrong += "corner " + std::to_string(corner.x()) + "," +
+                                              std::to_string(corner.y()) + " ";
+                             if (shown.pixel(marker) != grey)
+                                 wrong += "no marker at " + std::to_string(marker.x()) + "," +
+                                          std::to_string(marker.y());
+                             return wrong;
+                         }),
+              "");
     EXPECT_EQ(window.property(ShownPixels::SizeProperty).toSize(), setting.device)
         << "window " << window.width() << "x" << window.height();
     window.done(0);
