@@ -169,16 +169,6 @@ protected:
         }
         return found;
     }
-    static std::vector<std::string> resolutions(const QJsonObject& list)
-    {
-        std::vector<std::string> found;
-        for (const QJsonValue& device : list["devices"].toArray())
-            for (const QJsonValue& property : device["properties"].toArray())
-                if (property["key"] == "CURRENT_RESOLUTION")
-                    found.push_back(property["value"].toString().toStdString());
-        return found;
-    }
-
     QTemporaryDir m_sysfs;
     std::unique_ptr<DisplayInterfaceComponentManagerWindows> manager;
 };
@@ -286,30 +276,26 @@ TEST_F(MutterDesk, AFrozenCompositorEndsEachOperationWithinItsBudget)
     EXPECT_TRUE(host.readAllStandardError().contains("GNOME's display service"));
 }
 
-// The host lists the same through --platform=gnome and auto: the module's
-// current resolutions and the platform view, which names each display's
-// monitor and shows the compositor's place, rate and modes, turned and
-// scaled like the module's view; the EDID is the one sysfs holds for that
-// connector.
-TEST_F(MutterDesk, ListingShowsEachMonitor)
+// The host lists the same through --platform=gnome and auto (the module's
+// own view, resolutions included, is checked in-process above): the
+// platform view names each display's monitor and shows the compositor's
+// place, rate and modes, turned and scaled like the module's view; the EDID
+// is the one sysfs holds for that connector.
+TEST_F(MutterDesk, PlatformViewShowsEachMonitor)
 {
-    const std::tuple<const char*, std::vector<std::string>, std::vector<std::string>> rows[] = {
+    const std::pair<const char*, std::vector<std::string>> rows[] = {
         {DefaultLayout,
-         {"1920x1080", "1280x1024"},
          {"Meta-0 0,0 1920x1080 primary 60 | 1920x1080@60 current preferred",
           "Meta-1 1920,0 1280x1024 60 | 1280x1024@60 current preferred"}},
         {TurnedAndScaledLayout,
-         {"1920x1080", "1024x1280"},
          {"Meta-0 0,0 1920x1080 primary 60 | 1920x1080@60 current preferred",
           "Meta-1 1920,0 1024x1280 60 | 1024x1280@60 current preferred"}},
     };
-    for (const auto& [layout, current, views] : rows) {
+    for (const auto& [layout, expected] : rows) {
         applyLayout(layout);
         for (const char* platform : {"--platform=gnome", "--platform=auto"}) {
             SCOPED_TRACE(std::string(platform) + " " + layout);
-            const QJsonObject list = cli({platform, "--list"});
-            EXPECT_EQ(resolutions(list), current);
-            EXPECT_EQ(platformViews(list), views);
+            EXPECT_EQ(platformViews(cli({platform, "--list"})), expected);
         }
     }
 
