@@ -10,7 +10,7 @@ packages=(
     libgtest-dev libbenchmark-dev
     nlohmann-json3-dev
     libx11-dev libxrandr-dev libxfixes-dev libdrm-dev
-    xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-apps xdotool
+    xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-apps xdotool netpbm
     edid-decode tesseract-ocr
     # the front end tested as a person uses it: a window manager on Xvfb, and
     # the report PDF read back page by page

@@ -48,6 +48,42 @@ for pattern in red mesh; do
     echo "windows check: $pattern on dpy2 read back pixel for pixel at (1920,0)"
 done
 
+# The console's end of input answers the first question cancel and stops
+# the run: the test is not performed, the exit status says so.
+status=0
+wine OrvaneDiagnosticsCLI.exe -Mdisplay -Qr dpy2 --json </dev/null >cancel.json 2>cancel.err ||
+    status=$?
+[ "$status" -eq 3 ] || fail "-Qr dpy2 at the end of input ended with $status: $(cat cancel.err)"
+grep -q '\[C/x\]' cancel.err || fail "-Qr dpy2 asked no [C/x] question: $(cat cancel.err)"
+echo "windows check: the end of input cancels (exit status 3)"
+status=0
+wine OrvaneDiagnosticsCLI.exe --bogus >bogus.txt 2>&1 || status=$?
+[ "$status" -eq 2 ] && [ "$(wc -l <bogus.txt)" -eq 1 ] ||
+    fail "an unknown option ended with $status: $(cat bogus.txt)"
+
 wine OrvaneDiagnostics.exe --version >version.txt 2>&1 || fail "OrvaneDiagnostics.exe --version failed"
 grep -q 4.35.1.6 version.txt || fail "OrvaneDiagnostics.exe --version said: $(cat version.txt)"
+
+# The front end's main window finds both displays, read from a screenshot
+# of the X server (kept in SCREENSHOTS when given).
+wine OrvaneDiagnostics.exe >gui.txt 2>&1 &
+gui=$!
+window=$(timeout 60 xdotool search --sync --name "Orvane Diagnostics - Displays" | head -1) ||
+    fail "the front end's window did not appear: $(cat gui.txt)"
+sleep 3
+xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng >gui.png
+if [ -n "${SCREENSHOTS:-}" ]; then
+    mkdir -p "$SCREENSHOTS"
+    cp gui.png "$SCREENSHOTS/windows-main-window.png"
+fi
+eval "$(xdotool getwindowgeometry --shell "$window")"
+pngtopnm gui.png | pnmcut "$X" "$Y" "$WIDTH" "$HEIGHT" | pnmscale 2 | pnmtopng >window.png
+tesseract window.png window >/dev/null 2>&1
+kill "$gui" 2>/dev/null || true
+wait "$gui" 2>/dev/null || true
+# Read from the log and the picker, whose text recognition is reliable.
+for text in "Displays refreshed: 2 found" "LCDTV"; do
+    grep -q "$text" window.txt || fail "the front end does not show $text: $(tr '\n' ' ' <window.txt)"
+done
+echo "windows check: the front end found both displays"
 echo "windows check: passed"

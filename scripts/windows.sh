@@ -183,6 +183,7 @@ check() {
     scratch=$(mktemp -d /tmp/module-display-windows-check.XXXXXX)
     unzip -q "build/orvane-diagnostics-$version-win64.zip" -d "$scratch"
     CHECK_DIR=$scratch/orvane-diagnostics-$version-win64 LINUX_BUILD=$(cd "$linux_build" && pwd) \
+        SCREENSHOTS=$PWD/build/screenshots \
         EDID_SAMPLES=${EDID_SAMPLES:-$PWD/../shared/edid-samples/samples.jsonl} \
         scripts/with-xorg-dummy.sh scripts/with-wine.sh scripts/windows-check.sh || status=$?
     rm -rf "$scratch"
