@@ -65,6 +65,13 @@ TEST(DeskLoader, DescribesRareCases)
     ModeRecord mode;
     ASSERT_TRUE(backend->enumDisplaySettings("DP-1", 1, mode));
     EXPECT_EQ(backend->changeDisplaySettings("DP-1", &mode), DisplayBackend::ChangeBadMode);
+    // A depth and a rate of 0 mean any; other figures name no listed mode.
+    ASSERT_TRUE(backend->enumDisplaySettings("DP-1", 0, mode));
+    mode.bitsPerPixel = 0;
+    mode.frequency = 0;
+    EXPECT_EQ(backend->changeDisplaySettings("DP-1", &mode), DisplayBackend::ChangeSuccessful);
+    mode.frequency = 75;
+    EXPECT_EQ(backend->changeDisplaySettings("DP-1", &mode), DisplayBackend::ChangeBadMode);
 }
 
 // One case per kind of mistake; the one error starts with the file name and

@@ -196,12 +196,14 @@ int32_t SimulatedBackend::changeDisplaySettings(const std::string& outputName,
         output->currentMode = output->initialMode;
         return ChangeSuccessful;
     }
-    // Only a mode the output lists can be switched to.
+    // Only a mode the output lists can be switched to; a depth or rate of 0
+    // means any, as on every other backend.
     if (mode->nativeId >= output->modes.size())
         return ChangeBadMode;
     const SimulatedMode& listed = output->modes[mode->nativeId];
     if (listed.width != mode->width || listed.height != mode->height ||
-        listed.bitsPerPixel != mode->bitsPerPixel || listed.frequency != mode->frequency)
+        (mode->bitsPerPixel != 0 && listed.bitsPerPixel != mode->bitsPerPixel) ||
+        (mode->frequency != 0 && listed.frequency != mode->frequency))
         return ChangeBadMode;
     if (listed.applyResult == ChangeSuccessful)
         output->currentMode = size_t(mode->nativeId);
